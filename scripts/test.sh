@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with sanitizers and runs every test in a network
+# namespace that has only loopback, so no test can reach the LAN.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=deps.sh
+source "$root/scripts/deps.sh"
+orvel_install_packages "${ORVEL_BUILD_PACKAGES[@]}" "${ORVEL_TEST_PACKAGES[@]}"
+
+echo "== format check"
+mapfile -t sources < <(cd "$root" && git ls-files --cached --others --exclude-standard -- \
+    'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h')
+if [ ${#sources[@]} -gt 0 ]; then
+    (cd "$root" && clang-format --dry-run -Werror "${sources[@]}")
+fi
+
+echo "== build"
+build="$root/build/test"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON
+cmake --build "$build" -j "$(nproc)"
+
+echo "== tests"
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+jobs="$(nproc)"
+if unshare -n true 2>/dev/null; then
+    exec unshare -n "$root/scripts/run-tests-isolated.sh" "$build" "$jobs"
+fi
+echo "warning: cannot create a network namespace here; running on the host's loopback" >&2
+exec "$root/scripts/run-tests-isolated.sh" "$build" "$jobs"

@@ -1,0 +1,81 @@
+#include "core/Application.h"
+
+#include "core/AppDirs.h"
+#include "core/EventBus.h"
+#include "core/Logger.h"
+#include "core/Settings.h"
+#include "core/ThemeLoader.h"
+
+#include <QLoggingCategory>
+
+namespace OV {
+
+Application* Application::s_instance = nullptr;
+
+namespace {
+bool g_autoStart = false;
+bool g_autoStartComputed = false;
+
+Application::StartupChoice& startupChoice()
+{
+    static Application::StartupChoice choice;
+    return choice;
+}
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+Application* Application::instance()
+{
+    return s_instance;
+}
+
+void Application::setInstance(Application* app)
+{
+    s_instance = app;
+}
+
+void Application::init()
+{
+    EventBus::registerMetaType();
+    Logger::instance()->setMinLevel(LogDebug);
+    Logger::instance()->setConsole(true);
+    AppDirs::ensureAll();
+    QCoreApplication::setOrganizationName(QStringLiteral("Brelvik"));
+    QCoreApplication::setApplicationName(QStringLiteral("OrvelWorkSpace"));
+    ThemeLoader::instance()->setTheme(Settings::instance()->theme());
+    setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("base")));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.debug=true"));
+}
+
+bool Application::isAutoStart()
+{
+    if (g_autoStartComputed)
+        return g_autoStart;
+    const QStringList args = QCoreApplication::arguments();
+    g_autoStart = args.contains(QStringLiteral("--autostart"));
+    g_autoStartComputed = true;
+    Logger::info("Application", "Program args: %s", args.join(QLatin1Char(' ')).toUtf8().constData());
+    Logger::info("Application", "Is AutoStart: %d", g_autoStart ? 1 : 0);
+    return g_autoStart;
+}
+
+void Application::setStartupChoice(StartupChoice choice)
+{
+    startupChoice() = std::move(choice);
+}
+
+int Application::run()
+{
+    const bool autoStart = isAutoStart();
+    const bool windowOpened = startupChoice() ? startupChoice()() : false;
+    if (!windowOpened) {
+        if (autoStart)
+            return 0;
+        Logger::warn("Application", "no start-up window available");
+        return 0;
+    }
+    return QApplication::exec();
+}
+
+} // namespace OV

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSharedPointer>
+#include <QString>
+
+#include <nlohmann/json.hpp>
+
+namespace OV {
+
+// A named event with an optional JSON payload, always passed as a shared pointer.
+class EventBusMessage
+{
+public:
+    explicit EventBusMessage(QString topic, nlohmann::json payload = nullptr)
+        : topic(std::move(topic)), payload(std::move(payload))
+    {}
+    virtual ~EventBusMessage() = default;
+
+    QString topic;
+    nlohmann::json payload;
+};
+
+namespace Topics {
+inline constexpr const char* PreDeploy = "ON_PRE_DEPLOY";
+inline constexpr const char* KestrinChanged = "ON_KESTRIN_CHANGED";
+inline constexpr const char* ShowKestrinDialog = "MainKestrinWidget.showKestrinDialog";
+inline constexpr const char* PluginInstalled = "ON_PLUGIN_INSTALLED";
+} // namespace Topics
+
+} // namespace OV
+
+Q_DECLARE_METATYPE(QSharedPointer<OV::EventBusMessage>)

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace OV {
+
+// File-system helpers over QString paths. Failures are reported by the result; only an
+// unexpected failure to read a path's status throws std::filesystem::filesystem_error.
+bool createDirectories(const QString& path);
+bool clearDirectory(const QString& path);
+bool removeAll(const QString& path);
+bool removeFile(const QString& path);
+bool pathExists(const QString& path);
+// The size of a regular file; UINT64_MAX for anything else.
+uint64_t fileSize(const QString& path);
+bool isDirectory(const QString& path);
+bool isEmptyDirectory(const QString& path);
+bool isFile(const QString& path);
+bool canWriteFile(const QString& path);
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const char* data, qint64 offset, qint64 size, bool append);
+
+// True when the text can name exactly one entry inside a folder: not empty, not "." or
+// "..", no separator, no NUL. Names from outside data pass this before any path is built.
+bool isSafePathComponent(const QString& name);
+
+} // namespace OV

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+
+#include <cstdarg>
+
+#define OV_PRINTF_FORMAT(fmtPos, argPos) __attribute__((format(printf, fmtPos, argPos)))
+
+namespace OV {
+
+enum LogLevel : int {
+    LogDebug = 0,
+    LogInfo = 1,
+    LogWarning = 2,
+    LogError = 3,
+};
+
+// The one process-wide logger: one line per call to standard output, serialised by one mutex.
+class Logger
+{
+public:
+    static Logger* instance();
+
+    static void debug(const char* tag, const char* format, ...) OV_PRINTF_FORMAT(2, 3);
+    static void info(const char* tag, const char* format, ...) OV_PRINTF_FORMAT(2, 3);
+    static void warn(const char* tag, const char* format, ...) OV_PRINTF_FORMAT(2, 3);
+    static void error(const char* tag, const char* format, ...) OV_PRINTF_FORMAT(2, 3);
+
+    void setMinLevel(int level) { m_minLevel = level; }
+    int minLevel() const { return m_minLevel; }
+    void setConsole(bool on) { m_console = on; }
+    bool console() const { return m_console; }
+
+    void write(int level, const char* tag, const char* format, va_list args) OV_PRINTF_FORMAT(4, 0);
+    static QString formatLine(int level, const char* tag, const char* text);
+
+private:
+    Logger() = default;
+
+    int m_minLevel = 0;
+    bool m_console = true;
+    QMutex m_mutex;
+};
+
+} // namespace OV

@@ -1,0 +1,27 @@
+#include "core/Utils.h"
+
+#include <QUuid>
+
+namespace OV {
+
+QString createUuid()
+{
+    return QString::fromLatin1(
+        QUuid::createUuid().toRfc4122().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+bool jsonContainsPath(const nlohmann::json& value, const QStringList& keys)
+{
+    const nlohmann::json* current = &value;
+    for (const QString& key : keys) {
+        if (!current->is_object())
+            return false;
+        auto it = current->find(key.toStdString());
+        if (it == current->end())
+            return false;
+        current = &*it;
+    }
+    return true;
+}
+
+} // namespace OV

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "os/StartupProvider.h"
+
+#include <QString>
+
+namespace OV {
+
+class AutostartStore;
+
+// Keeps one start-at-log-on entry whose command line is this program's path and "--autostart".
+class StartupProviderWin : public StartupProvider
+{
+public:
+    // executablePath defaults to the running program.
+    StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath = {});
+
+    bool isEnabled() override;
+    bool enable() override;
+    bool disable() override;
+
+    const QString& commandLine() const { return m_commandLine; }
+
+private:
+    QString m_name;
+    QString m_executablePath;
+    QString m_commandLine;
+    std::shared_ptr<AutostartStore> m_store;
+};
+
+} // namespace OV
