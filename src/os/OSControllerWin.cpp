@@ -113,7 +113,7 @@ bool OSControllerWin::openBrowser(const std::string& url)
     const QString text = url.empty() ? QStringLiteral("https://") : QString::fromStdString(url);
     // Only web and mail addresses: anything else (file:, a program's own scheme, a plain path)
     // would let an address run or open what it names.
-    const QUrl parsed(text, QUrl::StrictMode);
+    const QUrl parsed(text, QUrl::TolerantMode);
     const QString scheme = parsed.scheme().toLower();
     const bool allowed =
         scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto");
