@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <system_error>
+#include <exception>
 
 namespace OV {
 
@@ -26,7 +26,7 @@ SystemMonitors& machineMonitors()
     return monitors;
 }
 
-// Called from the application object's destructor.
+// Called while the application object is destroyed.
 void stopMachineMonitors()
 {
     machineMonitors().stop();
@@ -50,15 +50,13 @@ SystemMonitors::~SystemMonitors()
 
 SystemMonitors* SystemMonitors::instance()
 {
-    static SystemMonitors* monitors = [] {
-        SystemMonitors* m = &machineMonitors();
-        // The threads must be gone before the application object is: they log, and nothing
-        // else may run while the process tears down its globals.
-        if (QCoreApplication::instance())
-            qAddPostRoutine(stopMachineMonitors);
-        return m;
-    }();
-    return monitors;
+    // The threads must be gone before the application object is: they log, and nothing else
+    // may run while the process tears down its globals. Without an application object they
+    // are joined when the process exits.
+    static std::atomic<bool> hooked{false};
+    if (!hooked.load() && QCoreApplication::instance() && !hooked.exchange(true))
+        qAddPostRoutine(stopMachineMonitors);
+    return &machineMonitors();
 }
 
 int SystemMonitors::threadCount() const
@@ -78,7 +76,7 @@ bool SystemMonitors::launch(std::thread& slot, std::atomic<bool>& running, const
         return false;
     try {
         slot = m_options.startThread(std::move(body));
-    } catch (const std::system_error& e) {
+    } catch (const std::exception& e) {
         running = false;
         Logger::error(kTag, "cannot start the %s monitor thread: %s", name, e.what());
         return false;

@@ -186,34 +186,11 @@ private slots:
         QCOMPARE(fakes.windows->pastes, 2);
     }
 
-    void audioAndBrightnessFailureValues()
-    {
-        QVERIFY(controller->setVolume(37));
-        QCOMPARE(controller->getVolume(), 37);
-        QVERIFY(controller->setMute(true));
-        QVERIFY(controller->isMute());
-        QVERIFY(controller->setBrightness(20));
-        QCOMPARE(controller->getBrightness(), 20);
-
-        fakes.audio->available = false;
-        fakes.backlight->available = false;
-        QVERIFY(!controller->setVolume(10));
-        QCOMPARE(controller->getVolume(), -1);
-        QVERIFY(!controller->setMute(false));
-        QVERIFY(!controller->isMute());
-        QVERIFY(!controller->setBrightness(10));
-        QCOMPARE(controller->getBrightness(), -1);
-    }
-
     void figures()
     {
         QCOMPARE(controller->getMemoryUsage(), 40);
         fakes.stats->memory.reset();
         QCOMPARE(controller->getMemoryUsage(), -1);
-        // Without monitors the figures read 0.
-        QCOMPARE(controller->getCpuUsage(), 0);
-        QCOMPARE(controller->getTotalSentBytes(), uint64_t(0));
-
         SystemMonitors monitors(fakes.stats);
         OSControllerWin withMonitors(fakes.platform(), &monitors);
         QCOMPARE(monitors.threadCount(), 3);
@@ -222,13 +199,6 @@ private slots:
         QTRY_COMPARE(withMonitors.getDiskUsage(), 55);
         OSControllerWin second(fakes.platform(), &monitors);
         QCOMPARE(monitors.threadCount(), 3);
-    }
-
-    void factoryGivesOneSharedController()
-    {
-        OSController* first = OSController::instance();
-        QVERIFY(first);
-        QCOMPARE(OSController::instance(), first);
     }
 };
 

@@ -86,17 +86,6 @@ private slots:
         QCOMPARE(apps[1].name, std::string("Viewer"));
         QCOMPARE(apps[1].installLocation, std::string("/opt/viewer"));
     }
-
-    void defaultDataFolders()
-    {
-        qputenv("XDG_DATA_HOME", "relative/is/ignored");
-        qunsetenv("XDG_DATA_DIRS");
-        const QStringList dirs = XdgApplicationCatalog::dataDirs();
-        qunsetenv("XDG_DATA_HOME");
-        const QStringList expected{QDir::homePath() + QLatin1String("/.local/share"),
-                                   QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
-        QCOMPARE(dirs, expected);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestXdgApplicationCatalog)
