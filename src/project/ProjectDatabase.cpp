@@ -222,7 +222,11 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master"))) {
-            *why = tr("the file is not a readable project database: %1").arg(errorText(query.lastError()));
+            const QSqlError error = query.lastError();
+            const bool corrupt = error.nativeErrorCode() == QLatin1String("11"); // SQLITE_CORRUPT
+            *why = (corrupt ? tr("the project file is damaged: %1")
+                            : tr("the file is not a readable project database: %1"))
+                       .arg(errorText(error));
             return false;
         }
         while (query.next()) {
@@ -238,9 +242,12 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
             *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
             return false;
         }
-        const QString verdict = query.value(0).toString();
-        if (verdict != QLatin1String("ok")) {
-            *why = tr("the project file is damaged: %1").arg(verdict);
+        QStringList findings{query.value(0).toString()};
+        if (findings.front() != QLatin1String("ok")) {
+            while (findings.size() < 4 && query.next())
+                findings << query.value(0).toString();
+            *why = tr("the project file is damaged: %1")
+                       .arg(findings.join(QStringLiteral("; ")).replace(QLatin1Char('\n'), QLatin1Char(' ')));
             return false;
         }
     }
