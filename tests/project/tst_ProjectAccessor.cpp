@@ -1,6 +1,7 @@
 #include "project/ProjectDbAccessors.h"
 #include "project/ProjectUseCase.h"
 #include "support/ProjectRawSqlite.h"
+#include "support/ProjectTestUtils.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,24 +33,24 @@ QStringList names(const std::vector<std::shared_ptr<ProjectDbProfileBean>>& bean
     return list;
 }
 
-// Stores a bean of any kind and checks that it reads back field for field.
-template <typename Bean, typename Check>
-void roundTrip(const std::shared_ptr<ProjectDatabase>& db, Bean bean, Check check)
+// Stores a bean of the kind parsed from the given columns and checks that every typed field,
+// key, position and document reads back unchanged.
+template <typename Bean>
+void roundTrip(const std::shared_ptr<ProjectDatabase>& db, const char* columns, const char* k1 = "",
+               const char* k2 = "")
 {
+    auto bean = Bean::parseRecord(Test::projectRecord(Bean::kRecordType, QString::fromUtf8(columns), k1, k2));
+    bean->id = -1;
+    bean->sortId = 5;
+    bean->data["deep"] = {{"list", {1, "twö", nullptr}}};
     ProjectDbBaseAccessor<Bean> accessor(db, QString::fromLatin1(Bean::kRecordType));
-    bean.sortId = 5;
-    bean.data["deep"] = {{"list", {1, "two", nullptr}}};
-    const BaseResult<void> inserted = accessor.insert(bean);
-    QVERIFY2(inserted.isOk(), qPrintable(inserted.message));
-    const auto found = accessor.findById(bean.id);
+    QVERIFY(accessor.insert(*bean).isOk());
+    const auto found = accessor.findById(bean->id);
     QVERIFY2(found.isOk() && *found.data, qPrintable(found.message));
-    const Bean& read = **found.data;
-    QCOMPARE(read.type, QString::fromLatin1(Bean::kRecordType));
-    QCOMPARE(read.sortId, int64_t(5));
-    QCOMPARE(read.k1, bean.k1);
-    QCOMPARE(read.k2, bean.k2);
-    QVERIFY(read.data == bean.data);
-    check(read);
+    const auto stored = (*found.data)->toRecord();
+    QCOMPARE(stored->columns, QString::fromStdString(json::parse(columns).dump()));
+    QVERIFY(stored->k1 == bean->k1 && stored->k2 == bean->k2 && stored->sort_id == 5);
+    QCOMPARE(stored->data, bean->toRecord()->data);
 }
 
 } // namespace
@@ -80,74 +81,21 @@ private slots:
 
     void everyKindRoundTrips()
     {
-        ProjectDbHostBean host;
-        host.connType = QStringLiteral("tcp");
-        host.name = QStringLiteral("Hub «1»");
-        host.ip = QStringLiteral("10.0.0.2");
-        host.port = 9443;
-        host.sn = QStringLiteral("SN1");
-        host.token = QStringLiteral("tok");
-        roundTrip(m_db, host, [](const ProjectDbHostBean& b) {
-            QVERIFY(b.connType == "tcp" && b.name == "Hub «1»" && b.ip == "10.0.0.2" && b.port == 9443 &&
-                    b.sn == "SN1" && b.token == "tok");
-        });
-        ProjectDbIntegrationBean integ;
-        integ.integType = QStringLiteral("hotkey");
-        roundTrip(m_db, integ,
-                  [](const ProjectDbIntegrationBean& b) { QCOMPARE(b.integType, QStringLiteral("hotkey")); });
-        ProjectDbMetaBean meta;
-        meta.create_app_version_name = QStringLiteral("V2.1.0");
-        meta.create_app_version_code = 21;
-        roundTrip(m_db, meta, [](const ProjectDbMetaBean& b) {
-            QVERIFY(b.create_app_version_name == "V2.1.0" && b.create_app_version_code == 21 &&
-                    b.project_data_format_version == 2);
-        });
-        ProjectDbModuleBean module;
-        module.gatewayType = QStringLiteral("mesh");
-        module.productId = 0x10000003;
-        module.name = QStringLiteral("Cube");
-        module.sn = QStringLiteral("M1");
-        module.netId = 4;
-        module.workMode = 2;
-        module.setExtraConfig(json::parse(R"([{"a":1}])"));
-        roundTrip(m_db, module, [](const ProjectDbModuleBean& b) {
-            QVERIFY(b.gatewayType == "mesh" && b.productId == 0x10000003 && b.name == "Cube" && b.sn == "M1" &&
-                    b.netId == 4 && b.workMode == 2 && b.extraConfig == json::parse(R"([{"a":1}])"));
-        });
-        ProjectDbPluginBean plugin;
-        plugin.k1 = QStringLiteral("uuid-1");
-        plugin.k2 = QStringLiteral("1");
-        plugin.pluginType = 1;
-        plugin.icon = QStringLiteral("http://i");
-        plugin.name = QStringLiteral("P");
-        plugin.author = QStringLiteral("A");
-        plugin.versionName = QStringLiteral("1.2");
-        plugin.versionCode = 12;
-        plugin.desc = QStringLiteral("D");
-        plugin.official = 1;
-        roundTrip(m_db, plugin, [](const ProjectDbPluginBean& b) {
-            QVERIFY(b.pluginType == 1 && b.icon == "http://i" && b.name == "P" && b.author == "A" &&
-                    b.versionName == "1.2" && b.versionCode == 12 && b.desc == "D" && b.official == 1);
-        });
-        ProjectDbProfileBean prof = *profile(QStringLiteral("Default"));
-        prof.k1 = QStringLiteral("true");
-        prof.isDefault = true;
-        prof.showName = false;
-        prof.icon = QStringLiteral("i.png");
-        prof.preferred = true;
-        roundTrip(m_db, prof, [](const ProjectDbProfileBean& b) {
-            QVERIFY(b.isDefault && b.name == "Default" && !b.showName && b.icon == "i.png" && b.preferred);
-        });
-        ProjectDbProfileKsWidgetBean card;
-        card.k1 = QStringLiteral("3");
-        card.profileId = 3;
-        card.name = QStringLiteral("Clock");
-        card.icon = QStringLiteral("c");
-        card.widgetType = QStringLiteral("clock");
-        card.uid = QStringLiteral("u1");
-        roundTrip(m_db, card, [](const ProjectDbProfileKsWidgetBean& b) {
-            QVERIFY(b.profileId == 3 && b.name == "Clock" && b.icon == "c" && b.widgetType == "clock" && b.uid == "u1");
-        });
+        roundTrip<ProjectDbHostBean>(
+            m_db, R"({"connType":"tcp","ip":"10.0.0.2","name":"Hub «1»","port":9443,"sn":"SN1","token":"t"})");
+        roundTrip<ProjectDbIntegrationBean>(m_db, R"({"integType":"hotkey"})");
+        roundTrip<ProjectDbMetaBean>(
+            m_db, R"({"create_app_version_code":21,"create_app_version_name":"V2.1","project_data_format_version":2})");
+        roundTrip<ProjectDbModuleBean>(m_db, R"({"extraConfig":[{"a":1.5}],"gatewayType":"mesh","name":"Cube",)"
+                                             R"("netId":4,"productId":268435459,"sn":"M1","workMode":2})");
+        roundTrip<ProjectDbPluginBean>(m_db,
+                                       R"({"author":"A","desc":"D","icon":"http://i","name":"P","official":1,)"
+                                       R"("versionCode":12,"versionName":"1.2"})",
+                                       "uuid-1", "1");
+        roundTrip<ProjectDbProfileBean>(m_db, R"({"icon":"i.png","name":"Default","preferred":true,"showName":false})",
+                                        "true");
+        roundTrip<ProjectDbProfileKsWidgetBean>(m_db, R"({"icon":"c","name":"Clock","uid":"u1","widgetType":"clock"})",
+                                                "3");
     }
 
     void readsFollowTheSortOrder()
@@ -191,8 +139,7 @@ private slots:
         QVERIFY(m_profiles->insertAll(none).isOk());
         std::vector<std::shared_ptr<ProjectDbProfileBean>> beans{profile("one"), profile(" "), profile("three")};
         const BaseResult<void> failed = m_profiles->insertAll(beans);
-        QCOMPARE(failed.code(), 1000);
-        QCOMPARE(failed.message, QStringLiteral("profile name is empty"));
+        QVERIFY(failed.code() == 1000 && failed.message == "profile name is empty");
         QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 0);
         QCOMPARE(beans[0]->id, int64_t(-1));
 
@@ -220,8 +167,7 @@ private slots:
                 throw std::runtime_error("filter broke");
             return true;
         });
-        QCOMPARE(removal.code(), 1000);
-        QCOMPARE(removal.message, QStringLiteral("filter broke"));
+        QVERIFY(removal.code() == 1000 && removal.message == "filter broke");
         QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 2);
     }
 
@@ -233,13 +179,6 @@ private slots:
         bean->name = QStringLiteral("renamed");
         QVERIFY(m_profiles->insertOrUpdate(*bean).isOk());
         QCOMPARE(bean->id, id);
-        QCOMPARE(m_profiles->insert(*bean).code(), 2005);
-        auto fixed = profile(QStringLiteral("fixed"));
-        fixed->id = 500;
-        QVERIFY(m_profiles->insertOrUpdate(*fixed).isOk());
-        QCOMPARE(fixed->id, int64_t(500));
-        QCOMPARE(*m_profiles->update(*profile(QStringLiteral("nobody"))).data, 0);
-        QCOMPARE(*m_profiles->remove(9999).data, 0);
 
         // Reads of damaged or foreign rows fail with the parser's text; nothing else is affected.
         QVERIFY(m_db->saveFile(id, QStringLiteral("profile_icon"), "png").isOk());
@@ -270,16 +209,14 @@ private slots:
         });
         QCOMPARE(nested.code(), 2002);
         const auto threw = m_profiles->transaction([&]() -> BaseResult<void> { throw std::logic_error("nope"); });
-        QCOMPARE(threw.code(), 1000);
-        QCOMPARE(threw.message, QStringLiteral("nope"));
-        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 2);
+        QVERIFY(threw.code() == 1000 && threw.message == "nope");
+        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 1);
 
-        QVERIFY(!*m_profiles->exists(QStringLiteral("nobody")).data);
         bean->k1 = QStringLiteral("true");
         QVERIFY(m_profiles->update(*bean).isOk());
         QVERIFY(*m_profiles->exists(QStringLiteral("true")).data);
         QCOMPARE((*m_profiles->findFirst(QStringLiteral("true")).data)->id, id);
-        QCOMPARE(*m_profiles->removeAll(JsonStoreKeys()).data, 2);
+        QCOMPARE(*m_profiles->removeAll(JsonStoreKeys()).data, 1);
         QCOMPARE(m_db->loadFile(id, QStringLiteral("profile_icon")).code(), 2003); // removed with its record
     }
 

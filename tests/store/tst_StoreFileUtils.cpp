@@ -14,15 +14,10 @@ class TestStoreFileUtils : public QObject
 private:
     QTemporaryDir m_dir;
 
-    QString writeFile(const QString& name, qint64 size)
+    QString fileOfSize(const char* name, qint64 size)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(size))
-            return {};
-        file.seek(size ? size - 1 : 0);
-        file.write(size ? "z" : "");
-        return path;
+        QFile file(m_dir.filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::WriteOnly) && file.resize(size) ? file.fileName() : QString();
     }
 
 private slots:
@@ -34,17 +29,17 @@ private slots:
         owner.type = QStringLiteral("plugin");
         QVERIFY(db.insert(owner).isOk());
 
-        const QString atLimit = writeFile(QStringLiteral("limit.zip"), kStoreFileLimit);
+        const QString atLimit = fileOfSize("limit.zip", kStoreFileLimit);
         const BaseResult<QByteArray> stored = storeFileWithLimit(db, owner.id, QStringLiteral("pack"), atLimit);
         QVERIFY2(stored.isOk(), qPrintable(stored.message));
         QCOMPARE(stored.data->size(), kStoreFileLimit);
         QCOMPARE(*db.loadFile(owner.id, QStringLiteral("pack")).data, *stored.data);
 
-        const QString empty = writeFile(QStringLiteral("empty.zip"), 0);
+        const QString empty = fileOfSize("empty.zip", 0);
         QVERIFY(storeFileWithLimit(db, owner.id, QStringLiteral("pack"), empty).isOk());
         QCOMPARE(db.loadFile(owner.id, QStringLiteral("pack")).data->size(), 0);
 
-        const QString over = writeFile(QStringLiteral("over.zip"), kStoreFileLimit + 1);
+        const QString over = fileOfSize("over.zip", kStoreFileLimit + 1);
         const auto tooBig = storeFileWithLimit(db, owner.id, QStringLiteral("pack"), over);
         QCOMPARE(tooBig.code(), 2004);
         QCOMPARE(tooBig.message, QStringLiteral("File size exceeds limit, filePath:") + over);
