@@ -1,0 +1,666 @@
+#include "project/ProjectDatabase.h"
+
+#include "core/Logger.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QThread>
+
+#include <limits>
+#include <set>
+
+namespace OV {
+
+namespace {
+
+constexpr const char* kTag = "ProjectDatabase";
+constexpr int64_t kTicksPerSecond = 10000000;
+
+const char* const kSchema[] = {
+    "CREATE TABLE IF NOT EXISTS json_store ("
+    "id INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "type TEXT NOT NULL, "
+    "k1 TEXT, "
+    "k2 TEXT, "
+    "k3 TEXT, "
+    "k4 TEXT, "
+    "columns TEXT, "
+    "data TEXT, "
+    "sort_id INTEGER DEFAULT 0, "
+    "created_at INTEGER NOT NULL DEFAULT (strftime('%s','now')), "
+    "updated_at INTEGER NOT NULL DEFAULT (strftime('%s','now')));",
+    "CREATE INDEX IF NOT EXISTS idx_json_store_type ON json_store(type);",
+    "CREATE INDEX IF NOT EXISTS idx_json_store_k1 ON json_store(k1);",
+    "CREATE INDEX IF NOT EXISTS idx_json_store_k2 ON json_store(k2);",
+    "CREATE INDEX IF NOT EXISTS idx_json_store_k3 ON json_store(k3);",
+    "CREATE INDEX IF NOT EXISTS idx_json_store_k4 ON json_store(k4);",
+    "CREATE TABLE IF NOT EXISTS file_store ("
+    "owner_id INTEGER, "
+    "file_name TEXT NOT NULL, "
+    "data BLOB, "
+    "created_at INTEGER NOT NULL DEFAULT (strftime('%s','now')), "
+    "updated_at INTEGER NOT NULL DEFAULT (strftime('%s','now')), "
+    "PRIMARY KEY (owner_id, file_name), "
+    "FOREIGN KEY(owner_id) REFERENCES json_store(id) ON DELETE CASCADE);",
+    "CREATE TABLE IF NOT EXISTS property_store ("
+    "property_name TEXT PRIMARY KEY, "
+    "property_value TEXT, "
+    "created_at INTEGER NOT NULL DEFAULT (strftime('%s','now')), "
+    "updated_at INTEGER NOT NULL DEFAULT (strftime('%s','now')));",
+    "CREATE TRIGGER IF NOT EXISTS trg_json_store_updated "
+    "AFTER UPDATE ON json_store FOR EACH ROW WHEN NEW.updated_at = OLD.updated_at "
+    "BEGIN UPDATE json_store SET updated_at = strftime('%s','now') WHERE id = OLD.id; END;",
+    "CREATE TRIGGER IF NOT EXISTS trg_file_store_updated "
+    "AFTER UPDATE ON file_store FOR EACH ROW WHEN NEW.updated_at = OLD.updated_at "
+    "BEGIN UPDATE file_store SET updated_at = strftime('%s','now') "
+    "WHERE owner_id = OLD.owner_id AND file_name = OLD.file_name; END;",
+    "CREATE TRIGGER IF NOT EXISTS trg_property_store_updated "
+    "AFTER UPDATE ON property_store FOR EACH ROW WHEN NEW.updated_at = OLD.updated_at "
+    "BEGIN UPDATE property_store SET updated_at = strftime('%s','now') "
+    "WHERE property_name = OLD.property_name; END;",
+};
+
+// The columns each of our tables must have for the file to be read as a project.
+struct TableColumns
+{
+    const char* table;
+    std::set<QString> columns;
+};
+
+const std::vector<TableColumns>& requiredColumns()
+{
+    static const std::vector<TableColumns> tables = {
+        {"json_store",
+         {"id", "type", "k1", "k2", "k3", "k4", "columns", "data", "sort_id", "created_at", "updated_at"}},
+        {"file_store", {"owner_id", "file_name", "data", "created_at", "updated_at"}},
+        {"property_store", {"property_name", "property_value", "created_at", "updated_at"}},
+    };
+    return tables;
+}
+
+const QString kSelectWithData =
+    QStringLiteral("SELECT id, type, k1, k2, k3, k4, columns, data, sort_id, created_at, updated_at FROM json_store");
+const QString kSelectWithoutData =
+    QStringLiteral("SELECT id, type, k1, k2, k3, k4, columns, sort_id, created_at, updated_at FROM json_store");
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("ProjectDatabase", text);
+}
+
+QString errorText(const QSqlError& error)
+{
+    const QString text = error.databaseText();
+    return text.isEmpty() ? error.text() : text;
+}
+
+// Text bound as a value is never NULL: an empty key or document is stored as ''.
+QVariant textValue(const QString& text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
+QVariant ownerValue(std::optional<int64_t> ownerId)
+{
+    return ownerId ? QVariant(qlonglong(*ownerId)) : QVariant(QMetaType::fromType<qlonglong>());
+}
+
+QString readText(const QVariant& value)
+{
+    QString text = value.toString();
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+// Stored seconds to in-memory ticks, saturating instead of overflowing on absurd values
+// that another program may have written.
+StoreTime toStoreTime(int64_t seconds)
+{
+    constexpr int64_t limit = std::numeric_limits<int64_t>::max() / kTicksPerSecond;
+    if (seconds > limit)
+        seconds = limit;
+    else if (seconds < -limit)
+        seconds = -limit;
+    return StoreTime(StoreTicks(seconds * kTicksPerSecond));
+}
+
+void appendKeys(QString& sql, QVariantList& values, const JsonStoreKeys& keys)
+{
+    const std::optional<QString>* all[] = {&keys.k1, &keys.k2, &keys.k3, &keys.k4};
+    static const char* const conditions[] = {" AND k1=?", " AND k2=?", " AND k3=?", " AND k4=?"};
+    for (int i = 0; i < 4; ++i) {
+        if (*all[i]) {
+            sql += QLatin1String(conditions[i]);
+            values << textValue(**all[i]);
+        }
+    }
+}
+
+template <typename T>
+BaseResult<T> sqlFailure(const char* operation, const QString& why)
+{
+    Logger::error(kTag, "%s error:%s", operation, why.toUtf8().constData());
+    return BaseResult<T>(Errors::DatabaseExecFailed, why);
+}
+
+} // namespace
+
+ProjectDatabase::~ProjectDatabase()
+{
+    close();
+}
+
+BaseResult<void> ProjectDatabase::open(const QString& path, bool create, const QString& connectionName)
+{
+    if (isOpen())
+        return BaseResult<void>(Errors::OpenProjectFailed);
+    try {
+        if (!create && (path.isEmpty() || !QFileInfo(path).isFile()))
+            return BaseResult<void>(Errors::ProjectFileNotExists);
+        QString why;
+        if (path.isEmpty()) {
+            why = tr("empty project path");
+        } else if (QSqlDatabase::contains(connectionName)) {
+            why = tr("the connection name %1 is already in use").arg(connectionName);
+        } else {
+            m_connectionName = connectionName;
+            m_thread = QThread::currentThread();
+            m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+            m_db.setDatabaseName(path);
+            if (!m_db.open())
+                why = tr("cannot open the file: %1").arg(errorText(m_db.lastError()));
+            else if (init(create, &why))
+                return {};
+        }
+        Logger::error(kTag, "open failed, path:%s, %s", path.toUtf8().constData(), why.toUtf8().constData());
+        close();
+        return BaseResult<void>(Errors::OpenProjectFailed, why);
+    } catch (const std::exception& e) {
+        const QString text = tr("open error, path:%1, what:%2").arg(path, QString::fromUtf8(e.what()));
+        Logger::error(kTag, "%s", text.toUtf8().constData());
+        close();
+        return BaseResult<void>(Errors::OpenProjectFailed, text);
+    }
+}
+
+bool ProjectDatabase::init(bool create, QString* why)
+{
+    if (!exec(QStringLiteral("PRAGMA foreign_keys = ON;")).isOk()) {
+        *why = tr("cannot enable foreign keys");
+        return false;
+    }
+    // Nothing is written before the file is known to be a sound project (or a new, empty
+    // database when creating), so a foreign or damaged file stays as it was.
+    if (!checkProjectFormat(create, why)) {
+        Logger::debug(kTag, "init error");
+        return false;
+    }
+    const BaseResult<void> result = transaction([this]() {
+        for (const char* statement : kSchema) {
+            BaseResult<void> step = exec(QString::fromUtf8(statement));
+            if (!step.isOk())
+                return step;
+        }
+        return BaseResult<void>();
+    });
+    if (!result.isOk()) {
+        *why = tr("cannot create the project tables: %1").arg(result.message);
+        Logger::debug(kTag, "init error");
+        return false;
+    }
+    Logger::debug(kTag, "init, succeed");
+    return true;
+}
+
+bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
+{
+    std::set<QString> tables;
+    int objects = 0;
+    {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master"))) {
+            const QSqlError error = query.lastError();
+            const bool corrupt = error.nativeErrorCode() == QLatin1String("11"); // SQLITE_CORRUPT
+            *why = (corrupt ? tr("the project file is damaged: %1")
+                            : tr("the file is not a readable project database: %1"))
+                       .arg(errorText(error));
+            return false;
+        }
+        while (query.next()) {
+            ++objects;
+            if (query.value(0).toString() == QLatin1String("table"))
+                tables.insert(query.value(1).toString());
+        }
+    }
+    {
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
+            *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
+            return false;
+        }
+        QStringList findings{query.value(0).toString()};
+        if (findings.front() != QLatin1String("ok")) {
+            while (findings.size() < 4 && query.next())
+                findings << query.value(0).toString();
+            *why = tr("the project file is damaged: %1")
+                       .arg(findings.join(QStringLiteral("; ")).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            return false;
+        }
+    }
+    if (objects == 0) {
+        if (create)
+            return true;
+        *why = tr("the file holds no project");
+        return false;
+    }
+    if (tables.count(QStringLiteral("json_store")) == 0) {
+        *why = tr("the file is a database of another kind, not a project");
+        return false;
+    }
+    for (const TableColumns& required : requiredColumns()) {
+        const QString table = QString::fromLatin1(required.table);
+        if (tables.count(table) == 0)
+            continue;
+        std::set<QString> present;
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
+            *why = tr("the file is not a readable project database: %1").arg(errorText(query.lastError()));
+            return false;
+        }
+        const int nameColumn = query.record().indexOf(QStringLiteral("name"));
+        while (query.next())
+            present.insert(query.value(nameColumn).toString());
+        for (const QString& column : required.columns) {
+            if (present.count(column) == 0) {
+                *why = tr("the file is not a project: table %1 has no column %2").arg(table, column);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void ProjectDatabase::close()
+{
+    m_inTransaction = false;
+    if (!m_db.isValid())
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool ProjectDatabase::isOpen() const
+{
+    return m_db.isOpen();
+}
+
+bool ProjectDatabase::usable(QString* why) const
+{
+    if (m_thread != QThread::currentThread() && m_db.isValid()) {
+        *why = tr("the project database is used outside the thread that opened it");
+        return false;
+    }
+    if (!m_db.isOpen()) {
+        *why = tr("the project database is not open");
+        return false;
+    }
+    return true;
+}
+
+bool ProjectDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values,
+                                   const char* operation, QString* why)
+{
+    query.setForwardOnly(true);
+    bool ok = query.prepare(sql);
+    if (ok) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (!ok) {
+        *why = errorText(query.lastError());
+        if (operation)
+            Logger::error(kTag, "%s error:%s", operation, why->toUtf8().constData());
+    }
+    return ok;
+}
+
+BaseResult<void> ProjectDatabase::exec(const QString& sql)
+{
+    QString why;
+    if (usable(&why)) {
+        QSqlQuery query(m_db);
+        if (query.exec(sql))
+            return {};
+        why = errorText(query.lastError());
+    }
+    Logger::error(kTag, "exec error:%s, sql:%s", why.toUtf8().constData(), sql.toUtf8().constData());
+    return BaseResult<void>(Errors::DatabaseExecFailed, why);
+}
+
+BaseResult<void> ProjectDatabase::transaction(const Work& work)
+{
+    QString why;
+    if (usable(&why)) {
+        if (m_inTransaction)
+            why = tr("a transaction is already running; transactions do not nest");
+        else if (m_db.transaction())
+            return runTransaction(work);
+        else
+            why = errorText(m_db.lastError());
+    }
+    Logger::error(kTag, "Failed to start transaction: %s", why.toUtf8().constData());
+    return BaseResult<void>(Errors::DatabaseExecFailed, why);
+}
+
+BaseResult<void> ProjectDatabase::runTransaction(const Work& work)
+{
+    m_inTransaction = true;
+    BaseResult<void> result;
+    try {
+        result = work();
+    } catch (...) {
+        m_db.rollback();
+        m_inTransaction = false;
+        throw;
+    }
+    if (!result.isOk()) {
+        m_db.rollback();
+        m_inTransaction = false;
+        return result;
+    }
+    if (m_db.commit()) {
+        m_inTransaction = false;
+        return {};
+    }
+    const QString why = errorText(m_db.lastError());
+    Logger::error(kTag, "Failed to commit transaction: %s", why.toUtf8().constData());
+    m_db.rollback();
+    m_inTransaction = false;
+    return BaseResult<void>(Errors::DatabaseExecFailed, why);
+}
+
+BaseResult<int> ProjectDatabase::count(const QString& type, const JsonStoreKeys& keys)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<int>("count()", why);
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM json_store WHERE type = ?");
+    QVariantList values{textValue(type)};
+    appendKeys(sql, values, keys);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, sql, values, "count()", &why))
+        return BaseResult<int>(Errors::DatabaseExecFailed, why);
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+BaseResult<bool> ProjectDatabase::exists(int64_t id)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<bool>("exists()", why);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, QStringLiteral("SELECT 1 FROM json_store WHERE id = ? LIMIT 1"), {qlonglong(id)},
+                      "exists()", &why))
+        return BaseResult<bool>(Errors::DatabaseExecFailed, why);
+    return query.next();
+}
+
+BaseResult<ProjectDatabase::RecordList> ProjectDatabase::selectRecords(const QString& sql, const QVariantList& values,
+                                                                       bool withData, const char* operation,
+                                                                       bool firstOnly)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<RecordList>(operation, why);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, sql, values, operation, &why))
+        return BaseResult<RecordList>(Errors::DatabaseExecFailed, why);
+    RecordList records;
+    while (query.next()) {
+        auto record = std::make_shared<JsonStoreRecord>();
+        int column = 0;
+        record->id = query.value(column++).toLongLong();
+        record->type = readText(query.value(column++));
+        record->k1 = readText(query.value(column++));
+        record->k2 = readText(query.value(column++));
+        record->k3 = readText(query.value(column++));
+        record->k4 = readText(query.value(column++));
+        record->columns = readText(query.value(column++));
+        if (withData)
+            record->data = readText(query.value(column++));
+        record->sort_id = query.value(column++).toLongLong();
+        record->created_at = toStoreTime(query.value(column++).toLongLong());
+        record->updated_at = toStoreTime(query.value(column++).toLongLong());
+        records.push_back(std::move(record));
+        if (firstOnly)
+            break;
+    }
+    if (query.lastError().isValid())
+        return sqlFailure<RecordList>(operation, errorText(query.lastError()));
+    return records;
+}
+
+BaseResult<ProjectDatabase::RecordList> ProjectDatabase::findAll(const QString& type, bool withData)
+{
+    return findAll(type, JsonStoreKeys(), withData);
+}
+
+BaseResult<ProjectDatabase::RecordList> ProjectDatabase::findAll(const QString& type, const JsonStoreKeys& keys,
+                                                                 bool withData)
+{
+    QString sql = (withData ? kSelectWithData : kSelectWithoutData) + QStringLiteral(" WHERE type = ?");
+    QVariantList values{textValue(type)};
+    appendKeys(sql, values, keys);
+    sql += QStringLiteral(" ORDER BY sort_id ASC");
+    return selectRecords(sql, values, withData, "findAll()", false);
+}
+
+namespace {
+BaseResult<ProjectDatabase::RecordPtr> firstOf(const BaseResult<ProjectDatabase::RecordList>& list)
+{
+    if (!list.isOk())
+        return BaseResult<ProjectDatabase::RecordPtr>::from(list);
+    return list.data->empty() ? ProjectDatabase::RecordPtr() : list.data->front();
+}
+} // namespace
+
+BaseResult<ProjectDatabase::RecordPtr> ProjectDatabase::findById(int64_t id)
+{
+    return firstOf(
+        selectRecords(kSelectWithData + QStringLiteral(" WHERE id = ?"), {qlonglong(id)}, true, "findById()", true));
+}
+
+BaseResult<ProjectDatabase::RecordPtr> ProjectDatabase::findFirst(const QString& type)
+{
+    return findFirst(type, JsonStoreKeys());
+}
+
+BaseResult<ProjectDatabase::RecordPtr> ProjectDatabase::findFirst(const QString& type, const JsonStoreKeys& keys)
+{
+    QString sql = kSelectWithData + QStringLiteral(" WHERE type = ?");
+    QVariantList values{textValue(type)};
+    appendKeys(sql, values, keys);
+    sql += QStringLiteral(" LIMIT 1");
+    return firstOf(selectRecords(sql, values, true, "findFirst()", true));
+}
+
+BaseResult<void> ProjectDatabase::insert(JsonStoreRecord& record)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<void>("insert()", why);
+    if (record.id >= 0) {
+        const BaseResult<bool> found = exists(record.id);
+        if (!found.isOk())
+            return BaseResult<void>::from(found);
+        if (*found.data) {
+            Logger::error(kTag, "insert failed: id [%lld] is already exists", static_cast<long long>(record.id));
+            return BaseResult<void>(Errors::RecordAlreadyExists);
+        }
+    }
+    {
+        QSqlQuery query(m_db);
+        const QVariant id = record.id < 0 ? QVariant(QMetaType::fromType<qlonglong>()) : QVariant(qlonglong(record.id));
+        if (!runStatement(query,
+                          QStringLiteral("INSERT INTO json_store (id, type, k1, k2, k3, k4, columns, data, sort_id) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                          {id, textValue(record.type), textValue(record.k1), textValue(record.k2), textValue(record.k3),
+                           textValue(record.k4), textValue(record.columns), textValue(record.data),
+                           qlonglong(record.sort_id)},
+                          "insert()", &why))
+            return BaseResult<void>(Errors::DatabaseExecFailed, why);
+    }
+    QSqlQuery query(m_db);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT last_insert_rowid()"))) {
+        why = errorText(query.lastError());
+        Logger::error(kTag, "insert() get last_insert_rowid() error:%s", why.toUtf8().constData());
+        return BaseResult<void>(Errors::DatabaseExecFailed, why);
+    }
+    if (!query.next()) {
+        Logger::error(kTag, "insert() last_insert_rowid() returned no rows");
+        return BaseResult<void>(Errors::DatabaseExecFailed, QStringLiteral("last_insert_rowid() returned no rows"));
+    }
+    record.id = query.value(0).toLongLong();
+    return {};
+}
+
+BaseResult<void> ProjectDatabase::save(JsonStoreRecord& record)
+{
+    const BaseResult<bool> found = exists(record.id);
+    if (!found.isOk())
+        return BaseResult<void>::from(found);
+    if (!*found.data)
+        return insert(record);
+    const BaseResult<int> updated = update(record);
+    return BaseResult<void>::from(updated);
+}
+
+BaseResult<int> ProjectDatabase::affectingStatement(const QString& sql, const QVariantList& values,
+                                                    const char* operation)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<int>(operation, why);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, sql, values, operation, &why))
+        return BaseResult<int>(Errors::DatabaseExecFailed, why);
+    return query.numRowsAffected();
+}
+
+BaseResult<int> ProjectDatabase::update(const JsonStoreRecord& record)
+{
+    QVariantList values{textValue(record.type), textValue(record.k1), textValue(record.k2),
+                        textValue(record.k3),   textValue(record.k4), textValue(record.columns)};
+    QString sql = QStringLiteral("UPDATE json_store SET type = ?, k1 = ?, k2 = ?, k3 = ?, k4 = ?, columns = ?, ");
+    // A bean read without its document writes a null data text: the stored document stays.
+    if (!record.data.isNull()) {
+        sql += QStringLiteral("data = ?, ");
+        values << record.data;
+    }
+    sql += QStringLiteral("sort_id = ? WHERE id = ?");
+    values << qlonglong(record.sort_id) << qlonglong(record.id);
+    return affectingStatement(sql, values, "update()");
+}
+
+BaseResult<int> ProjectDatabase::updateSortId(int64_t id, int64_t sortId)
+{
+    return affectingStatement(QStringLiteral("UPDATE json_store SET sort_id = ? WHERE id = ?"),
+                              {qlonglong(sortId), qlonglong(id)}, "updateSortId()");
+}
+
+BaseResult<int> ProjectDatabase::remove(int64_t id)
+{
+    return affectingStatement(QStringLiteral("DELETE FROM json_store WHERE id = ?"), {qlonglong(id)}, "remove()");
+}
+
+BaseResult<int> ProjectDatabase::removeAll(const QString& type)
+{
+    return removeAll(type, JsonStoreKeys());
+}
+
+BaseResult<int> ProjectDatabase::removeAll(const QString& type, const JsonStoreKeys& keys)
+{
+    QString sql = QStringLiteral("DELETE FROM json_store WHERE type = ?");
+    QVariantList values{textValue(type)};
+    appendKeys(sql, values, keys);
+    return affectingStatement(sql, values, "removeAll()");
+}
+
+BaseResult<void> ProjectDatabase::saveFile(std::optional<int64_t> ownerId, const QString& fileName,
+                                           const QByteArray& data)
+{
+    const QByteArray bytes = data.isNull() ? QByteArray("") : data;
+    const BaseResult<int> result =
+        affectingStatement(QStringLiteral("INSERT INTO file_store (owner_id, file_name, data) VALUES (?, ?, ?) "
+                                          "ON CONFLICT(owner_id, file_name) DO UPDATE SET data = excluded.data"),
+                           {ownerValue(ownerId), textValue(fileName), bytes}, "saveFile()");
+    return BaseResult<void>::from(result);
+}
+
+BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId, const QString& fileName)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<QByteArray>("loadFile()", why);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
+                      {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why))
+        return BaseResult<QByteArray>(Errors::DatabaseExecFailed, why);
+    if (!query.next())
+        return BaseResult<QByteArray>(Errors::DatabaseEntryNotFound, QStringLiteral("file not found"));
+    return query.value(0).toByteArray();
+}
+
+BaseResult<void> ProjectDatabase::removeFile(std::optional<int64_t> ownerId, const QString& fileName)
+{
+    return BaseResult<void>::from(
+        affectingStatement(QStringLiteral("DELETE FROM file_store WHERE owner_id IS ? AND file_name = ?"),
+                           {ownerValue(ownerId), textValue(fileName)}, "removeFile()"));
+}
+
+BaseResult<std::vector<QString>> ProjectDatabase::findAllFileName(std::optional<int64_t> ownerId)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<std::vector<QString>>("findAllFileName()", why);
+    QSqlQuery query(m_db);
+    // Files stored within the same second keep the order in which they were first stored.
+    if (!runStatement(query,
+                      QStringLiteral("SELECT file_name FROM file_store WHERE owner_id = ? "
+                                     "ORDER BY created_at ASC, rowid ASC"),
+                      {ownerValue(ownerId)}, "findAllFileName()", &why))
+        return BaseResult<std::vector<QString>>(Errors::DatabaseExecFailed, why);
+    std::vector<QString> names;
+    while (query.next())
+        names.push_back(readText(query.value(0)));
+    return names;
+}
+
+BaseResult<QString> ProjectDatabase::loadProperty(const QString& name)
+{
+    QString why;
+    if (!usable(&why))
+        return sqlFailure<QString>("loadProperty() exec", why);
+    QSqlQuery query(m_db);
+    if (!runStatement(query, QStringLiteral("SELECT property_value FROM property_store WHERE property_name = ?"),
+                      {textValue(name)}, "loadProperty() exec", &why))
+        return BaseResult<QString>(Errors::DatabaseExecFailed, why);
+    return query.next() ? readText(query.value(0)) : QStringLiteral("");
+}
+
+BaseResult<void> ProjectDatabase::saveProperty(const QString& name, const QString& value)
+{
+    return BaseResult<void>::from(affectingStatement(
+        QStringLiteral("INSERT OR REPLACE INTO property_store (property_name, property_value) VALUES (?, ?)"),
+        {textValue(name), textValue(value)}, "saveProperty()"));
+}
+
+} // namespace OV

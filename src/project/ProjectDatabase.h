@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/BaseResult.h"
+#include "project/JsonStoreKeys.h"
+#include "project/JsonStoreRecord.h"
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QSqlQuery;
+class QThread;
+
+namespace OV {
+
+// The project file: one SQLite database with the tables json_store, file_store and
+// property_store. The only class that speaks SQL; every value is bound, never pasted into
+// statement text. Used on the thread that opened it.
+class ProjectDatabase
+{
+public:
+    using RecordPtr = std::shared_ptr<JsonStoreRecord>;
+    using RecordList = std::vector<RecordPtr>;
+    using Work = std::function<BaseResult<void>()>;
+
+    ProjectDatabase() = default;
+    ~ProjectDatabase();
+    ProjectDatabase(const ProjectDatabase&) = delete;
+    ProjectDatabase& operator=(const ProjectDatabase&) = delete;
+
+    BaseResult<void> open(const QString& path, bool create, const QString& connectionName);
+    void close();
+    bool isOpen() const;
+    bool inTransaction() const { return m_inTransaction; }
+
+    BaseResult<void> exec(const QString& sql);
+    // Runs work inside one transaction: commits when it returns code 0, rolls back on a
+    // failure (returned unchanged) or an exception (rethrown). Transactions do not nest.
+    BaseResult<void> transaction(const Work& work);
+
+    BaseResult<int> count(const QString& type, const JsonStoreKeys& keys = {});
+    BaseResult<bool> exists(int64_t id);
+    BaseResult<RecordList> findAll(const QString& type, bool withData);
+    BaseResult<RecordList> findAll(const QString& type, const JsonStoreKeys& keys, bool withData);
+    BaseResult<RecordPtr> findById(int64_t id);
+    BaseResult<RecordPtr> findFirst(const QString& type);
+    BaseResult<RecordPtr> findFirst(const QString& type, const JsonStoreKeys& keys);
+
+    // Writes the new id into the record.
+    BaseResult<void> insert(JsonStoreRecord& record);
+    // Updates the row with the record's id when there is one, else inserts.
+    BaseResult<void> save(JsonStoreRecord& record);
+    // A record whose data text is null leaves the stored data as it is.
+    BaseResult<int> update(const JsonStoreRecord& record);
+    BaseResult<int> updateSortId(int64_t id, int64_t sortId);
+    BaseResult<int> remove(int64_t id);
+    BaseResult<int> removeAll(const QString& type);
+    BaseResult<int> removeAll(const QString& type, const JsonStoreKeys& keys);
+
+    BaseResult<void> saveFile(std::optional<int64_t> ownerId, const QString& fileName, const QByteArray& data);
+    BaseResult<QByteArray> loadFile(std::optional<int64_t> ownerId, const QString& fileName);
+    BaseResult<void> removeFile(std::optional<int64_t> ownerId, const QString& fileName);
+    BaseResult<std::vector<QString>> findAllFileName(std::optional<int64_t> ownerId);
+
+    BaseResult<QString> loadProperty(const QString& name);
+    BaseResult<void> saveProperty(const QString& name, const QString& value);
+
+private:
+    bool init(bool create, QString* why);
+    bool checkProjectFormat(bool create, QString* why);
+    bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values, const char* operation,
+                      QString* why);
+    BaseResult<void> runTransaction(const Work& work);
+    bool usable(QString* why) const;
+    BaseResult<RecordList> selectRecords(const QString& sql, const QVariantList& values, bool withData,
+                                         const char* operation, bool firstOnly);
+    BaseResult<int> affectingStatement(const QString& sql, const QVariantList& values, const char* operation);
+
+    QSqlDatabase m_db;
+    QString m_connectionName;
+    QThread* m_thread = nullptr;
+    bool m_inTransaction = false;
+};
+
+} // namespace OV

@@ -1,0 +1,85 @@
+#include "project/ProjectDbJsBean.h"
+
+#include <utility>
+
+namespace OV {
+
+ProjectDbJsBean::ProjectDbJsBean(QString recordType) : type(std::move(recordType)) {}
+
+void ProjectDbJsBean::validate() const
+{
+    ProjectDbBean<JsonStoreRecord>::validate();
+    if (type.isEmpty())
+        throw std::invalid_argument("type is empty");
+    if (!data.is_object())
+        throw std::invalid_argument("data is not json object");
+}
+
+void ProjectDbJsBean::fromRecord(const JsonStoreRecord& record)
+{
+    ProjectDbBean<JsonStoreRecord>::fromRecord(record);
+    type = record.type;
+    k1 = record.k1;
+    k2 = record.k2;
+    k3 = record.k3;
+    k4 = record.k4;
+    sortId = record.sort_id;
+    m_unreadData.reset();
+    if (record.data.isNull()) {
+        m_unreadData = data;
+    } else if (!record.data.isEmpty()) {
+        nlohmann::json parsed = nlohmann::json::parse(record.data.toStdString());
+        // Every screen addresses the document by key; another shape is damage, not data.
+        if (!parsed.is_object())
+            throw std::invalid_argument("data is not json object");
+        data = std::move(parsed);
+    }
+}
+
+void ProjectDbJsBean::writeRecord(JsonStoreRecord& record) const
+{
+    record.type = type;
+    record.k1 = k1;
+    record.k2 = k2;
+    record.k3 = k3;
+    record.k4 = k4;
+    nlohmann::json columns;
+    toJson(columns);
+    record.columns = columns.is_null() ? QStringLiteral("{}") : QString::fromStdString(columns.dump());
+    const bool unreadAndUnchanged = m_unreadData && *m_unreadData == data;
+    if (!data.is_null() && !unreadAndUnchanged)
+        record.data = QString::fromStdString(data.dump());
+    record.sort_id = sortId;
+}
+
+void ProjectDbJsBean::setData(nlohmann::json value)
+{
+    if (!value.is_object())
+        throw std::invalid_argument("arg 'data' is not json object");
+    data = std::move(value);
+    m_unreadData.reset();
+}
+
+void ProjectDbJsBean::checkRecordType(const JsonStoreRecord& record, const char* expected)
+{
+    if (record.type != QLatin1String(expected))
+        throw std::invalid_argument(std::string("ProjectDbBean-checkRecordType, ") + expected + " expect, but got " +
+                                    record.type.toStdString());
+}
+
+nlohmann::json ProjectDbJsBean::parseColumns(const JsonStoreRecord& record)
+{
+    return nlohmann::json::parse(record.columns.toStdString());
+}
+
+QString ProjectDbJsBean::readString(const nlohmann::json& object, const char* key)
+{
+    return QString::fromStdString(object.at(key).get<std::string>());
+}
+
+bool ProjectDbJsBean::readBool(const nlohmann::json& object, const char* key)
+{
+    return object.at(key).get<bool>();
+}
+
+} // namespace OV

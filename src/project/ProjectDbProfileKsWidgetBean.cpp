@@ -1,0 +1,51 @@
+#include "project/ProjectDbProfileKsWidgetBean.h"
+
+#include <string>
+
+namespace OV {
+
+ProjectDbProfileKsWidgetBean::ProjectDbProfileKsWidgetBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+
+void ProjectDbProfileKsWidgetBean::validate() const
+{
+    ProjectDbJsBean::validate();
+    bool ok = false;
+    k1.toLongLong(&ok, 10);
+    if (!ok)
+        throw std::invalid_argument("invalid profileId(k1):" + utf8(k1));
+    if (widgetType.trimmed().isEmpty())
+        throw std::invalid_argument("widgetType is empty");
+    if (uid.trimmed().isEmpty())
+        throw std::invalid_argument("uid is empty");
+}
+
+void ProjectDbProfileKsWidgetBean::toJson(nlohmann::json& out) const
+{
+    out["name"] = utf8(name);
+    out["icon"] = utf8(icon);
+    out["widgetType"] = utf8(widgetType);
+    out["uid"] = utf8(uid);
+}
+
+std::shared_ptr<ProjectDbProfileKsWidgetBean> ProjectDbProfileKsWidgetBean::parseRecord(const JsonStoreRecord& record)
+{
+    checkRecordType(record, kRecordType);
+    auto bean = std::make_shared<ProjectDbProfileKsWidgetBean>();
+    bean->fromRecord(record);
+    try {
+        bean->profileId = std::stoll(bean->k1.toStdString(), nullptr, 10);
+    } catch (const std::invalid_argument&) {
+        throw std::invalid_argument("invalid stoll argument");
+    } catch (const std::out_of_range&) {
+        throw std::out_of_range("stoll argument out of range");
+    }
+    bean->k1 = QString::number(bean->profileId);
+    const nlohmann::json columns = parseColumns(record);
+    bean->name = columns.contains("name") ? readString(columns, "name") : QString();
+    bean->icon = columns.contains("icon") ? readString(columns, "icon") : QString();
+    bean->widgetType = readString(columns, "widgetType");
+    bean->uid = readString(columns, "uid");
+    return bean;
+}
+
+} // namespace OV
