@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/BaseResult.h"
+
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <mutex>
+
+namespace OV {
+
+class ProjectDatabase;
+class ProjectHostUseCase;
+class ProjectIntegrationUseCase;
+class ProjectMetaUseCase;
+class ProjectModuleUseCase;
+class ProjectPluginUseCase;
+class ProjectProfileKsWidgetUseCase;
+class ProjectProfileUseCase;
+
+// The one open project of the process: its database, the use cases through which every screen
+// reads and writes it, and the list of recently opened projects. At most one project is open;
+// projectFileInfo() names it exactly while one is. GUI thread, except the use-case getters.
+class ProjectManager
+{
+public:
+    static constexpr const char* kConnectionName = "sql_cn_default";
+    static constexpr const char* kRecentListFileName = "recent_project_list.json";
+    static constexpr const char* kProjectExtension = ".ovpf";
+    static constexpr const char* kSuggestedBaseName = "OrvelWorkSpaceProject";
+    static constexpr int kRecentListWriteLimit = 100;
+    static constexpr int kRecentListReadLimit = 64;
+    static constexpr int32_t kProjectDataFormatVersion = 2;
+
+    // The process-wide manager, made on first use (on the GUI thread) and never destroyed; it
+    // keeps its recent list in the cache folder and proposes names in the project folder.
+    static ProjectManager* instance();
+
+    // A manager whose recent list lives in the given file and whose proposed names are free in
+    // the given folder. Loads the recent list.
+    ProjectManager(QString recentListPath, QString projectDir);
+    ~ProjectManager();
+    ProjectManager(const ProjectManager&) = delete;
+    ProjectManager& operator=(const ProjectManager&) = delete;
+
+    BaseResult<void> openProject(const QString& path);
+    // Opens (with create, makes) the project file. An existing project is checked first: one
+    // without a meta record (2004) or of a newer format (2000) is closed again, untouched.
+    BaseResult<void> loadProject(const QString& path, bool create);
+    // Makes "<folder>/<name>.ovpf" with its meta record and default profile, and opens it. A
+    // failure leaves no file behind.
+    BaseResult<void> createProject(const QString& name, const QString& folder);
+    void closeProject();
+    // The first of "OrvelWorkSpaceProject", "OrvelWorkSpaceProject1" ... "...99" without a
+    // project file in the project folder; empty when all are taken.
+    QString suggestNewProject() const;
+    const QFileInfo& projectFileInfo() const { return m_projectFile; }
+
+    std::shared_ptr<ProjectMetaUseCase> getMetaUseCase();
+    std::shared_ptr<ProjectHostUseCase> getHostUseCase();
+    std::shared_ptr<ProjectModuleUseCase> getModuleUseCase();
+    std::shared_ptr<ProjectProfileUseCase> getProfileUseCase();
+    std::shared_ptr<ProjectProfileKsWidgetUseCase> getProfileKsWidgetUseCase();
+    std::shared_ptr<ProjectPluginUseCase> getPluginUseCase();
+    std::shared_ptr<ProjectIntegrationUseCase> getIntegrationUseCase();
+
+    // Project paths, most recent first.
+    const QStringList& recentList() const { return m_recentList; }
+    // Moves the path to the front and writes the list; throws std::exception when the file
+    // cannot be written (the list in memory is changed already).
+    void addRecentList(const QString& path);
+    // Removes the path and writes the list; true when the file was written.
+    bool removeRecentListItem(const QString& path);
+    // Reads at most kRecentListReadLimit paths; a missing file gives an empty list, a damaged
+    // one the paths read before the damage and one log line.
+    void loadRecentList();
+
+private:
+    template <typename UseCase>
+    std::shared_ptr<UseCase> useCase(std::shared_ptr<UseCase>& slot);
+    void writeRecentList() const;
+
+    QStringList m_recentList;
+    QFileInfo m_projectFile;
+    std::shared_ptr<ProjectDatabase> m_database;
+    std::shared_ptr<ProjectMetaUseCase> m_metaUseCase;
+    std::shared_ptr<ProjectHostUseCase> m_hostUseCase;
+    std::shared_ptr<ProjectModuleUseCase> m_moduleUseCase;
+    std::shared_ptr<ProjectProfileUseCase> m_profileUseCase;
+    std::shared_ptr<ProjectProfileKsWidgetUseCase> m_profileKsWidgetUseCase;
+    std::shared_ptr<ProjectPluginUseCase> m_pluginUseCase;
+    std::shared_ptr<ProjectIntegrationUseCase> m_integrationUseCase;
+    // Guards the use-case slots: the deploy worker fetches use cases too.
+    std::mutex m_useCaseMutex;
+    QString m_recentListPath;
+    QString m_projectDir;
+};
+
+} // namespace OV

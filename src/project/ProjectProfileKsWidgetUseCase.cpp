@@ -1,0 +1,53 @@
+#include "project/ProjectProfileKsWidgetUseCase.h"
+
+#include "core/Logger.h"
+#include "project/ProjectImageUtils.h"
+
+namespace OV {
+
+BaseResult<void> ProjectProfileKsWidgetUseCase::insertOrUpdateWidget(ProjectDbProfileKsWidgetBean& bean, QPixmap* icon)
+{
+    const int64_t givenId = bean.id;
+    const BaseResult<void> result = transaction([&]() {
+        BaseResult<void> stored = insertOrUpdate(bean);
+        if (!stored.isOk() || !icon)
+            return stored;
+        return saveWidgetIcon(bean, icon);
+    });
+    // A rolled-back insert must not leave the bean with an id that a later record may get.
+    if (!result.isOk())
+        bean.id = givenId;
+    return result;
+}
+
+BaseResult<void> ProjectProfileKsWidgetUseCase::saveWidgetIcon(const ProjectDbProfileKsWidgetBean& bean, QPixmap* icon)
+{
+    if (!icon)
+        return BaseResult<void>(Errors::InvalidArgument, QStringLiteral("icon is null"));
+    const BaseResult<bool> exists = accessor->exists(bean.id);
+    if (!exists.isOk())
+        return BaseResult<void>::from(exists);
+    if (!*exists.data)
+        return BaseResult<void>(Errors::RecordNotExists);
+    return database()->saveFile(bean.id, QString::fromLatin1(kIconFileName), pixmapToPng(*icon));
+}
+
+QPixmap ProjectProfileKsWidgetUseCase::loadIconFile(const ProjectDbProfileKsWidgetBean& bean)
+{
+    try {
+        const BaseResult<QByteArray> loaded = database()->loadFile(bean.id, QString::fromLatin1(kIconFileName));
+        if (!loaded.isOk()) {
+            Logger::error("ProjectProfileKsWidgetUseCase", "loadIconFile error:%s",
+                          (QString::number(loaded.code()) + QLatin1Char(' ') + loaded.message).toUtf8().constData());
+            return {};
+        }
+        QPixmap pixmap;
+        pixmap.loadFromData(*loaded.data, "PNG");
+        return pixmap;
+    } catch (const std::exception& e) {
+        Logger::error("ProjectProfileKsWidgetUseCase", "loadIconFile error:%s", e.what());
+        return {};
+    }
+}
+
+} // namespace OV

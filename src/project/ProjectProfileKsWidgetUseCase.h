@@ -1,0 +1,28 @@
+#pragma once
+
+#include "project/ProjectDbAccessors.h"
+#include "project/ProjectUseCase.h"
+
+#include <QPixmap>
+
+namespace OV {
+
+// The cards placed on a profile's hub screen (k1 = the profile id in decimal), each with its
+// icon in file_store under "widget_icon".
+class ProjectProfileKsWidgetUseCase : public ProjectUseCase<ProjectDbKsWidgetAccessor, ProjectDbProfileKsWidgetBean>
+{
+public:
+    static constexpr const char* kIconFileName = "widget_icon";
+
+    using ProjectUseCase::ProjectUseCase;
+
+    // Stores the card and, when icon is not null, its icon, in one transaction. A new card
+    // gets its id; on failure the bean keeps the id it had.
+    BaseResult<void> insertOrUpdateWidget(ProjectDbProfileKsWidgetBean& bean, QPixmap* icon);
+    // Stores the icon of a stored card (2006 for a card without a row).
+    BaseResult<void> saveWidgetIcon(const ProjectDbProfileKsWidgetBean& bean, QPixmap* icon);
+    // The card's stored icon; a null picture when there is none or on any error (logged).
+    QPixmap loadIconFile(const ProjectDbProfileKsWidgetBean& bean);
+};
+
+} // namespace OV

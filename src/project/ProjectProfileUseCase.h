@@ -1,0 +1,38 @@
+#pragma once
+
+#include "project/ProjectDbAccessors.h"
+#include "project/ProjectUseCase.h"
+
+#include <QPixmap>
+#include <QString>
+
+namespace OV {
+
+// The profiles of a project. Exactly one is the default profile (the first one created),
+// which cannot be removed; at most one is preferred. A profile's picture is kept in
+// file_store under "profile_icon".
+class ProjectProfileUseCase : public ProjectUseCase<ProjectDbProfileAccessor, ProjectDbProfileBean>
+{
+public:
+    static constexpr const char* kIconFileName = "profile_icon";
+
+    using ProjectUseCase::ProjectUseCase;
+
+    // "profile_" followed by the profile id: the profile's name in module data, in module
+    // file names and towards the hub.
+    static QString profileKey(const ProjectDbProfileBean& bean);
+    static QString profileKey(int64_t profileId);
+
+    // Adds a profile; the first of a project becomes default and preferred.
+    BaseResult<void> createProfile(const QString& name, const QString& icon);
+    // The first preferred profile in sort_id order, without data; an empty pointer when none.
+    BaseResult<BeanPtr> findPreferred();
+    // Stores the profile and, when icon is not null, its picture, in one transaction. A
+    // profile stored as preferred takes the flag from every other profile.
+    BaseResult<void> updateProfile(ProjectDbProfileBean& bean, QPixmap* icon);
+    // Removes a profile with its picture, its cards and its settings and files in every
+    // module, all or nothing. An id without a profile succeeds and changes nothing.
+    BaseResult<void> removeProfileAndClearAssociated(int64_t profileId);
+};
+
+} // namespace OV
