@@ -12,9 +12,9 @@ ToastWidget::ToastWidget(QWidget* parent) : QFrame(parent)
 {
     setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("toast_widget")));
     setObjectName(QStringLiteral("toastWidget"));
-    // A popup window would grab the keyboard and swallow the next click anywhere; a passive tool
-    // window shown without activation leaves both where they were.
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+    // A popup window would grab the keyboard and swallow the next click anywhere. A tool-tip
+    // window is never activated by any platform and lets input pass through it.
+    setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                    Qt::WindowTransparentForInput);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
