@@ -4,6 +4,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QStyleOption>
 #include <QTimer>
 
 namespace OV {
@@ -59,6 +61,14 @@ void ToastWidget::setText(const QString& text)
 QString ToastWidget::text() const
 {
     return m_textLabel->text();
+}
+
+void ToastWidget::paintEvent(QPaintEvent*)
+{
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }
 
 void ToastWidget::popup(int durationMs)

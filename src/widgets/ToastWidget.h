@@ -30,6 +30,10 @@ public:
     static ToastWidget* showInfo(QWidget* parent, const QString& text, bool show, int durationMs);
     static ToastWidget* showError(QWidget* parent, const QString& text, bool show, int durationMs);
 
+protected:
+    // The rounded panel comes from the style sheet; a translucent window does not paint it itself.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     static ToastWidget* create(QWidget* parent, Type type, const QString& text, bool show, int durationMs);
 
