@@ -175,6 +175,9 @@ private slots:
         QCOMPARE(helper->resizeEdgesAt(QPoint(2, 2)), Qt::LeftEdge | Qt::TopEdge);
         QCOMPARE(helper->resizeEdgesAt(QPoint(799, 250)), Qt::Edges(Qt::RightEdge));
         QCOMPARE(helper->resizeEdgesAt(QPoint(400, 250)), Qt::Edges());
+        QCOMPARE(helper->resizeEdgesAt(QPoint(400, 497)), Qt::Edges(Qt::BottomEdge)); // over the content
+        QVERIFY(w.closeButton()->geometry().contains(w.closeButton()->parentWidget()->mapFrom(&w, QPoint(797, 4))));
+        QCOMPARE(helper->resizeEdgesAt(QPoint(797, 4)), Qt::Edges()); // the close button reaches the corner
 
         // Dragging the caption moves the window (the offscreen platform cannot, so we do).
         QWindow* handle = w.windowHandle();

@@ -70,7 +70,8 @@ Qt::Edges FramelessWidgetsHelper::resizeEdgesAt(const QPoint& windowPos) const
         return edges;
     const int w = m_window->width();
     const int h = m_window->height();
-    if (windowPos.x() < 0 || windowPos.y() < 0 || windowPos.x() >= w || windowPos.y() >= h)
+    if (windowPos.x() < 0 || windowPos.y() < 0 || windowPos.x() >= w || windowPos.y() >= h ||
+        isTitleBarControlAt(windowPos))
         return edges;
     if (windowPos.x() < ResizeBorder)
         edges |= Qt::LeftEdge;
@@ -97,6 +98,20 @@ bool FramelessWidgetsHelper::isCaptionAt(const QPoint& windowPos) const
             break;
     }
     return !isHitTestVisible(m_titleBar);
+}
+
+bool FramelessWidgetsHelper::isTitleBarControlAt(const QPoint& windowPos) const
+{
+    if (!m_titleBar || !m_titleBar->isVisible())
+        return false;
+    QWidget* hit = m_window->childAt(windowPos);
+    if (!hit || !m_titleBar->isAncestorOf(hit))
+        return false;
+    for (QWidget* w = hit; w && w != m_titleBar; w = w->parentWidget()) {
+        if (isHitTestVisible(w))
+            return true;
+    }
+    return false;
 }
 
 void FramelessWidgetsHelper::toggleMaximized()

@@ -39,7 +39,8 @@ public:
     bool isWindowFixedSize() const { return m_fixedSize; }
 
     // The edges that a press at `windowPos` (window coordinates) resizes; none while the window is
-    // fixed, maximised or full screen.
+    // fixed, maximised or full screen, and none on a control of the title bar (the close button
+    // reaches into the corner).
     Qt::Edges resizeEdgesAt(const QPoint& windowPos) const;
     // Whether `windowPos` lies on the caption: inside the title bar and on no hit-test-visible widget.
     bool isCaptionAt(const QPoint& windowPos) const;
@@ -53,6 +54,7 @@ private:
     explicit FramelessWidgetsHelper(QWidget* window);
 
     void attachWindowHandle();
+    bool isTitleBarControlAt(const QPoint& windowPos) const;
     bool handleWindowEvent(QEvent* event);
     void updateEdgeCursor(Qt::Edges edges);
 
