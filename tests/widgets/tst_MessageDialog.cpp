@@ -238,8 +238,7 @@ private slots:
         QTRY_VERIFY(busy.angle() > 0);
         QCOMPARE(busy.angle() % 4, 0);
         busy.setAngleStep(170);
-        const int before = busy.angle();
-        QTRY_VERIFY(busy.angle() != before && busy.angle() < before + 170 * 3);
+        QTRY_VERIFY(busy.angle() % 4 != 0); // 170-degree steps now, kept below 360
         QVERIFY(busy.angle() < 360);
         busy.hide();
         const int hidden = busy.angle();

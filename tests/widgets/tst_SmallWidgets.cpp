@@ -5,14 +5,12 @@
 #include "widgets/ElidedLabel.h"
 #include "widgets/PaginationWidget.h"
 #include "widgets/SearchableComboBox.h"
-#include "widgets/SelectableLabel.h"
 #include "widgets/WheelHorizontalScrollArea.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -216,28 +214,6 @@ private slots:
         QCOMPARE(label.minimumWidth(), 80);
     }
 
-    void selectableLabelReportsFocus()
-    {
-        QWidget host;
-        auto* layout = new QHBoxLayout(&host);
-        auto* label = new SelectableLabel(&host);
-        label->setText(QStringLiteral("name"));
-        auto* other = new QLineEdit(&host);
-        layout->addWidget(label);
-        layout->addWidget(other);
-        host.show();
-        QApplication::setActiveWindow(&host);
-        QVERIFY(QTest::qWaitForWindowActive(&host));
-        other->setFocus();
-        QSignalSpy selected(label, &SelectableLabel::selectedChanged);
-        QTest::mouseClick(label, Qt::LeftButton);
-        QVERIFY(label->hasFocus());
-        other->setFocus();
-        QCOMPARE(selected.count(), 2);
-        QCOMPARE(selected.at(0).at(0).toBool(), true);
-        QCOMPARE(selected.at(1).at(0).toBool(), false);
-    }
-
     void imageButtonScaleModes()
     {
         QPushButton plain(QStringLiteral("x"));
@@ -255,8 +231,6 @@ private slots:
         QVERIFY(fit.pixelColor(10, 25) != QColor(Qt::red));
         image.setScaleMode(3);
         QCOMPARE(image.grab().toImage(), fit);
-        image.setScaleMode(BaseImageButton::Stretch);
-        QCOMPARE(image.grab().toImage().pixelColor(2, 2), QColor(Qt::red));
         image.setScaleMode(BaseImageButton::Fill);
         QCOMPARE(image.grab().toImage().pixelColor(2, 2), QColor(Qt::red));
         image.setScaleMode(9);
