@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
