@@ -9,7 +9,7 @@
 
 namespace OV::Test {
 
-void useOffscreenScreen(QSize size)
+QString useOffscreenScreen(QSize size)
 {
     // One file per process: tests run in parallel and each reads its own at start.
     const QString path =
@@ -24,6 +24,7 @@ void useOffscreenScreen(QSize size)
         file.close();
     }
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + path.toLocal8Bit());
+    return path;
 }
 
 void applyBaseTheme()

@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QFile>
 #include <QSize>
 #include <QString>
 
 namespace OV::Test {
 
 // Makes the offscreen platform offer one screen of the given size (available geometry equal to
-// it). Call before the QApplication is constructed.
-void useOffscreenScreen(QSize size);
+// it). Call before the QApplication is constructed; returns the configuration file it wrote,
+// which may be removed once the application exists.
+QString useOffscreenScreen(QSize size);
 
 // Applies the theme's base style sheet to the whole application, as start-up does.
 void applyBaseTheme();
