@@ -23,8 +23,9 @@ QString screenshotDir();
 #define ORVEL_WIDGET_TEST_MAIN(TestClass, width, height)                                                               \
     int main(int argc, char** argv)                                                                                    \
     {                                                                                                                  \
-        OV::Test::useOffscreenScreen(QSize(width, height));                                                            \
+        const QString screenConfig = OV::Test::useOffscreenScreen(QSize(width, height));                               \
         QApplication app(argc, argv);                                                                                  \
+        QFile::remove(screenConfig);                                                                                   \
         TestClass tc;                                                                                                  \
         QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&tc, argc, argv);                                                                          \
