@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <stdexcept>
+#include <utility>
 
 namespace OV {
 
@@ -29,6 +30,22 @@ void releaseLater(std::shared_ptr<KestrinDevice> self)
         return;
     QMetaObject::invokeMethod(
         app, [last = std::move(self)]() mutable { last.reset(); }, Qt::QueuedConnection);
+}
+
+// The pairing callbacks belong to screens; one that throws must not unwind through the link's
+// signal handlers.
+template <typename Fn, typename... Args>
+void invokeCallback(const char* name, const Fn& fn, Args&&... args)
+{
+    if (!fn)
+        return;
+    try {
+        fn(std::forward<Args>(args)...);
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "%s error:%s", name, e.what());
+    } catch (...) {
+        Logger::error(kTag, "%s error:%s", name, "unknown");
+    }
 }
 
 struct DeferredRelease
@@ -94,19 +111,18 @@ void KestrinDevice::setSessionState(int state)
 void KestrinDevice::start(PairingPromptCallbacks* callbacks)
 {
     const auto keep = keepAlive();
-    m_callbacks = callbacks ? *callbacks : PairingPromptCallbacks{};
-    if (!m_started) {
-        Logger::info(kTag, "start");
-        m_attemptCount = 0;
-        m_started = true;
-        m_tickTimer->start();
-        onTimer();
+    if (m_started) {
+        // Told to the caller that asked; the attempt under way keeps its own callbacks.
+        if (callbacks)
+            invokeCallback("onError", callbacks->onError, tr("kestrin is already start"));
         return;
     }
-    const auto onError = std::move(m_callbacks.onError);
-    m_callbacks = {};
-    if (onError)
-        onError(tr("kestrin is already start"));
+    m_callbacks = callbacks ? *callbacks : PairingPromptCallbacks{};
+    Logger::info(kTag, "start");
+    m_attemptCount = 0;
+    m_started = true;
+    m_tickTimer->start();
+    onTimer();
 }
 
 void KestrinDevice::stop()
@@ -365,8 +381,7 @@ MessageDispatchResult KestrinDevice::onTokenReply(const std::shared_ptr<Workflow
     }
     if (state == 0) {
         const auto onWaitConfirm = m_callbacks.onWaitConfirm;
-        if (onWaitConfirm)
-            onWaitConfirm();
+        invokeCallback("onWaitConfirm", onWaitConfirm);
         return KeepListening;
     }
     if (state != 1)
@@ -417,15 +432,13 @@ void KestrinDevice::onAttemptDone(Workflow& workflow, const std::exception* erro
     if (error) {
         Logger::error(kTag, "[connectAndAuth] error:%s", error->what());
         setSessionState(Disconnected);
-        if (callbacks.onError)
-            callbacks.onError(QString::fromUtf8(error->what()));
+        invokeCallback("onError", callbacks.onError, QString::fromUtf8(error->what()));
         return;
     }
     if (m_authorised) {
         Logger::info(kTag, "[connectAndAuth] connectAndAuth end, succeed");
         setSessionState(Connected);
-        if (callbacks.onSuccess)
-            callbacks.onSuccess();
+        invokeCallback("onSuccess", callbacks.onSuccess);
         return;
     }
     m_connection->close();
@@ -435,8 +448,7 @@ void KestrinDevice::onAttemptDone(Workflow& workflow, const std::exception* erro
     if (it != workflow.data().end() && it->second.type() == typeid(QString))
         reason = std::any_cast<QString>(it->second);
     Logger::error(kTag, "[connectAndAuth] connectAndAuth end, error:%s", reason.toUtf8().constData());
-    if (callbacks.onError)
-        callbacks.onError(reason);
+    invokeCallback("onError", callbacks.onError, reason);
 }
 
 } // namespace OV

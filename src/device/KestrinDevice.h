@@ -61,7 +61,8 @@ public:
 
     void setHostSaver(HostSaver saver) { m_hostSaver = std::move(saver); }
 
-    // The callbacks serve the first attempt after start(); null clears them.
+    // The callbacks serve the first attempt after start(). While started, only the given
+    // callbacks hear "kestrin is already start".
     void start(PairingPromptCallbacks* callbacks);
     void stop();
     bool send(const KestrinMessage& message);
