@@ -17,6 +17,8 @@ fi
 echo "== build"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON
+# Sources are found by globbing; make moc rescan so headers added since the last build are seen.
+find "$build" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$build" -j "$(nproc)"
 
 echo "== tests"
