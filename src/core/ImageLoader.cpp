@@ -122,8 +122,8 @@ void ImageLoader::download(const QString& reference, ImageLoadTask* task,
     });
     connect(reply, &QNetworkReply::finished, task, [this, reply, task, timer, reference, callback] {
         timer->stop();
-        const QByteArray body = reply->readAll();
         const bool ok = reply->error() == QNetworkReply::NoError;
+        const QByteArray body = ok ? reply->readAll() : QByteArray();
         reply->deleteLater();
         QPixmap pixmap;
         // An error reply's body (a server's error page) is never taken for the picture.

@@ -81,65 +81,86 @@ QByteArray inflateRaw(const char* data, qint64 size, qint64 expected)
 QByteArray readZipEntry(const QByteArray& zip, const QString& name)
 {
     const qint64 size = zip.size();
-    qint64 endPos = size - kEndSize;
-    while (endPos >= 0 && u32(zip, endPos) != kEndSignature)
-        --endPos;
+    // The archive comment may itself hold the signature: prefer the record whose comment
+    // ends exactly at the end of the array, else take the last signature (trailing bytes).
+    qint64 endPos = -1;
+    for (qint64 pos = size - kEndSize; pos >= 0; --pos) {
+        if (u32(zip, pos) != kEndSignature)
+            continue;
+        if (endPos < 0)
+            endPos = pos;
+        if (pos + kEndSize + u16(zip, pos + 20) == size) {
+            endPos = pos;
+            break;
+        }
+    }
     if (endPos < 0)
         return {};
 
+    // One disk only, and both entry counts must match the directory actually found.
+    const quint32 diskNumber = u16(zip, endPos + 4);
+    const quint32 dirDisk = u16(zip, endPos + 6);
+    const quint32 entriesOnDisk = u16(zip, endPos + 8);
+    const quint32 totalEntries = u16(zip, endPos + 10);
     const qint64 dirSize = u32(zip, endPos + 12);
     const qint64 dirOffset = u32(zip, endPos + 16);
     const qint64 dirEnd = dirOffset + dirSize;
+    if (diskNumber != 0 || dirDisk != 0 || entriesOnDisk != totalEntries)
+        return {};
     if (dirOffset >= dirEnd || dirEnd > size)
         return {};
 
+    // Walk the whole directory first, so that damage anywhere in it is seen. Names are
+    // compared as their UTF-8 bytes: only an entry of exactly the requested path matches.
+    const QByteArray wanted = name.toUtf8();
+    qint64 match = -1;
+    quint32 headers = 0;
     qint64 pos = dirOffset;
     while (pos < dirEnd) {
         if (pos + kCentralSize > dirEnd || u32(zip, pos) != kCentralSignature)
             return {};
-        const quint32 flags = u16(zip, pos + 8);
-        const quint32 method = u16(zip, pos + 10);
-        const quint32 crc = u32(zip, pos + 16);
-        const qint64 compressedSize = u32(zip, pos + 20);
-        const qint64 uncompressedSize = u32(zip, pos + 24);
         const qint64 nameLength = u16(zip, pos + 28);
-        const qint64 extraLength = u16(zip, pos + 30);
-        const qint64 commentLength = u16(zip, pos + 32);
-        const qint64 localOffset = u32(zip, pos + 42);
-        if (pos + kCentralSize + nameLength > dirEnd)
+        const qint64 next = pos + kCentralSize + nameLength + u16(zip, pos + 30) + u16(zip, pos + 32);
+        if (next > dirEnd)
             return {};
-
-        const QString entryName = QString::fromUtf8(zip.constData() + pos + kCentralSize, nameLength);
-        if (entryName == name) {
-            if ((flags & kFlagEncrypted) != 0)
-                return {};
-            if (localOffset + kLocalSize > size || u32(zip, localOffset) != kLocalSignature)
-                return {};
-            if (u16(zip, localOffset + 8) != method)
-                return {};
-            const qint64 dataStart =
-                localOffset + kLocalSize + u16(zip, localOffset + 26) + qint64(u16(zip, localOffset + 28));
-            if (dataStart + compressedSize > size)
-                return {};
-            const char* data = zip.constData() + dataStart;
-
-            QByteArray content;
-            if (method == kMethodStored) {
-                if (compressedSize != uncompressedSize)
-                    return {};
-                content = QByteArray(data, compressedSize);
-            } else if (method == kMethodDeflated) {
-                content = inflateRaw(data, compressedSize, uncompressedSize);
-            } else {
-                return {};
-            }
-            if (content.size() != uncompressedSize || crcOf(content.constData(), content.size()) != crc)
-                return {};
-            return content;
-        }
-        pos += kCentralSize + nameLength + extraLength + commentLength;
+        if (match < 0 && QByteArrayView(zip.constData() + pos + kCentralSize, nameLength) == wanted)
+            match = pos;
+        ++headers;
+        pos = next;
     }
-    return {};
+    if (headers != totalEntries || match < 0)
+        return {};
+
+    const quint32 flags = u16(zip, match + 8);
+    const quint32 method = u16(zip, match + 10);
+    const quint32 crc = u32(zip, match + 16);
+    const qint64 compressedSize = u32(zip, match + 20);
+    const qint64 uncompressedSize = u32(zip, match + 24);
+    const qint64 localOffset = u32(zip, match + 42);
+    if ((flags & kFlagEncrypted) != 0)
+        return {};
+    if (localOffset + kLocalSize > size || u32(zip, localOffset) != kLocalSignature)
+        return {};
+    if (u16(zip, localOffset + 8) != method)
+        return {};
+    const qint64 dataStart = localOffset + kLocalSize + u16(zip, localOffset + 26) + qint64(u16(zip, localOffset + 28));
+    if (dataStart + compressedSize > size)
+        return {};
+    const char* data = zip.constData() + dataStart;
+
+    QByteArray content;
+    if (method == kMethodStored) {
+        if (compressedSize != uncompressedSize)
+            return {};
+        content = QByteArray(data, compressedSize);
+    } else if (method == kMethodDeflated) {
+        content = inflateRaw(data, compressedSize, uncompressedSize);
+    } else {
+        return {};
+    }
+    if (content.size() != uncompressedSize || crcOf(content.constData(), content.size()) != crc)
+        return {};
+    return content;
 }
 
 } // namespace OV
