@@ -307,6 +307,42 @@ private slots:
         QCOMPARE(entryData(entries[0]), data);
     }
 
+    void largeTarIsOneGzipStream()
+    {
+        // Several megabytes are compressed in blocks; the result must still be one stream
+        // whose matches reach across the block boundaries correctly.
+        const QString dir = m_tmp.filePath(QStringLiteral("large"));
+        QByteArray text;
+        for (int i = 0; text.size() < 3 * 1024 * 1024; ++i)
+            text += "line " + QByteArray::number(i % 977) + " of a repetitive icon manifest\n";
+        const QByteArray noise = randomBytes(700 * 1024);
+        writeBytes(dir + QStringLiteral("/a.txt"), text);
+        writeBytes(dir + QStringLiteral("/b.bin"), noise);
+        writeBytes(dir + QStringLiteral("/c.txt"), text.left(100000));
+        const QString tgz = m_tmp.filePath(QStringLiteral("large.tgz"));
+        QVERIFY(ZlibUtils::packToTarGz(dir, tgz));
+
+        const QByteArray gz = readBytes(tgz);
+        QCOMPARE(gz.left(10), QByteArray("\x1f\x8b\x08\0\0\0\0\0\x02\x03", 10));
+        QVERIFY(gz.size() < text.size() / 4 + noise.size() + 100000);
+        const QByteArray tar = gunzip(gz);
+        QCOMPARE(tar.mid(512, text.size()), text);
+        const json entries = inspect(QStringLiteral("tgz"), tgz);
+        QCOMPARE(entries.size(), size_t(3));
+        QMap<std::string, QByteArray> byName;
+        for (const json& e : entries)
+            byName.insert(e["name"].get<std::string>(), entryData(e));
+        QCOMPARE(byName["a.txt"], text);
+        QCOMPARE(byName["b.bin"], noise);
+        QCOMPARE(byName["c.txt"], text.left(100000));
+
+        // A small archive comes out with the same header.
+        const QString small = m_tmp.filePath(QStringLiteral("small"));
+        writeBytes(small + QStringLiteral("/x"), "x");
+        QVERIFY(ZlibUtils::packToTarGz(small, m_tmp.filePath(QStringLiteral("small.tgz"))));
+        QCOMPARE(readBytes(m_tmp.filePath(QStringLiteral("small.tgz"))).left(10), gz.left(10));
+    }
+
     void tarNamesAndTheirLimit()
     {
         const QString dir = m_tmp.filePath(QStringLiteral("tarnames"));
