@@ -214,6 +214,11 @@ private slots:
         const QString zip = m_tmp.filePath(QStringLiteral("empty.zip"));
         QVERIFY(ZlibUtils::packToZip(empty, zip, ZlibUtils::DirectoryContents, 3));
         QCOMPARE(readBytes(zip), endRecord);
+        // A folder given as a single file, or a missing file, adds no entry.
+        QVERIFY(ZlibUtils::packToZip(empty, zip, ZlibUtils::File, 3));
+        QCOMPARE(readBytes(zip), endRecord);
+        QVERIFY(ZlibUtils::packToZip(empty + QStringLiteral("/none"), zip, ZlibUtils::File, 3));
+        QCOMPARE(readBytes(zip), endRecord);
         // A mode outside the table adds no entry either.
         QVERIFY(ZlibUtils::packToZip(makeAssets(), zip, ZlibUtils::PackMode(7), 3));
         QCOMPARE(readBytes(zip), endRecord);
