@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the ZIP corpus replayed by tst_ZipUtils and used as the fuzzer's seeds.
 
-valid-*.zip hold "config.json" with the bytes {"ok":true}; hostile-*.zip are damaged or
-lying archives in which reading "config.json" must give nothing. Run it in this folder.
+valid-*.zip hold a readable "config.json" (the reader checks its CRC, so any content it
+returns is the right one); hostile-*.zip are damaged or lying archives in which reading
+"config.json" must give nothing. Run it in this folder.
 """
 import io
 import struct
@@ -63,11 +64,39 @@ def write(name, data):
 def main():
     write("valid-deflated.zip", build([Entry(b"icons/a.png", b"\x89PNG" * 40), Entry()]))
     write("valid-stored.zip", build([Entry(method=0)], comment=b"trailing comment PK"))
-    buf = io.BytesIO()
-    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("readme.txt", "hello " * 100)
-        z.writestr("config.json", CONTENT)
-    write("valid-zipfile.zip", buf.getvalue())
+    # Another writer: data descriptors (written to a stream), extra fields, comments, a nested
+    # entry of the same base name first, and a false end signature inside the archive comment.
+    class Stream(io.RawIOBase):
+        def __init__(self):
+            self.buf = bytearray()
+
+        def writable(self):
+            return True
+
+        def write(self, b):
+            self.buf += b
+            return len(b)
+
+    s = Stream()
+    with zipfile.ZipFile(s, "w") as z:
+        for name, method, data in (("sub/config.json", zipfile.ZIP_DEFLATED, b"nested"),
+                                   ("readme.txt", zipfile.ZIP_STORED, b"hello " * 100),
+                                   ("config.json", zipfile.ZIP_DEFLATED, b'{"n":' + b"1" * 3000 + b"}")):
+            info = zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10))
+            info.compress_type = method
+            info.extra = b"\x55\x54\x05\x00\x01\x00\x00\x00\x00"
+            info.comment = b"entry comment"
+            z.writestr(info, data)
+        z.comment = b"archive comment PK\x05\x06 with a false signature"
+    write("valid-descriptors-and-comments.zip", bytes(s.buf))
+
+    # A deflated entry exactly as long as its data: the method decides, not the sizes.
+    for k in range(400):
+        data = bytes((i * 131 + 17) % 256 for i in range(64)) + b"x" * k
+        e = Entry(data=data)
+        if e.csize == e.usize:
+            write("valid-deflated-equal-sizes.zip", build([e]))
+            break
 
     good = build([Entry()])
     write("hostile-truncated-half.zip", good[: len(good) // 2])
