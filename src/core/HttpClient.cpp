@@ -33,6 +33,7 @@ HttpResponse* HttpClient::get(const QString& url, const std::map<QString, QStrin
     auto* response = new HttpResponse(reply);
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
 
     // Set before the abort: the abort completes the reply, and that completion reports nothing.
     auto timedOut = std::make_shared<bool>(false);

@@ -41,6 +41,7 @@ QNetworkReply* HttpUploader::upload(const QUrl& url, const QString& filePath, co
     auto makeTimer = [reply](int ms) {
         auto* timer = new QTimer(reply);
         timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
         timer->setInterval(ms);
         return timer;
     };

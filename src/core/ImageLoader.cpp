@@ -116,6 +116,7 @@ void ImageLoader::download(const QString& reference, ImageLoadTask* task,
 
     auto* timer = new QTimer(task);
     timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
     connect(timer, &QTimer::timeout, reply, [reply] {
         if (reply->isRunning())
             reply->abort();

@@ -133,7 +133,7 @@ private slots:
         clock.start();
         auto silent = load(loader, url(QStringLiteral("silent.png")));
         QVERIFY(silent->pixmap.isNull());
-        QVERIFY(clock.elapsed() >= 290);
+        QVERIFY(clock.elapsed() >= 299);
         auto text = load(loader, url(QStringLiteral("text.png")));
         QVERIFY(text->pixmap.isNull());
         QTest::qWait(200);
