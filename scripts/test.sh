@@ -17,9 +17,13 @@ fi
 echo "== build"
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON
+# Sources are found by globbing; make moc rescan so headers added since the last build are seen.
+find "$build" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$build" -j "$(nproc)"
 
 echo "== tests"
+# The widget gallery test renders its windows here for a look by eye.
+export ORVEL_SCREENSHOTS="$root/build/screenshots"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 jobs="$(nproc)"

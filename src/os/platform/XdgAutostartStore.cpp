@@ -1,5 +1,7 @@
 #include "os/platform/XdgAutostartStore.h"
 
+#include "os/platform/DesktopEntry.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -32,40 +34,6 @@ QString escapeValue(const QString& text)
             break;
         default:
             out += c;
-        }
-    }
-    return out;
-}
-
-QString unescapeValue(const QString& text)
-{
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != QLatin1Char('\\') || i + 1 >= text.size()) {
-            out += c;
-            continue;
-        }
-        const QChar n = text[++i];
-        switch (n.unicode()) {
-        case 's':
-            out += QLatin1Char(' ');
-            break;
-        case 'n':
-            out += QLatin1Char('\n');
-            break;
-        case 't':
-            out += QLatin1Char('\t');
-            break;
-        case 'r':
-            out += QLatin1Char('\r');
-            break;
-        case '\\':
-            out += QLatin1Char('\\');
-            break;
-        default:
-            out += c;
-            out += n;
         }
     }
     return out;
@@ -148,21 +116,13 @@ QStringList XdgAutostartStore::parseExec(const QString& value)
 
 std::optional<QStringList> XdgAutostartStore::read(const QString& name)
 {
-    QFile file(entryPath(name));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const auto entry = DesktopEntry::load(entryPath(name));
+    if (!entry)
         return std::nullopt;
-    bool inEntryGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            inEntryGroup = (line == QLatin1String("[Desktop Entry]"));
-            continue;
-        }
-        if (inEntryGroup && line.startsWith(QLatin1String("Exec="))) {
-            return parseExec(unescapeValue(line.mid(5)));
-        }
-    }
-    return std::nullopt;
+    const QString exec = entry->value(QStringLiteral("Exec"));
+    if (exec.isEmpty())
+        return std::nullopt;
+    return parseExec(exec);
 }
 
 bool XdgAutostartStore::write(const QString& name, const QStringList& arguments)

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace OV {
+
+// Writers for the archives sent to the hub: a ZIP archive (stored or raw-deflated entries,
+// UTF-8 names) and a gzip-compressed ustar archive. Each archive is built whole in memory
+// and written in one go; an archive the formats cannot describe (tar names over 100 bytes,
+// more than 65,535 ZIP entries, more than 4 GiB) is refused rather than written wrong.
+class ZlibUtils
+{
+public:
+    enum PackMode : int {
+        File = 0,
+        DirectoryContents = 1,
+        DirectoryWithRoot = 2,
+    };
+
+    // Level 0 stores, 1 to 9 deflate. False when the archive cannot be written, the level is
+    // outside 0..9 or the content exceeds the format's limits; the target is then untouched.
+    static bool packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level);
+    static bool packToTarGz(const QString& directoryPath, const QString& targetPath);
+
+private:
+    // The tar archive of the directory's files; empty when it cannot be represented.
+    static QByteArray createTarFromDirectory(const QString& directoryPath);
+};
+
+} // namespace OV

@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+"""Writes the ZIP corpus replayed by tst_ZipUtils and used as the fuzzer's seeds.
+
+valid-*.zip hold a readable "config.json" (the reader checks its CRC, so any content it
+returns is the right one); hostile-*.zip are damaged or lying archives in which reading
+"config.json" must give nothing. Run it in this folder.
+"""
+import io
+import struct
+import zipfile
+import zlib
+
+CONTENT = b'{"ok":true}'
+
+
+def deflate(data):
+    c = zlib.compressobj(6, zlib.DEFLATED, -15)
+    return c.compress(data) + c.flush()
+
+
+class Entry:
+    def __init__(self, name=b"config.json", data=CONTENT, method=8):
+        self.name = name
+        self.data = data
+        self.method = method
+        self.payload = deflate(data) if method == 8 else data
+        self.crc = zlib.crc32(data)
+        self.csize = len(self.payload)
+        self.usize = len(data)
+        self.flags = 0x0800
+        self.local_method = None
+        self.local_name_len = None
+        self.local_sig = b"PK\x03\x04"
+        self.offset_delta = 0
+        self.name_len = None
+
+
+def build(entries, count=None, cd_size_delta=0, cd_offset=None, comment=b"", disk=0):
+    local = b""
+    central = b""
+    for e in entries:
+        offset = len(local)
+        lm = e.method if e.local_method is None else e.local_method
+        lnl = len(e.name) if e.local_name_len is None else e.local_name_len
+        local += e.local_sig + struct.pack("<HHHHHIIIHH", 20, e.flags, lm, 0, 0x21, e.crc, e.csize, e.usize, lnl, 0)
+        local += e.name + e.payload
+        nl = len(e.name) if e.name_len is None else e.name_len
+        central += b"PK\x01\x02" + struct.pack("<HHHHHHIIIHHHHHII", 20, 20, e.flags, e.method, 0, 0x21, e.crc,
+                                              e.csize, e.usize, nl, 0, 0, 0, 0, 0,
+                                              (offset + e.offset_delta) & 0xFFFFFFFF)
+        central += e.name
+    n = len(entries) if count is None else count
+    off = len(local) if cd_offset is None else cd_offset
+    end = b"PK\x05\x06" + struct.pack("<HHHHIIH", disk, disk, n, n, (len(central) + cd_size_delta) & 0xFFFFFFFF,
+                                      off & 0xFFFFFFFF, len(comment))
+    return local + central + end + comment
+
+
+def write(name, data):
+    with open(name, "wb") as f:
+        f.write(data)
+
+
+def main():
+    write("valid-deflated.zip", build([Entry(b"icons/a.png", b"\x89PNG" * 40), Entry()]))
+    write("valid-stored.zip", build([Entry(method=0)], comment=b"trailing comment PK"))
+    # Another writer: data descriptors (written to a stream), extra fields, comments, a nested
+    # entry of the same base name first, and a false end signature inside the archive comment.
+    class Stream(io.RawIOBase):
+        def __init__(self):
+            self.buf = bytearray()
+
+        def writable(self):
+            return True
+
+        def write(self, b):
+            self.buf += b
+            return len(b)
+
+    s = Stream()
+    with zipfile.ZipFile(s, "w") as z:
+        for name, method, data in (("sub/config.json", zipfile.ZIP_DEFLATED, b"nested"),
+                                   ("readme.txt", zipfile.ZIP_STORED, b"hello " * 100),
+                                   ("config.json", zipfile.ZIP_DEFLATED, b'{"n":' + b"1" * 3000 + b"}")):
+            info = zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10))
+            info.compress_type = method
+            info.extra = b"\x55\x54\x05\x00\x01\x00\x00\x00\x00"
+            info.comment = b"entry comment"
+            z.writestr(info, data)
+        z.comment = b"archive comment PK\x05\x06 with a false signature"
+    write("valid-descriptors-and-comments.zip", bytes(s.buf))
+
+    # A deflated entry exactly as long as its data: the method decides, not the sizes.
+    for k in range(400):
+        data = bytes((i * 131 + 17) % 256 for i in range(64)) + b"x" * k
+        e = Entry(data=data)
+        if e.csize == e.usize:
+            write("valid-deflated-equal-sizes.zip", build([e]))
+            break
+
+    good = build([Entry()])
+    write("hostile-truncated-half.zip", good[: len(good) // 2])
+    write("hostile-truncated-end.zip", good[:-1])
+    write("hostile-empty.zip", b"")
+    write("hostile-end-record-only-short.zip", b"PK\x05\x06" + b"\0" * 17)
+    write("hostile-dir-offset-past-end.zip", build([Entry()], cd_offset=0x7FFFFFF0))
+    write("hostile-dir-offset-wraps.zip", build([Entry()], cd_offset=0xFFFFFFF0))
+    write("hostile-dir-size-too-big.zip", build([Entry()], cd_size_delta=1000))
+    write("hostile-dir-size-cuts-header.zip", build([Entry()], cd_size_delta=-10))
+    write("hostile-count-lies-high.zip", build([Entry()], count=7))
+    write("hostile-count-lies-zero.zip", build([Entry()], count=0))
+    write("hostile-multi-disk.zip", build([Entry()], disk=1))
+
+    e = Entry(); e.offset_delta = 0x10000000
+    write("hostile-local-offset-past-end.zip", build([e]))
+    e = Entry(); e.local_sig = b"PK\x03\x05"
+    write("hostile-local-signature.zip", build([e]))
+    e = Entry(); e.local_name_len = 0xFFFF
+    write("hostile-local-name-past-end.zip", build([e]))
+    e = Entry(); e.name_len = 0xFFFF
+    write("hostile-central-name-past-end.zip", build([e]))
+    e = Entry(); e.csize = 0x7FFFFFFF
+    write("hostile-compressed-size-past-end.zip", build([e]))
+    e = Entry(); e.csize = 0xFFFFFFFF; e.usize = 0xFFFFFFFF
+    write("hostile-zip64-markers.zip", build([e]))
+    e = Entry(); e.usize = 0xFFFFFFF0
+    write("hostile-size-bomb.zip", build([e]))
+    e = Entry(); e.usize = len(CONTENT) + 1
+    write("hostile-size-too-big.zip", build([e]))
+    e = Entry(); e.usize = len(CONTENT) - 1
+    write("hostile-size-too-small.zip", build([e]))
+    e = Entry(method=0); e.usize = len(CONTENT) + 5
+    write("hostile-stored-sizes-differ.zip", build([e]))
+    e = Entry(); e.method = 12
+    write("hostile-method-bzip2.zip", build([e]))
+    e = Entry(); e.method = 99
+    write("hostile-method-aes.zip", build([e]))
+    e = Entry(); e.local_method = 0
+    write("hostile-methods-disagree.zip", build([e]))
+    e = Entry(); e.flags |= 1
+    write("hostile-encrypted.zip", build([e]))
+    e = Entry(); e.crc ^= 0x1
+    write("hostile-crc-mismatch.zip", build([e]))
+    e = Entry(); e.payload = b"\xff" * e.csize
+    write("hostile-corrupt-deflate.zip", build([e]))
+    e = Entry(); e.payload = e.payload[:-3] + b"\0\0\0"
+    write("hostile-truncated-deflate.zip", build([e]))
+    e = Entry(method=0); e.csize = e.usize = len(CONTENT); e.method = 8
+    e.payload = CONTENT  # stored bytes announced as deflated with equal sizes
+    write("hostile-deflated-equal-sizes.zip", build([e]))
+
+
+if __name__ == "__main__":
+    main()
