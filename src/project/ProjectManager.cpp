@@ -1,9 +1,12 @@
 #include "project/ProjectManager.h"
 
 #include "core/AppDirs.h"
+#include "core/EventBus.h"
 #include "core/FileUtils.h"
 #include "core/Logger.h"
 #include "core/PersistentStore.h"
+#include "device/KestrinDevice.h"
+#include "device/KestrinMessage.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectHostUseCase.h"
 #include "project/ProjectIntegrationUseCase.h"
@@ -41,9 +44,10 @@ ProjectManager* ProjectManager::instance()
     return manager;
 }
 
-ProjectManager::ProjectManager(QString recentListPath, QString projectDir)
+ProjectManager::ProjectManager(QString recentListPath, QString projectDir, KestrinTimings hubTimings)
     : m_database(std::make_shared<ProjectDatabase>()), m_recentListPath(std::move(recentListPath)),
-      m_projectDir(std::move(projectDir))
+      m_projectDir(std::move(projectDir)), m_hubTimings(std::move(hubTimings)),
+      m_self(std::make_shared<ProjectManager*>(this))
 {
     loadRecentList();
 }
@@ -146,6 +150,74 @@ void ProjectManager::closeProject()
     if (m_database->isOpen()) {
         m_database->close();
         m_projectFile = QFileInfo();
+    }
+    if (m_currentKestrin) {
+        m_currentKestrin->stop();
+        m_currentKestrin.reset();
+    }
+}
+
+void ProjectManager::setCurrentKestrin(const std::shared_ptr<ProjectDbHostBean>& host)
+{
+    std::shared_ptr<KestrinDevice> device;
+    if (host) {
+        auto target = std::make_shared<KestrinHost>();
+        target->connType = host->connType;
+        target->name = host->name;
+        target->ip = host->ip;
+        target->port = host->port;
+        target->sn = host->sn;
+        target->token = host->token;
+        try {
+            device = std::make_shared<KestrinDevice>(target, m_hubTimings);
+        } catch (const std::exception& e) {
+            Logger::error(kTag, "setCurrentKestrin error:%s", e.what());
+        }
+    }
+    m_currentKestrin = device;
+    if (device) {
+        const std::weak_ptr<ProjectManager*> self = m_self;
+        device->setHostSaver([self](KestrinHost& paired) {
+            const std::shared_ptr<ProjectManager*> manager = self.lock();
+            if (!manager)
+                return BaseResult<void>(Errors::NotInitialized, QStringLiteral("no project manager"));
+            ProjectDbHostBean bean;
+            bean.connType = paired.connType;
+            bean.name = paired.name;
+            bean.ip = paired.ip;
+            bean.port = paired.port;
+            bean.sn = paired.sn;
+            bean.token = paired.token;
+            return (*manager)->getHostUseCase()->saveHost(bean);
+        });
+        device->addMessageListener(
+            [self](const KestrinMessage& message) {
+                if (const std::shared_ptr<ProjectManager*> manager = self.lock())
+                    (*manager)->onHubMessage(message);
+                return KeepListening;
+            },
+            -1, {});
+    }
+    EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QLatin1String(Topics::KestrinChanged)));
+}
+
+void ProjectManager::onHubMessage(const KestrinMessage& message)
+{
+    if (message.act != kActHubCommand)
+        return;
+    // The hub current now, which need not be the session that received the command.
+    const std::shared_ptr<KestrinDevice> hub = m_currentKestrin;
+    if (!hub)
+        return;
+    if (!m_hubCommandHandler) {
+        Logger::warn(kTag, "hub command ignored, no handler, id:%s", message.id.c_str());
+        return;
+    }
+    // One bad command must not end the handling of the ones after it.
+    try {
+        m_hubCommandHandler(hub, message);
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "hub command error:%s", e.what());
     }
 }
 

@@ -1,16 +1,21 @@
 #pragma once
 
 #include "core/BaseResult.h"
+#include "device/KestrinTimings.h"
 
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
 namespace OV {
 
+class KestrinDevice;
+class KestrinMessage;
+class ProjectDbHostBean;
 class ProjectDatabase;
 class ProjectHostUseCase;
 class ProjectIntegrationUseCase;
@@ -21,11 +26,16 @@ class ProjectProfileKsWidgetUseCase;
 class ProjectProfileUseCase;
 
 // The one open project of the process: its database, the use cases through which every screen
-// reads and writes it, and the list of recently opened projects. At most one project is open;
-// projectFileInfo() names it exactly while one is. GUI thread, except the use-case getters.
+// reads and writes it, the session with the project's hub and the list of recently opened
+// projects. At most one project is open; projectFileInfo() names it exactly while one is.
+// GUI thread, except the use-case getters.
 class ProjectManager
 {
 public:
+    // Carries out one command the hub sent (act 1000000) with the hub current at that moment.
+    using HubCommandHandler = std::function<void(const std::shared_ptr<KestrinDevice>&, const KestrinMessage&)>;
+
+    static constexpr int kActHubCommand = 1000000;
     static constexpr const char* kConnectionName = "sql_cn_default";
     static constexpr const char* kRecentListFileName = "recent_project_list.json";
     static constexpr const char* kProjectExtension = ".ovpf";
@@ -39,8 +49,8 @@ public:
     static ProjectManager* instance();
 
     // A manager whose recent list lives in the given file and whose proposed names are free in
-    // the given folder. Loads the recent list.
-    ProjectManager(QString recentListPath, QString projectDir);
+    // the given folder, and whose hub sessions run with the given timings. Loads the recent list.
+    ProjectManager(QString recentListPath, QString projectDir, KestrinTimings hubTimings = {});
     ~ProjectManager();
     ProjectManager(const ProjectManager&) = delete;
     ProjectManager& operator=(const ProjectManager&) = delete;
@@ -52,6 +62,7 @@ public:
     // Makes "<folder>/<name>.ovpf" with its meta record and default profile, and opens it. A
     // failure leaves no file behind.
     BaseResult<void> createProject(const QString& name, const QString& folder);
+    // Closes the open project, and stops and drops the current hub.
     void closeProject();
     // The first of "OrvelWorkSpaceProject", "OrvelWorkSpaceProject1" ... "...99" without a
     // project file in the project folder; empty when all are taken.
@@ -65,6 +76,15 @@ public:
     std::shared_ptr<ProjectProfileKsWidgetUseCase> getProfileKsWidgetUseCase();
     std::shared_ptr<ProjectPluginUseCase> getPluginUseCase();
     std::shared_ptr<ProjectIntegrationUseCase> getIntegrationUseCase();
+
+    // The session with the project's hub; empty when there is none.
+    std::shared_ptr<KestrinDevice> getCurrentKestrin() const { return m_currentKestrin; }
+    // Makes a new, not yet started session for the host the current hub (the previous one is
+    // released, not stopped), or drops the current hub for an empty host, and publishes
+    // "ON_KESTRIN_CHANGED". A token the hub issues is stored through the host use case.
+    void setCurrentKestrin(const std::shared_ptr<ProjectDbHostBean>& host);
+    // Where hub commands go; without a handler they are logged and ignored.
+    void setHubCommandHandler(HubCommandHandler handler) { m_hubCommandHandler = std::move(handler); }
 
     // Project paths, most recent first.
     const QStringList& recentList() const { return m_recentList; }
@@ -81,10 +101,12 @@ private:
     template <typename UseCase>
     std::shared_ptr<UseCase> useCase(std::shared_ptr<UseCase>& slot);
     void writeRecentList() const;
+    void onHubMessage(const KestrinMessage& message);
 
     QStringList m_recentList;
     QFileInfo m_projectFile;
     std::shared_ptr<ProjectDatabase> m_database;
+    std::shared_ptr<KestrinDevice> m_currentKestrin;
     std::shared_ptr<ProjectMetaUseCase> m_metaUseCase;
     std::shared_ptr<ProjectHostUseCase> m_hostUseCase;
     std::shared_ptr<ProjectModuleUseCase> m_moduleUseCase;
@@ -96,6 +118,11 @@ private:
     std::mutex m_useCaseMutex;
     QString m_recentListPath;
     QString m_projectDir;
+    KestrinTimings m_hubTimings;
+    HubCommandHandler m_hubCommandHandler;
+    // Sessions may outlive the manager (a caller holds one); their callbacks into the manager
+    // check that it still exists.
+    std::shared_ptr<ProjectManager*> m_self;
 };
 
 } // namespace OV

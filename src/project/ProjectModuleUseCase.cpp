@@ -1,6 +1,7 @@
 #include "project/ProjectModuleUseCase.h"
 
 #include "core/Logger.h"
+#include "device/KestrinApi.h"
 #include "module/PelloraDeployData.h"
 #include "project/ProjectImageUtils.h"
 #include "project/ProjectStepResult.h"
@@ -143,6 +144,25 @@ BaseResult<void> ProjectModuleUseCase::updatePelloraConfig(ProjectDbModuleBean& 
     if (!result.isOk())
         bean = given;
     return result;
+}
+
+void ProjectModuleUseCase::startDiscoveryModule(const std::shared_ptr<KestrinDevice>& device,
+                                                const QString& interfaceType, const BaseResultCallback<void>& callback)
+{
+    KestrinApi::startDiscoveryModule(device, interfaceType,
+                                     [self = shared_from_this(), callback](const BaseResult<void>& result) {
+                                         if (callback)
+                                             callback(result);
+                                     });
+}
+
+void ProjectModuleUseCase::stopDiscoveryModule(const std::shared_ptr<KestrinDevice>& device,
+                                               const BaseResultCallback<void>& callback)
+{
+    KestrinApi::stopDiscoveryModule(device, [self = shared_from_this(), callback](const BaseResult<void>& result) {
+        if (callback)
+            callback(result);
+    });
 }
 
 } // namespace OV

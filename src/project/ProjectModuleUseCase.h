@@ -6,9 +6,12 @@
 #include <QPixmap>
 #include <QString>
 
+#include <memory>
 #include <unordered_map>
 
 namespace OV {
+
+class KestrinDevice;
 
 // The pogo-pin modules attached to the hub, their settings and the images that belong to
 // them. A module's files in file_store have the module as owner; the files of one screen-cube
@@ -37,6 +40,12 @@ public:
     // of widgets that no longer exist and rebuilds the cube's deploy JSON as extraConfig. On
     // success the bean holds what was stored; on failure it is as it was given.
     BaseResult<void> updatePelloraConfig(ProjectDbModuleBean& bean, const ImageMap& images);
+
+    // Asks the hub to search for modules on the given link ("can" from the add screen); the
+    // modules found arrive as separate hub messages. The callback gets the hub's answer.
+    void startDiscoveryModule(const std::shared_ptr<KestrinDevice>& device, const QString& interfaceType,
+                              const BaseResultCallback<void>& callback);
+    void stopDiscoveryModule(const std::shared_ptr<KestrinDevice>& device, const BaseResultCallback<void>& callback);
 };
 
 } // namespace OV

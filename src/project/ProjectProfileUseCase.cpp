@@ -1,5 +1,6 @@
 #include "project/ProjectProfileUseCase.h"
 
+#include "device/KestrinApi.h"
 #include "project/ProjectImageUtils.h"
 #include "project/ProjectStepResult.h"
 
@@ -148,6 +149,24 @@ BaseResult<void> ProjectProfileUseCase::removeProfileAndClearAssociated(int64_t 
         if (rowStepFailed(cardsRemoved))
             return rowStepFailure(cardsRemoved);
         return BaseResult<void>();
+    });
+}
+
+void ProjectProfileUseCase::setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,
+                                              const BaseResultCallback<void>& callback)
+{
+    KestrinApi::setCurrentProfile(device, profileKey, [callback](const BaseResult<void>& result) {
+        if (callback)
+            callback(result);
+    });
+}
+
+void ProjectProfileUseCase::getKsWidgetAppList(const std::shared_ptr<KestrinDevice>& device,
+                                               const BaseResultCallback<nlohmann::json>& callback)
+{
+    KestrinApi::getWidgetList(device, "sys.widget.apps", [callback](const BaseResult<nlohmann::json>& result) {
+        if (callback)
+            callback(result);
     });
 }
 

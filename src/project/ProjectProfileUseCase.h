@@ -6,7 +6,13 @@
 #include <QPixmap>
 #include <QString>
 
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
 namespace OV {
+
+class KestrinDevice;
 
 // The profiles of a project. Exactly one is the default profile (the first one created),
 // which cannot be removed; at most one is preferred. A profile's picture is kept in
@@ -33,6 +39,13 @@ public:
     // Removes a profile with its picture, its cards and its settings and files in every
     // module, all or nothing. An id without a profile succeeds and changes nothing.
     BaseResult<void> removeProfileAndClearAssociated(int64_t profileId);
+
+    // Tells the hub which profile to show (nothing is stored); the callback gets its answer.
+    static void setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,
+                                  const BaseResultCallback<void>& callback);
+    // The hub's applications that can be shown as cards, as the hub's reply JSON.
+    static void getKsWidgetAppList(const std::shared_ptr<KestrinDevice>& device,
+                                   const BaseResultCallback<nlohmann::json>& callback);
 };
 
 } // namespace OV

@@ -1,10 +1,14 @@
+#include "core/ZlibUtils.h"
 #include "project/ProjectHostUseCase.h"
 #include "project/ProjectIntegrationUseCase.h"
 #include "project/ProjectMetaUseCase.h"
 #include "project/ProjectModuleUseCase.h"
+#include "project/ProjectPluginUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
+#include "support/ProjectTestUtils.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +76,27 @@ private:
         ProjectDbModuleAccessor accessor(m_db, QStringLiteral("module"));
         auto found = accessor.findById(id);
         return found.data.value_or(nullptr);
+    }
+
+    // A plug-in package holding the given files; the path of the archive.
+    QString package(const QString& name, const std::map<QString, QByteArray>& files)
+    {
+        const QString source = m_dir.filePath(name + QStringLiteral("-src"));
+        QDir().mkpath(source);
+        for (const auto& [file, bytes] : files)
+            Test::writeFileBytes(source + QLatin1Char('/') + file, bytes);
+        const QString zip = m_dir.filePath(name + QStringLiteral(".zip"));
+        return ZlibUtils::packToZip(source, zip, ZlibUtils::DirectoryContents, 6) ? zip : QString();
+    }
+
+    static ProjectDbPluginBean plugin(const QString& uuid)
+    {
+        ProjectDbPluginBean bean;
+        bean.k1 = uuid;
+        bean.k2 = QStringLiteral("0");
+        bean.versionCode = 1;
+        bean.name = QStringLiteral("Clock");
+        return bean;
     }
 
 private slots:
@@ -365,6 +390,65 @@ private slots:
         QCOMPARE(refused.code(), 2002);
         QCOMPARE(refused.message, QStringLiteral("The default profile cannot be deleted"));
         QVERIFY(*profiles->accessor->findById(defaultProfile->id).data);
+    }
+
+    void pluginInstallIsAllOrNothing()
+    {
+        const QString pluginDir = m_dir.filePath(QStringLiteral("plugin"));
+        QVERIFY(QDir().mkpath(pluginDir + QStringLiteral("/u-1/unpacked")));
+        auto plugins = std::make_shared<ProjectPluginUseCase>(m_db, pluginDir);
+        const QString v1 = package(QStringLiteral("v1"), {{QStringLiteral("config.json"), R"({"button":[1]})"}});
+        const QString v2 = package(QStringLiteral("v2"), {{QStringLiteral("config.json"), R"({"button":[2]})"}});
+        QVERIFY(!v1.isEmpty() && !v2.isEmpty());
+
+        ProjectDbPluginBean first = plugin(QStringLiteral("u-1"));
+        QVERIFY(plugins->saveOrUpdate(first, filled(Qt::red), v1).isOk());
+        QVERIFY(!QFileInfo::exists(pluginDir + QStringLiteral("/u-1")));
+        ProjectDbPluginBean again = plugin(QStringLiteral("u-1"));
+        QVERIFY(plugins->saveOrUpdate(again, filled(Qt::blue), v2).isOk());
+        QCOMPARE(again.id, first.id);
+        const auto all = plugins->accessor->findAll(true);
+        QCOMPARE(all.data->size(), size_t(1));
+        QVERIFY(all.data->front()->data == json({{"button", {2}}}));
+        QCOMPARE(*m_db->loadFile(first.id, QStringLiteral("pack")).data, Test::fileBytes(v2));
+        QPixmap icon;
+        QVERIFY(icon.loadFromData(*m_db->loadFile(first.id, QStringLiteral("icon")).data, "PNG"));
+        QCOMPARE(icon.toImage().pixelColor(0, 0), QColor(Qt::blue));
+
+        const auto refused = [&](const QString& uuid, const QString& path) {
+            ProjectDbPluginBean bean = plugin(uuid);
+            const auto result = plugins->saveOrUpdate(bean, filled(Qt::red), path);
+            [&]() {
+                QCOMPARE(bean.id, int64_t(-1));
+                QVERIFY(bean.data == json::object());
+            }();
+            return result;
+        };
+        auto noConfig =
+            refused(QStringLiteral("u-2"), package(QStringLiteral("bare"), {{QStringLiteral("a.txt"), "a"}}));
+        QCOMPARE(noConfig.code(), 3002);
+        QCOMPARE(noConfig.message, QStringLiteral("Read plugin config.json error"));
+        QCOMPARE(
+            refused(QStringLiteral("u-2"), package(QStringLiteral("list"), {{QStringLiteral("config.json"), "[1]"}}))
+                .code(),
+            1000);
+        QCOMPARE(refused(QStringLiteral("u-2"), m_dir.filePath(QStringLiteral("missing.zip"))).code(), 3001);
+        // Every failure left no trace: one record, and files only for it.
+        QCOMPARE(plugins->accessor->findAll(false).data->size(), size_t(1));
+        QCOMPARE(fileNames(first.id + 1), std::vector<QString>());
+
+        // A uuid that is not one path component never reaches the file system.
+        QVERIFY(Test::writeFileBytes(m_dir.filePath(QStringLiteral("sentinel")), "x"));
+        for (const char* uuid : {"", "..", "/", "\\", "a/b"})
+            QCOMPARE(refused(QString::fromLatin1(uuid), v1).code(), 1002);
+        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("sentinel"))));
+
+        ProjectDbPluginBean action = plugin(QStringLiteral("u-3"));
+        action.k2 = QStringLiteral("1");
+        QVERIFY(plugins->saveOrUpdate(action, filled(Qt::red), v1).isOk());
+        const auto widgets = plugins->findWidgetPlugins();
+        QCOMPARE(widgets.data->size(), size_t(1));
+        QCOMPARE(widgets.data->front()->k1, QStringLiteral("u-1"));
     }
 
     void cardIconNeedsAStoredCard()
