@@ -145,7 +145,7 @@ CloudImagePicker::CloudImagePicker(QWidget* parent, int pageSize, int itemWidth,
     column->setSpacing(0);
     setContentWidget(content);
 
-    buildHeader(content);
+    column->addWidget(buildHeader(content));
 
     auto* divider = new QWidget(content);
     divider->setObjectName(QStringLiteral("divider"));
@@ -154,13 +154,14 @@ CloudImagePicker::CloudImagePicker(QWidget* parent, int pageSize, int itemWidth,
 
     m_scrollArea = new QScrollArea(content);
     m_scrollArea->setWidgetResizable(true);
+    m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
     m_scrollArea->setStyleSheet(QStringLiteral("background: transparent;"));
     m_gridContainer = new QWidget(m_scrollArea);
     m_gridContainer->setObjectName(QStringLiteral("cloudImageGrid"));
     m_grid = new QGridLayout(m_gridContainer);
     m_grid->setContentsMargins(16, 16, 16, 16);
-    m_grid->setSpacing(32);
+    m_grid->setSpacing(24);
     m_grid->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     m_scrollArea->setWidget(m_gridContainer);
     column->addWidget(m_scrollArea, 1);
@@ -199,7 +200,7 @@ CloudImagePicker::CloudImagePicker(QWidget* parent, int pageSize, int itemWidth,
     });
 }
 
-void CloudImagePicker::buildHeader(QWidget* content)
+QWidget* CloudImagePicker::buildHeader(QWidget* content)
 {
     auto* header = new QWidget(content);
     header->setObjectName(QStringLiteral("cloudImageHeader"));
@@ -264,8 +265,7 @@ void CloudImagePicker::buildHeader(QWidget* content)
             [this] { requestPageData(1, m_pageSize, m_searchField->text(), false); });
     connect(m_refreshButton, &QPushButton::clicked, this,
             [this] { requestPageData(m_currentPage, m_pageSize, m_searchField->text(), false); });
-
-    static_cast<QVBoxLayout*>(content->layout())->addWidget(header);
+    return header;
 }
 
 QString CloudImagePicker::projectIds() const
@@ -382,7 +382,12 @@ void CloudImagePicker::onPageReply(quint64 request, const QByteArray& body)
 
 void CloudImagePicker::onThemeChanged(ThemeLoader* loader)
 {
-    setStyleSheet(loader->load(QStringLiteral("cloud_image_picker")));
+    // The tiles carry the sheet themselves: the scroll area's transparent sheet lies closer to
+    // them than the window's and would otherwise blank their background.
+    const QString sheet = loader->load(QStringLiteral("cloud_image_picker"));
+    setStyleSheet(sheet);
+    for (CloudImageItem* item : std::as_const(m_items))
+        item->setStyleSheet(sheet);
     m_searchButton->setStyleSheet(loader->load(QStringLiteral("primary_button")));
     m_scrollArea->viewport()->setStyleSheet(loader->load(QStringLiteral("base")));
 }

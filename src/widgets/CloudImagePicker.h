@@ -90,7 +90,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildHeader(QWidget* content);
+    QWidget* buildHeader(QWidget* content);
     void onPageReply(quint64 request, const QByteArray& body);
     void onPageFailed(quint64 request);
     void cancelThumbnails();
