@@ -1,22 +1,19 @@
 #include "widgets/WidgetImageSource.h"
 
-#include <QFile>
+#include "core/ImageLoader.h"
 
 namespace OV {
 
 namespace {
 
-void loadDirect(const QString& url, PixmapCallback callback)
+void loadShared(const QString& url, PixmapCallback callback)
 {
-    if (url.startsWith(QLatin1String(":/")) || QFile::exists(url))
-        callback(QPixmap(url));
-    else
-        callback(QPixmap());
+    ImageLoader::instance()->load(url, std::move(callback));
 }
 
 WidgetImageRequest& currentSource()
 {
-    static WidgetImageRequest source = loadDirect;
+    static WidgetImageRequest source = loadShared;
     return source;
 }
 
@@ -24,7 +21,7 @@ WidgetImageRequest& currentSource()
 
 void setWidgetImageSource(WidgetImageRequest source)
 {
-    currentSource() = source ? std::move(source) : WidgetImageRequest(loadDirect);
+    currentSource() = source ? std::move(source) : WidgetImageRequest(loadShared);
 }
 
 void requestWidgetImage(const QString& url, PixmapCallback callback)

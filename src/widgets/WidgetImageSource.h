@@ -12,9 +12,9 @@ using PixmapCallback = std::function<void(const QPixmap&)>;
 // GUI thread; a failure delivers a null pixmap.
 using WidgetImageRequest = std::function<void(const QString& url, PixmapCallback callback)>;
 
-// Where widgets fetch pictures by address (background pictures). The built-in source reads
-// embedded resources and local files at once and delivers a null pixmap for anything else; the
-// application installs the shared image loader here, tests install a stand-in.
+// Where widgets fetch pictures by address (background pictures). The built-in source is the
+// shared ImageLoader (resources, local files, caches and downloads); tests may install a
+// stand-in, and an empty source restores the built-in one.
 void setWidgetImageSource(WidgetImageRequest source);
 void requestWidgetImage(const QString& url, PixmapCallback callback);
 
