@@ -1,6 +1,9 @@
 #include "support/DeployTestUtils.h"
 
+#include "core/EventBus.h"
+#include "core/TokenScrambler.h"
 #include "core/ZlibUtils.h"
+#include "device/KestrinDevice.h"
 #include "project/ProjectIntegrationUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -10,10 +13,13 @@
 #include "store/ZipUtils.h"
 #include "support/ProjectTestUtils.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace OV::Test {
 
@@ -27,7 +33,90 @@ quint32 readLe(const QByteArray& bytes, qsizetype at, int size)
     return value;
 }
 
+// The product's hub timings divided by about twenty.
+KestrinTimings fastTimings()
+{
+    KestrinTimings t;
+    t.tickMs = 20;
+    t.connectTimeoutMs = 2000;
+    t.tokenCheckTimeoutMs = 400;
+    t.tokenRequestTimeoutMs = 800;
+    t.heartbeatIntervalMs = 150;
+    t.heartbeatSilenceMs = 75;
+    t.readyWindowMs = 750;
+    t.reconnectSpacingMs = 1500;
+    return t;
+}
+
 } // namespace
+
+DeployHarness::DeployHarness(const QString& workDir)
+{
+    connect(EventBus::instance(), &EventBus::messagePosted, this,
+            [this](QSharedPointer<EventBusMessage> message) { topics << message->topic; });
+    m_pm = std::make_unique<ProjectManager>(workDir + QStringLiteral("/recent.json"), workDir, fastTimings());
+    m_hub = std::make_unique<StandinHub>();
+    m_http = std::make_unique<StandInHttpServer>();
+    m_valid = QDir().mkpath(workDir) && m_pm->createProject(QStringLiteral("Deploy"), workDir).isOk() &&
+              m_hub->listen() && m_http->start();
+    m_http->route(QStringLiteral("/upload/zip"), HttpReply::json({{"state", 200}, {"msg", "ok"}}));
+    settings.tempDir = workDir + QStringLiteral("/temp");
+    settings.uploadPort = m_http->port();
+}
+
+DeployHarness::~DeployHarness()
+{
+    // Lets late replies and uploads end while the stand-ins still exist.
+    QTest::qWait(50);
+    m_pm.reset();
+    m_http.reset();
+    m_hub.reset();
+}
+
+bool DeployHarness::startHub()
+{
+    m_hub->setValidToken(QStringLiteral("valid"));
+    auto host = std::make_shared<ProjectDbHostBean>();
+    host->connType = QStringLiteral("tcp");
+    host->ip = StandinHub::address();
+    host->port = m_hub->port();
+    host->sn = QStringLiteral("KS-1");
+    host->token = encodeToken(QStringLiteral("valid"));
+    m_pm->setCurrentKestrin(host);
+    const auto device = m_pm->getCurrentKestrin();
+    device->start(nullptr);
+    return QTest::qWaitFor([&] { return device->isReady(); }, 5000);
+}
+
+std::shared_ptr<DeployOutcome> DeployHarness::deploy()
+{
+    m_pm->setDeploySettings(settings);
+    auto outcome = std::make_shared<DeployOutcome>();
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    m_pm->deployProject([outcome, clock](const BaseResult<void>& result) {
+        ++outcome->calls;
+        outcome->result = result;
+        outcome->onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+        outcome->elapsedMs = clock->elapsed();
+    });
+    return outcome;
+}
+
+bool DeployHarness::finished(const std::shared_ptr<DeployOutcome>& outcome, int timeoutMs)
+{
+    return QTest::qWaitFor([&] { return outcome->calls > 0; }, timeoutMs);
+}
+
+QList<HttpRequest> DeployHarness::uploads() const
+{
+    QList<HttpRequest> list;
+    for (const HttpRequest& request : m_http->requests()) {
+        if (request.path == QLatin1String("/upload/zip"))
+            list << request;
+    }
+    return list;
+}
 
 int64_t DeployTestProject::module(const char* gatewayType, uint64_t productId, const QString& sn,
                                   nlohmann::json extraConfig)

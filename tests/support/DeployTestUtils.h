@@ -1,8 +1,16 @@
 #pragma once
 
+#include "core/BaseResult.h"
+#include "project/ProjectDeploy.h"
+#include "support/StandInHttpServer.h"
+#include "support/StandinHub.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QMap>
+#include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <nlohmann/json.hpp>
 
@@ -37,6 +45,46 @@ public:
 private:
     ProjectManager& m_pm;
     int64_t m_nextSortId = 1;
+};
+
+// What one deploy's callback was given.
+struct DeployOutcome
+{
+    int calls = 0;
+    BaseResult<void> result;
+    bool onGuiThread = false;
+    qint64 elapsedMs = 0;
+};
+
+// An open project in the given folder, a stand-in hub and a stand-in upload endpoint on loopback,
+// and deploy settings that keep the assets in the folder and upload to the stand-in.
+class DeployHarness : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DeployHarness(const QString& workDir);
+    ~DeployHarness() override;
+
+    bool isValid() const { return m_valid; }
+    ProjectManager& pm() { return *m_pm; }
+    StandinHub& hub() { return *m_hub; }
+    StandInHttpServer& http() { return *m_http; }
+    // Makes a session with the stand-in the current hub and waits until it is ready.
+    bool startHub();
+    // Deploys with the settings as they are now.
+    std::shared_ptr<DeployOutcome> deploy();
+    static bool finished(const std::shared_ptr<DeployOutcome>& outcome, int timeoutMs = 10000);
+    QList<HttpRequest> uploads() const;
+
+    DeploySettings settings;
+    // Topics published on the event bus since the harness was made.
+    QStringList topics;
+
+private:
+    std::unique_ptr<ProjectManager> m_pm;
+    std::unique_ptr<StandinHub> m_hub;
+    std::unique_ptr<StandInHttpServer> m_http;
+    bool m_valid = false;
 };
 
 // The entries of a ZIP archive, by name, read through its central directory; empty when the
