@@ -1,5 +1,6 @@
 #include "project/ProjectIntegrationUseCase.h"
 
+#include "device/KestrinApi.h"
 #include "project/ProjectStepResult.h"
 
 namespace OV {
@@ -24,6 +25,26 @@ BaseResult<void> ProjectIntegrationUseCase::saveAccuWeather(ProjectDbIntegration
     if (rowStepFailed(updated))
         return rowStepFailure(updated);
     return {};
+}
+
+void ProjectIntegrationUseCase::deployAppConfig(const std::shared_ptr<KestrinDevice>& hub,
+                                                const ProjectDbIntegrationBean& record,
+                                                const BaseResultCallback<void>& callback)
+{
+    bool needToDeploy = true;
+    nlohmann::json deployData;
+    try {
+        needToDeploy = record.data.value("needToDeploy", true);
+        if (needToDeploy)
+            deployData = record.data.at("deployData");
+    } catch (const std::exception& e) {
+        callback(BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what())));
+        return;
+    }
+    if (!needToDeploy)
+        callback(BaseResult<void>());
+    else
+        KestrinApi::deployAppConfig(hub, deployData, callback);
 }
 
 } // namespace OV

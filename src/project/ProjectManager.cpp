@@ -221,6 +221,47 @@ void ProjectManager::onHubMessage(const KestrinMessage& message)
     }
 }
 
+void ProjectManager::deployProject(BaseResultCallback<void> callback)
+{
+    const auto report = [&callback](const BaseResult<void>& result) {
+        if (callback)
+            callback(result);
+    };
+    EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QLatin1String(Topics::PreDeploy)));
+    // Both runs would share one assets folder and archive.
+    if (*m_deployRunning) {
+        report(BaseResult<void>(Errors::DeployFailed, tr("A deploy is already running")));
+        return;
+    }
+    const std::shared_ptr<KestrinDevice> hub = m_currentKestrin;
+    if (!hub) {
+        report(BaseResult<void>(Errors::DeployProfileFailed));
+        return;
+    }
+    try {
+        // The worker gets all it needs from the database here: the connection serves this
+        // thread only. The hub steps read the rest on this thread when the worker hands them over.
+        ProjectDeploy::Job job;
+        job.hub = hub;
+        job.modules = getModuleUseCase();
+        job.profiles = getProfileUseCase();
+        job.integrationRecords = getIntegrationUseCase()->accessor->findAll(true);
+        job.settings = m_deploySettings;
+        const std::shared_ptr<bool> running = m_deployRunning;
+        job.callback = [running, callback](const BaseResult<void>& result) {
+            *running = false;
+            if (callback)
+                callback(result);
+        };
+        *running = true;
+        ProjectDeploy::start(std::move(job));
+    } catch (const std::exception& e) {
+        *m_deployRunning = false;
+        Logger::error(kTag, "deployProject error:%s", e.what());
+        report(BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what())));
+    }
+}
+
 QString ProjectManager::suggestNewProject() const
 {
     for (int n = 0; n < 100; ++n) {

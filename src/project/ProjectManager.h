@@ -2,6 +2,7 @@
 
 #include "core/BaseResult.h"
 #include "device/KestrinTimings.h"
+#include "project/ProjectDeploy.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -83,6 +84,14 @@ public:
     // released, not stopped), or drops the current hub for an empty host, and publishes
     // "ON_KESTRIN_CHANGED". A token the hub issues is stored through the host use case.
     void setCurrentKestrin(const std::shared_ptr<ProjectDbHostBean>& host);
+    // Sends the open project to the current hub. Publishes "ON_PRE_DEPLOY" first, so that open
+    // editors save. Without a hub the callback gets 5100 at once; while a deploy runs another
+    // one is refused with 5004 at once. Otherwise the worker runs and the callback gets its one
+    // result later on the GUI thread: 0, 5004 with the reason, or 1000.
+    void deployProject(BaseResultCallback<void> callback);
+    bool isDeploying() const { return *m_deployRunning; }
+    void setDeploySettings(DeploySettings settings) { m_deploySettings = std::move(settings); }
+
     // Where hub commands go; without a handler they are logged and ignored.
     void setHubCommandHandler(HubCommandHandler handler) { m_hubCommandHandler = std::move(handler); }
 
@@ -120,6 +129,9 @@ private:
     QString m_projectDir;
     KestrinTimings m_hubTimings;
     HubCommandHandler m_hubCommandHandler;
+    DeploySettings m_deploySettings;
+    // Set while a deploy runs; shared with the run's last step, which may outlive the manager.
+    std::shared_ptr<bool> m_deployRunning = std::make_shared<bool>(false);
     // Sessions may outlive the manager (a caller holds one); their callbacks into the manager
     // check that it still exists.
     std::shared_ptr<ProjectManager*> m_self;

@@ -1,12 +1,41 @@
 #include "project/ProjectProfileUseCase.h"
 
+#include "core/FileUtils.h"
+#include "core/Logger.h"
+#include "core/Utils.h"
 #include "device/KestrinApi.h"
+#include "project/ProjectDeploy.h"
 #include "project/ProjectImageUtils.h"
+#include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectStepResult.h"
+#include "store/ZipUtils.h"
 
 #include <QCoreApplication>
 
+#include <stdexcept>
+
 namespace OV {
+
+namespace {
+
+constexpr const char* kDeployTag = "ProjectManager";
+
+// The deploy's name of an image file: "file://image/<name>".
+std::string deployImageRef(const QString& fileName)
+{
+    const QString ref =
+        QStringLiteral("file://") + QLatin1String(ProjectDeploy::kImageDirName) + QLatin1Char('/') + fileName;
+    return ref.toStdString();
+}
+
+// A setting kept for nothing: null, an empty object or an empty array.
+bool isEmptySetting(const nlohmann::json& value)
+{
+    return value.is_null() || ((value.is_object() || value.is_array()) && value.empty());
+}
+
+} // namespace
 
 QString ProjectProfileUseCase::profileKey(const ProjectDbProfileBean& bean)
 {
@@ -150,6 +179,148 @@ BaseResult<void> ProjectProfileUseCase::removeProfileAndClearAssociated(int64_t 
             return rowStepFailure(cardsRemoved);
         return BaseResult<void>();
     });
+}
+
+void ProjectProfileUseCase::deployAllProfiles(const std::shared_ptr<KestrinDevice>& hub, const QString& assetsDir,
+                                              const BaseResultCallback<void>& callback)
+{
+    nlohmann::json profiles = nlohmann::json::array();
+    BaseResult<void> failure;
+    try {
+        const BaseResult<BeanList> all = accessor->findAll(true);
+        if (!all.isOk()) {
+            failure = BaseResult<void>::from(all);
+        } else {
+            for (const BeanPtr& profile : *all.data)
+                profiles.push_back(buildDeploymentData(*profile, assetsDir));
+        }
+    } catch (const std::exception& e) {
+        failure = BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what()));
+    }
+    if (!failure.isOk())
+        callback(failure);
+    else
+        KestrinApi::deployProfiles(hub, profiles, callback);
+}
+
+nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfileBean& profile, const QString& assetsDir)
+{
+    const QString key = profileKey(profile);
+    ProjectDbKsWidgetAccessor cardAccessor(database(), QString::fromLatin1(ProjectDbProfileKsWidgetBean::kRecordType));
+    JsonStoreKeys keys;
+    keys.k1 = QString::number(profile.id);
+    const BaseResult<ProjectDbKsWidgetAccessor::BeanList> cards = cardAccessor.findAll(keys, true);
+    if (!cards.isOk() || !cards.data)
+        throw std::runtime_error(ProjectDeploy::readFailureText(cards).toStdString());
+
+    nlohmann::json widgets = nlohmann::json::array();
+    for (const ProjectDbKsWidgetAccessor::BeanPtr& card : *cards.data) {
+        if (card->widgetType == QLatin1String("pcCtrlGroup")) {
+            try {
+                exportPCCtrlGroupIcons(*card, assetsDir);
+            } catch (const std::exception& e) {
+                Logger::error(kDeployTag, "exportPCCtrlGroupIcons error: %s", e.what());
+            }
+        }
+        widgets.push_back(card->data.at("deploymentData"));
+
+        const QString icon = card->icon.trimmed().toLower();
+        if (icon.isEmpty() || icon.startsWith(QLatin1String("http")))
+            continue;
+        // The uid names a file in the assets folder.
+        if (!isSafePathComponent(card->uid))
+            throw std::runtime_error("invalid widget uid:" + card->uid.toStdString());
+        const BaseResult<QByteArray> bytes =
+            database()->loadFile(card->id, QString::fromLatin1(ProjectProfileKsWidgetUseCase::kIconFileName));
+        if (!bytes.isOk() || !bytes.data)
+            throw std::runtime_error("export widget icon error");
+        if (!ProjectDeploy::writeDeployImageFile(assetsDir, *bytes.data, card->uid + QStringLiteral(".png"), true))
+            throw std::runtime_error("write widget icon error");
+    }
+
+    ProjectDbModuleAccessor moduleAccessor(database(), QString::fromLatin1(ProjectDbModuleBean::kRecordType));
+    const BaseResult<ProjectDbModuleAccessor::BeanList> modules = moduleAccessor.findAll(true);
+    if (!modules.isOk() || !modules.data)
+        throw std::runtime_error(ProjectDeploy::readFailureText(modules).toStdString());
+    nlohmann::json moduleSettings = nlohmann::json::array();
+    const QStringList path{QStringLiteral("profiles"), key, QStringLiteral("deployConfig")};
+    for (const ProjectDbModuleAccessor::BeanPtr& module : *modules.data) {
+        if (!jsonContainsPath(module->data, path))
+            continue;
+        const nlohmann::json& config = module->data.at("profiles").at(key.toStdString()).at("deployConfig");
+        if (isEmptySetting(config))
+            continue;
+        moduleSettings.push_back(
+            {{"productId", module->productId}, {"serialNo", module->sn.toStdString()}, {"config", config}});
+    }
+
+    return {{"id", key.toStdString()},
+            {"name", profile.name.toStdString()},
+            {"showName", profile.showName},
+            {"icon", profile.icon.toStdString()},
+            {"iconScale", 100},
+            {"default", profile.preferred},
+            {"widget", std::move(widgets)},
+            {"module", std::move(moduleSettings)}};
+}
+
+void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean& card, const QString& assetsDir)
+{
+    const std::string uuid = card.data.at("pluginUuid").get<std::string>();
+    ProjectDbPluginAccessor plugins(database(), QString::fromLatin1(ProjectDbPluginBean::kRecordType));
+    JsonStoreKeys keys;
+    keys.k1 = QString::fromStdString(uuid);
+    const BaseResult<ProjectDbPluginAccessor::BeanPtr> plugin = plugins.findFirst(keys);
+    if (!plugin.isOk()) {
+        Logger::error(kDeployTag, "find plugin error: %s, uuid:%s",
+                      qUtf8Printable(ProjectDeploy::readFailureText(plugin)), uuid.c_str());
+        return;
+    }
+    if (!*plugin.data) {
+        Logger::error(kDeployTag, "plugin not install, uuid: %s", uuid.c_str());
+        return;
+    }
+    const BaseResult<QByteArray> pack =
+        database()->loadFile((*plugin.data)->id, QString::fromLatin1(ProjectPluginUseCase::kPackFileName));
+    if (!pack.isOk() || !pack.data || pack.data->isEmpty()) {
+        Logger::error(
+            kDeployTag, "find plugin pack error: %s, pluginUuid: %s",
+            qUtf8Printable(pack.isOk() ? QStringLiteral("empty package") : ProjectDeploy::readFailureText(pack)),
+            uuid.c_str());
+        return;
+    }
+
+    nlohmann::json& deploymentData = card.data.at("deploymentData");
+    if (!deploymentData.is_object())
+        throw std::invalid_argument("deploymentData is not an object");
+    nlohmann::json& param = deploymentData["param"];
+    if (!param.is_object())
+        param = nlohmann::json::object();
+    nlohmann::json& buttons = param["button"];
+    if (!buttons.is_array())
+        buttons = nlohmann::json::array();
+
+    for (nlohmann::json& button : buttons) {
+        try {
+            const QString raw = QString::fromStdString(button.at("icon").get<std::string>()).trimmed().toLower();
+            if (!raw.startsWith(QLatin1String("file://")))
+                continue;
+            const QString id = QString::fromStdString(button.at("id").get<std::string>());
+            // The id names a file in the assets folder.
+            if (!isSafePathComponent(id)) {
+                Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());
+                continue;
+            }
+            const QString name = id + QStringLiteral(".png");
+            button["icon"] = deployImageRef(name);
+            const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7));
+            if (!bytes.isEmpty() && !ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true))
+                Logger::error(kDeployTag, "writeDeployImageFile error, pluginUuid: %s, rawIcon: %s", uuid.c_str(),
+                              qUtf8Printable(raw));
+        } catch (const std::exception& e) {
+            Logger::error(kDeployTag, "exportPCCtrlGroupIcons error: %s", e.what());
+        }
+    }
 }
 
 void ProjectProfileUseCase::setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,

@@ -43,6 +43,22 @@ public:
     // Tells the hub which profile to show (nothing is stored); the callback gets its answer.
     static void setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,
                                   const BaseResultCallback<void>& callback);
+    // Sends every profile, in sort order, to the hub (act 1108), writing the card and plug-in
+    // button icons into the deploy assets folder on the way. GUI thread; the callback gets
+    // exactly one result, 1000 with the text when a profile cannot be built (nothing is sent).
+    void deployAllProfiles(const std::shared_ptr<KestrinDevice>& hub, const QString& assetsDir,
+                           const BaseResultCallback<void>& callback);
+    // The hub's entry for one profile: its cards' "deploymentData" and the module settings kept
+    // for it. Exports the icons of its cards into the assets folder; throws std::exception when
+    // the records cannot be read, a card has no "deploymentData" or a card icon cannot be
+    // exported.
+    nlohmann::json buildDeploymentData(const ProjectDbProfileBean& profile, const QString& assetsDir);
+    // Writes the icons a plug-in button group card takes from its plug-in's package and points
+    // the buttons' "icon" at them, in the card's data in memory. Best effort: what cannot be
+    // exported is logged and left as it is; throws on a card without "pluginUuid" or
+    // "deploymentData".
+    void exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean& card, const QString& assetsDir);
+
     // The hub's applications that can be shown as cards, as the hub's reply JSON.
     static void getKsWidgetAppList(const std::shared_ptr<KestrinDevice>& device,
                                    const BaseResultCallback<nlohmann::json>& callback);

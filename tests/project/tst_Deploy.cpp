@@ -1,0 +1,297 @@
+#include "device/KestrinDevice.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectProfileUseCase.h"
+#include "support/DeployTestUtils.h"
+#include "support/ProjectTestUtils.h"
+#include "support/TestUtils.h"
+
+#include <QPointer>
+#include <QSslSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace OV;
+using namespace OV::Test;
+using json = nlohmann::json;
+
+Q_DECLARE_METATYPE(OV::Test::HttpReply)
+
+class TestDeploy : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<DeployHarness> h;
+
+private slots:
+    void init()
+    {
+        h = std::make_unique<DeployHarness>(m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) +
+                                                           QString::fromLatin1(QTest::currentDataTag())));
+        QVERIFY(h->isValid());
+    }
+
+    void cleanup() { h.reset(); }
+
+    void wholeProjectReachesTheHub()
+    {
+        QVERIFY(h->startHub());
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        QVERIFY(h->pm().getProfileUseCase()->accessor->updateSortId(p1, 0).isOk());
+        const int64_t p2 = project.profile(QStringLiteral("Night"), QStringLiteral("moon"));
+        const std::string key1 = ProjectProfileUseCase::profileKey(p1).toStdString();
+        const std::string key2 = ProjectProfileUseCase::profileKey(p2).toStdString();
+
+        const int64_t keys = project.module("can", 0x10000001, QStringLiteral("PW-1"), {{"keys", 4}});
+        const int64_t sensor = project.module("mesh", 0x10000004, QStringLiteral("TH-1"), {{"rate", 5}});
+        QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key1), {{"button1", "x"}}));
+        QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key2), json::object()));
+        QVERIFY(project.moduleDeployConfig(sensor, QString::fromStdString(key2), "tap"));
+
+        const json clock = {{"type", "clock"}, {"icon", "file://image/uidA.png"}};
+        const json web = {{"type", "web"}, {"icon", "HTTPS://cdn/x.png"}};
+        const json timer = {{"type", "timer"}};
+        // A packaged icon (looked up in lower case), a web icon, and an id that would leave the folder.
+        json group = {{"param",
+                       {{"button",
+                         {{{"id", "btn1"}, {"icon", " file://Icons/One.png"}},
+                          {{"id", "btn2"}, {"icon", "http://x/two.png"}},
+                          {{"id", "../evil"}, {"icon", "file://icons/one.png"}}}}}}};
+        QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
+                             {{"deploymentData", clock}}, "PNG-A") > 0);
+        QVERIFY(project.card(p1, QStringLiteral("web"), QStringLiteral("uidB"), QStringLiteral("HTTPS://cdn/x.png"),
+                             {{"deploymentData", web}}) > 0);
+        QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uidG"), QString(),
+                             {{"pluginUuid", "plug-1"}, {"deploymentData", group}}) > 0);
+        QVERIFY(project.card(p2, QStringLiteral("basicTimer"), QStringLiteral("uidC"), QStringLiteral("c.png"),
+                             {{"deploymentData", timer}}, "PNG-C") > 0);
+        QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) > 0);
+
+        const json weather = {{"apiKey", "k1"}, {"city", "Oslo"}};
+        QVERIFY(project.integration("accuWeather", {{"needToDeploy", true}, {"deployData", weather}}) > 0);
+        QVERIFY(project.integration("ha", {{"needToDeploy", false}, {"deployData", {{"url", "h"}}}}) > 0);
+        QVERIFY(project.integration("hotkey", {{"deployData", {{"set", 1}}}}) > 0);
+
+        LogCapture log;
+        h->topics.clear();
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QVERIFY2(outcome->result.isOk(), qPrintable(outcome->result.message));
+        QVERIFY(outcome->calls == 1 && outcome->onGuiThread && !h->pm().isDeploying());
+        QCOMPARE(h->topics, QStringList{QStringLiteral("ON_PRE_DEPLOY")});
+        QVERIFY(log.text().contains(QStringLiteral("[ProjectManager] upload progress ")));
+
+        const auto endpoint = [](int64_t id, const char* type, const char* sn, uint64_t product, const json& extra) {
+            return json{{"interfaceType", type},
+                        {"uid", std::to_string(id)},
+                        {"name", std::string("Module ") + sn},
+                        {"serialNumber", sn},
+                        {"workMode", 2},
+                        {"productId", product},
+                        {"netId", 3},
+                        {"extraConfig", extra}};
+        };
+        const json hubConfig = {
+            {"canGateway", {{"endpoints", {endpoint(keys, "can", "PW-1", 268435457u, {{"keys", 4}})}}}},
+            {"meshGateway", {{"endpoints", {endpoint(sensor, "mesh", "TH-1", 268435460u, {{"rate", 5}})}}}}};
+        group["param"]["button"][0]["icon"] = "file://image/btn1.png";
+        const json profiles = {
+            {{"id", key1},
+             {"name", "Default Profile"},
+             {"showName", true},
+             {"icon", ""},
+             {"iconScale", 100},
+             {"default", true},
+             {"widget", {clock, web, group}},
+             {"module", {{{"productId", 268435457u}, {"serialNo", "PW-1"}, {"config", {{"button1", "x"}}}}}}},
+            {{"id", key2},
+             {"name", "Night"},
+             {"showName", false},
+             {"icon", "moon"},
+             {"iconScale", 100},
+             {"default", false},
+             {"widget", {timer}},
+             {"module", {{{"productId", 268435460u}, {"serialNo", "TH-1"}, {"config", "tap"}}}}}};
+        const auto sentData = [this](int act) {
+            QStringList all;
+            for (const json& message : h->hub().received(act))
+                all << QString::fromStdString(message["data"].dump());
+            return all;
+        };
+        QCOMPARE(sentData(30300), QStringList{QString::fromStdString(hubConfig.dump())});
+        QCOMPARE(sentData(1108), QStringList{QString::fromStdString(profiles.dump())});
+        QCOMPARE(sentData(1010), QStringList{QString::fromStdString(weather.dump())});
+
+        const QList<HttpRequest> uploads = h->uploads();
+        QCOMPARE(uploads.size(), 1);
+        QCOMPARE(uploads.front().parts.size(), 1);
+        const HttpFormPart& part = uploads.front().parts.front();
+        QCOMPARE(part.name + QLatin1Char(' ') + part.fileName, QStringLiteral("file kestrin_assets.zip"));
+        const QMap<QString, QByteArray> expected{{QStringLiteral("image/uidA.png"), "PNG-A"},
+                                                 {QStringLiteral("image/uidC.png"), "PNG-C"},
+                                                 {QStringLiteral("image/btn1.png"), "PNG-ONE"}};
+        QCOMPARE(zipEntries(part.data), expected);
+        QVERIFY(log.text().contains(QStringLiteral("invalid button id: ../evil, pluginUuid: plug-1")));
+    }
+
+    void noHubEndsAtOnce()
+    {
+        const auto outcome = h->deploy();
+        QCOMPARE(outcome->calls, 1);
+        QCOMPARE(outcome->result.code(), 5100);
+        QVERIFY(outcome->result.message.isEmpty());
+        QCOMPARE(h->topics, QStringList{QStringLiteral("ON_PRE_DEPLOY")});
+        // The product's own address and waits.
+        const DeploySettings product;
+        QCOMPARE(ProjectDeploy::uploadUrl(QStringLiteral("10.1.2.3"), product.uploadPort),
+                 QStringLiteral("http://10.1.2.3:8080/upload/zip"));
+        QCOMPARE((QList<int>{product.hostConfigWaitMs, product.profilesWaitMs, product.integrationWaitMs,
+                             product.uploadWaitMs, product.uploadTimeouts.connectMs, product.uploadTimeouts.stallMs,
+                             product.uploadTimeouts.totalMs}),
+                 (QList<int>{6000, 6000, 5000, 18000, 3000, 10000, 15000}));
+    }
+
+    void failedStepEndsTheRun_data()
+    {
+        QTest::addColumn<int>("act");
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<QString>("detail");
+        QTest::addColumn<QList<int>>("sentCounts"); // acts 30300, 1108, 1010
+
+        const QString timeout = QStringLiteral("Request api timeout. Details: no reply to act %1 within 300 ms");
+        QTest::newRow("hub configuration silent") << 30300 << true << timeout.arg(30300) << QList<int>{1, 0, 0};
+        QTest::newRow("profiles silent") << 1108 << true << timeout.arg(1108) << QList<int>{1, 1, 0};
+        QTest::newRow("first integration silent") << 1010 << true << timeout.arg(1010) << QList<int>{1, 1, 1};
+        QTest::newRow("first integration fails")
+            << 1010 << false << QStringLiteral("Kestrin reply error. Details: bad") << QList<int>{1, 1, 1};
+    }
+
+    void failedStepEndsTheRun()
+    {
+        QFETCH(int, act);
+        QFETCH(bool, silent);
+        QFETCH(QString, detail);
+        QFETCH(QList<int>, sentCounts);
+        DeployTestProject project(h->pm());
+        QVERIFY(project.integration("accuWeather", {{"deployData", {{"key", "a"}}}}) > 0);
+        QVERIFY(project.integration("ha", {{"deployData", {{"url", "b"}}}}) > 0);
+        QVERIFY(h->startHub());
+        if (silent)
+            h->hub().replySilent(act);
+        else
+            h->hub().replyError(act, 500, QStringLiteral("bad"));
+        h->settings.hostConfigWaitMs = act == 30300 ? 300 : 3000;
+        h->settings.profilesWaitMs = act == 1108 ? 300 : 3000;
+        h->settings.integrationWaitMs = act == 1010 ? 300 : 3000;
+
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QCOMPARE(outcome->result.code(), 5004);
+        QCOMPARE(outcome->result.message, detail);
+        QVERIFY2(!silent || (outcome->elapsedMs >= 300 && outcome->elapsedMs < 2800),
+                 qPrintable(QString::number(outcome->elapsedMs)));
+        QCOMPARE(
+            (QList<int>{h->hub().receivedCount(30300), h->hub().receivedCount(1108), h->hub().receivedCount(1010)}),
+            sentCounts);
+        QVERIFY(h->uploads().isEmpty());
+    }
+
+    void uploadReply_data()
+    {
+        QTest::addColumn<HttpReply>("reply");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("detail");
+
+        const QString error = QStringLiteral("Upload Kestrin Assets file error");
+        QTest::newRow("state 500") << HttpReply::json({{"state", 500}, {"msg", "disk full"}}) << 5004
+                                   << error + QStringLiteral(", state:disk full");
+        QTest::newRow("state 200 without msg") << HttpReply::json({{"state", 200}}) << 5004 << error;
+        QTest::newRow("state 200, empty msg") << HttpReply::json({{"state", 200}, {"msg", ""}}) << 0 << QString();
+        QTest::newRow("no answer in time")
+            << HttpReply::silent() << 5004 << error + QStringLiteral(":no reply within 400 ms");
+    }
+
+    void uploadReply()
+    {
+        QFETCH(HttpReply, reply);
+        QFETCH(int, code);
+        QFETCH(QString, detail);
+        QVERIFY(h->startHub());
+        h->http().route(QStringLiteral("/upload/zip"), reply);
+        h->settings.uploadWaitMs = 400;
+
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QCOMPARE(outcome->result.code(), code);
+        QCOMPARE(outcome->result.message, detail);
+        // An empty project still sends its (empty) archive.
+        QCOMPARE(h->uploads().size(), 1);
+        QVERIFY(zipEntries(h->uploads().front().parts.value(0).data).isEmpty());
+    }
+
+    void unsafeCardUidFailsTheProfiles()
+    {
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("../uid"), QStringLiteral("a.png"),
+                             {{"deploymentData", json::object()}}, "PNG") > 0);
+        QVERIFY(h->startHub());
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QCOMPARE(outcome->result.code(), 5004);
+        QCOMPARE(outcome->result.message, QStringLiteral("Unknown error. Details: invalid widget uid:../uid"));
+        QCOMPARE(h->hub().receivedCount(1108), 0);
+        QVERIFY(!QFileInfo::exists(h->settings.tempDir + QStringLiteral("/KestrinAssets/uid.png")));
+    }
+
+    void droppedHubFailsAndTheNextDeployWorks()
+    {
+        QVERIFY(h->startHub());
+        h->hub().replyDrop(1108);
+        h->settings.profilesWaitMs = 600;
+        const auto first = h->deploy();
+        QVERIFY(h->finished(first));
+        QCOMPARE(first->result.code(), 5004);
+
+        h->hub().resetScript(1108);
+        const auto device = h->pm().getCurrentKestrin();
+        QVERIFY(QTest::qWaitFor([&] { return device->isReady() && h->hub().connectionCount() == 2; }, 8000));
+        const auto second = h->deploy();
+        QVERIFY(h->finished(second));
+        QVERIFY2(second->result.isOk(), qPrintable(second->result.message));
+        QCOMPARE(h->uploads().size(), 1);
+    }
+
+    void secondDeployIsRefusedAndLateRepliesChangeNothing()
+    {
+        QVERIFY(h->startHub());
+        // The configuration is answered only after the first run has given up on it.
+        h->hub().setHandler(30300, [](QSslSocket* client, const json& message) {
+            QTimer::singleShot(500, client, [client = QPointer<QSslSocket>(client), message]() {
+                if (client)
+                    StandinHub::reply(client, message, 200);
+            });
+        });
+        h->settings.hostConfigWaitMs = 200;
+        const auto first = h->deploy();
+        const auto refused = h->deploy();
+        QCOMPARE(refused->calls, 1);
+        QCOMPARE(refused->result.code(), 5004);
+        QCOMPARE(refused->result.message, QStringLiteral("A deploy is already running"));
+        QVERIFY(h->finished(first));
+        QCOMPARE(first->result.code(), 5004);
+
+        // The first run's late reply lands while this run waits for its own.
+        h->settings.hostConfigWaitMs = 3000;
+        const auto third = h->deploy();
+        QVERIFY(h->finished(third));
+        QVERIFY2(third->result.isOk(), qPrintable(third->result.message));
+        QCOMPARE(h->hub().receivedCount(30300), 2);
+        QCOMPARE(first->calls, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeploy)
+#include "tst_Deploy.moc"
