@@ -177,6 +177,11 @@ bool StandInHttpServer::start()
     return m_server->listen(QHostAddress::LocalHost, 0);
 }
 
+bool StandInHttpServer::start(const QHostAddress& address, quint16 port)
+{
+    return m_server->listen(address, port);
+}
+
 void StandInHttpServer::stop()
 {
     m_server->close();
@@ -200,7 +205,8 @@ QUrl StandInHttpServer::url(const QString& pathAndQuery) const
 
 QString StandInHttpServer::urlText(const QString& pathAndQuery) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(pathAndQuery);
+    const QString host = m_server->isListening() ? m_server->serverAddress().toString() : QStringLiteral("127.0.0.1");
+    return QStringLiteral("http://%1:%2%3").arg(host).arg(port()).arg(pathAndQuery);
 }
 
 void StandInHttpServer::route(const QString& path, Handler handler)

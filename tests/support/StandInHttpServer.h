@@ -13,6 +13,7 @@
 
 #include <functional>
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -79,9 +80,11 @@ public:
     ~StandInHttpServer() override;
 
     bool start();
+    // On another loopback address or a fixed port.
+    bool start(const QHostAddress& address, quint16 port);
     void stop();
     quint16 port() const;
-    // http://127.0.0.1:<port> followed by the path (which may carry a query).
+    // http://<address>:<port> followed by the path (which may carry a query).
     QUrl url(const QString& pathAndQuery) const;
     QString urlText(const QString& pathAndQuery) const;
 

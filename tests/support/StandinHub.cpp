@@ -96,6 +96,16 @@ bool StandinHub::listen(quint16 port)
     return m_server->listen(QHostAddress(address()), port);
 }
 
+bool StandinHub::listen(const QHostAddress& address, quint16 port)
+{
+    return m_server->listen(address, port);
+}
+
+QString StandinHub::listenAddress() const
+{
+    return m_server->serverAddress().toString();
+}
+
 void StandinHub::close()
 {
     m_server->close();
@@ -245,6 +255,33 @@ void StandinHub::push(int act, int code, const Json& data)
     if (!data.is_null())
         message["data"] = data;
     sendRaw(QByteArray::fromStdString(message.dump()) + '\n');
+}
+
+std::string StandinHub::sendCommand(const std::string& type, const std::optional<Json>& payload)
+{
+    Json data = {{"type", type}};
+    if (payload)
+        data["payload"] = *payload;
+    return sendCommandData(data);
+}
+
+std::string StandinHub::sendCommandData(const Json& data)
+{
+    const std::string id = "cmd-" + std::to_string(++m_pushCounter);
+    const Json message = {{"id", id}, {"act", kActCommand}, {"data", data}};
+    sendRaw(QByteArray::fromStdString(message.dump()) + '\n');
+    return id;
+}
+
+QList<StandinHub::Json> StandinHub::receivedWithId(const std::string& id) const
+{
+    QList<Json> result;
+    for (const QByteArray& line : m_lines) {
+        Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
+        if (message.is_object() && message.contains("id") && message["id"] == id)
+            result.append(std::move(message));
+    }
+    return result;
 }
 
 void StandinHub::sendRaw(const QByteArray& bytes)

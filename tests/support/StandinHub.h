@@ -10,7 +10,10 @@
 
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 
+class QHostAddress;
 class QSslServer;
 class QSslSocket;
 
@@ -28,15 +31,20 @@ public:
     using Handler = std::function<void(QSslSocket* client, const Json& message)>;
 
     static constexpr int kRejectCode = 401;
+    static constexpr int kActCommand = 1000000;
 
     explicit StandinHub(QObject* parent = nullptr);
     ~StandinHub() override;
 
     // Listens on 127.0.0.1; port 0 picks a free one.
     bool listen(quint16 port = 0);
+    // Listens on another loopback address.
+    bool listen(const QHostAddress& address, quint16 port);
     void close();
     quint16 port() const;
     static QString address() { return QStringLiteral("127.0.0.1"); }
+    // The address it listens on.
+    QString listenAddress() const;
     static QString certsDir();
 
     // Scripts for one act, replacing the built-in behaviour.
@@ -64,6 +72,13 @@ public:
 
     // Messages of its own to every connected client.
     void push(int act, int code, const Json& data);
+    // A command for the PC (act 1000000, no code) with data {"type"} and, when given,
+    // {"payload"}; returns its id.
+    std::string sendCommand(const std::string& type, const std::optional<Json>& payload = std::nullopt);
+    // Same, with data as given.
+    std::string sendCommandData(const Json& data);
+    // Messages received with that id.
+    QList<Json> receivedWithId(const std::string& id) const;
     void sendRaw(const QByteArray& bytes);
     void dropConnections();
 
