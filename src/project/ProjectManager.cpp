@@ -5,6 +5,7 @@
 #include "core/FileUtils.h"
 #include "core/Logger.h"
 #include "core/PersistentStore.h"
+#include "device/KSCmdUseCase.h"
 #include "device/KestrinDevice.h"
 #include "device/KestrinMessage.h"
 #include "project/ProjectDatabase.h"
@@ -39,8 +40,15 @@ QString tr(const char* text)
 
 ProjectManager* ProjectManager::instance()
 {
-    static ProjectManager* manager = new ProjectManager(
-        AppDirs::cacheDir() + QLatin1Char('/') + QLatin1String(kRecentListFileName), AppDirs::projectDir());
+    static ProjectManager* manager = [] {
+        auto* made = new ProjectManager(AppDirs::cacheDir() + QLatin1Char('/') + QLatin1String(kRecentListFileName),
+                                        AppDirs::projectDir());
+        // The hub's commands for the PC are carried out by the command use case.
+        made->setHubCommandHandler([](const std::shared_ptr<KestrinDevice>& device, const KestrinMessage& message) {
+            KSCmdUseCase::instance()->process(device, message);
+        });
+        return made;
+    }();
     return manager;
 }
 
