@@ -3,7 +3,6 @@
 #include "project/ProjectUseCase.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -91,9 +90,7 @@ private slots:
             writer.setProcessEnvironment(env);
             writer.start(QCoreApplication::applicationFilePath(), {});
             QByteArray out;
-            QElapsedTimer timer;
-            timer.start();
-            while (!out.contains("ready\n") && timer.elapsed() < 60000 && writer.waitForReadyRead(60000))
+            while (!out.contains("ready\n") && writer.waitForReadyRead(60000))
                 out += writer.readAllStandardOutput();
             QVERIFY2(out.contains("ready\n"), out.constData());
             QThread::msleep(random.bounded(40));
@@ -123,7 +120,6 @@ private slots:
                 QCOMPARE(*db.loadFile(ids.front(), QStringLiteral("blob")).data, blobFor(t));
             }
         }
-        qInfo("%d transactions committed over 50 kills", reported + 1);
     }
 };
 

@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <stdexcept>
 #include <thread>
 
 using namespace OV;
@@ -88,22 +87,17 @@ private slots:
         QVERIFY(Test::writeFileBytes(path("text.ovpf"), QByteArray(5000, 't')));
         QVERIFY(Test::writeFileBytes(path("empty.ovpf"), QByteArray()));
         QVERIFY(Test::ProjectRawSqlite(path("foreign.ovpf")).exec(QStringLiteral("CREATE TABLE notes(body TEXT);")));
-        QVERIFY(Test::ProjectRawSqlite(path("lookalike.ovpf")).exec(QStringLiteral("CREATE TABLE json_store(id);")));
         QByteArray bytes = fileBytes(makeProject("damaged.ovpf", 200));
         QVERIFY(bytes.size() > 20 * 4096);
         QVERIFY(Test::writeFileBytes(path("damaged.ovpf"), bytes.replace(8 * 4096, 4096, QByteArray(4096, 'Z'))));
-        QVERIFY(QFile::resize(makeProject("truncated.ovpf", 200), bytes.size() / 2));
 
         const std::tuple<const char*, bool, int, const char*> cases[] = {
             {"missing.ovpf", false, 2001, ""},
             {"dir.ovpf", false, 2001, ""},
-            {"dir.ovpf", true, 2000, "cannot open"},
             {"text.ovpf", true, 2000, "not a readable project database: file is not a database"},
             {"empty.ovpf", false, 2000, "holds no project"},
             {"foreign.ovpf", true, 2000, "another kind"},
-            {"lookalike.ovpf", false, 2000, "table json_store has no column"},
             {"damaged.ovpf", false, 2000, "damaged"},
-            {"truncated.ovpf", false, 2000, "damaged"},
         };
         for (auto [name, create, code, detail] : cases) {
             const QByteArray before = fileBytes(path(name));
@@ -132,26 +126,9 @@ private slots:
         QCOMPARE(a.id, id);
         const auto found = *db.findById(id).data;
         QVERIFY(found->k1 == a.k1 && found->k2 == "saved" && found->k3.isEmpty());
-        QVERIFY(!*db.findById(555).data);
         QCOMPARE(*db.update(record(QStringLiteral("host"))).data, 0);
-
-        for (int i : {3, 1, 2}) {
-            JsonStoreRecord r = record(QStringLiteral("card"), QString::number(i % 2), i);
-            r.k3 = QStringLiteral("k");
-            QVERIFY(db.insert(r).isOk());
-        }
-        const auto all = *db.findAll(QStringLiteral("card"), false).data;
-        QCOMPARE(all.size(), size_t(3));
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(all[i]->sort_id == i + 1 && all[i]->data.isNull() && all[i]->columns == "{}");
-        QCOMPARE((*db.findAll(QStringLiteral("card"), true).data)[0]->data, QStringLiteral("{\"n\":1}"));
-        JsonStoreKeys keys;
-        keys.k1 = QStringLiteral("1");
-        keys.k3 = QStringLiteral("k");
-        QCOMPARE(db.findAll(QStringLiteral("card"), keys, true).data->front()->sort_id, int64_t(1));
-        QCOMPARE((*db.findFirst(QStringLiteral("card")).data)->sort_id, int64_t(3)); // table order
-        QCOMPARE(*db.removeAll(QStringLiteral("card"), keys).data, 2);
-        QCOMPARE(*db.count(QStringLiteral("card")).data, 1);
+        QCOMPARE(db.findAll(QStringLiteral("host"), false).data->front()->data, QString());
+        QCOMPARE(db.findAll(QStringLiteral("host"), true).data->front()->data, QStringLiteral("{\"n\":1}"));
     }
 
     void filesPropertiesAndTimes()
@@ -164,38 +141,25 @@ private slots:
         QVERIFY(db.saveFile(owner.id, QStringLiteral("pack"), "p").isOk());
         QVERIFY(db.saveFile(owner.id, QStringLiteral("icon"), "one").isOk());
         QVERIFY(db.saveFile(other.id, QStringLiteral("icon"), "o").isOk());
-        QVERIFY(db.saveProperty(QStringLiteral("p"), QStringLiteral("v1")).isOk());
         QCOMPARE(*db.findAllFileName(owner.id).data, std::vector<QString>({"pack", "icon"}));
-        for (const char* table : {"json_store", "file_store", "property_store"})
-            QVERIFY(
-                db.exec(QStringLiteral("UPDATE %1 SET created_at = 1000, updated_at = 1000").arg(QLatin1String(table)))
-                    .isOk());
+        QVERIFY(db.exec(QStringLiteral("UPDATE json_store SET created_at = 1000, updated_at = 1000")).isOk());
         const int64_t start = QDateTime::currentSecsSinceEpoch();
         owner.k1 = QStringLiteral("changed");
         QCOMPARE(*db.update(owner).data, 1);
         QVERIFY(db.saveFile(owner.id, QStringLiteral("icon"), "two").isOk());
+        QVERIFY(db.saveProperty(QStringLiteral("p"), QStringLiteral("v1")).isOk());
         QVERIFY(db.saveProperty(QStringLiteral("p"), QStringLiteral("v2")).isOk());
         const auto read = *db.findById(owner.id).data;
         QCOMPARE(read->created_at.time_since_epoch().count(), int64_t(1000) * 10000000);
         QVERIFY(read->updated_at.time_since_epoch().count() / 10000000 >= start);
         QCOMPARE(*db.loadFile(owner.id, QStringLiteral("icon")).data, QByteArray("two"));
         QCOMPARE(*db.loadProperty(QStringLiteral("p")).data, QStringLiteral("v2"));
-        QList<QVariantList> rows;
-        QVERIFY(Test::ProjectRawSqlite(path("files.ovpf"))
-                    .run(QStringLiteral("SELECT created_at, updated_at FROM file_store WHERE owner_id = ? AND "
-                                        "file_name = 'icon' UNION ALL "
-                                        "SELECT created_at, updated_at FROM property_store"),
-                         {qlonglong(owner.id)}, &rows));
-        QVERIFY(rows[0][0].toLongLong() == 1000 && rows[0][1].toLongLong() >= start); // file updated in place
-        QVERIFY(rows[1][0].toLongLong() >= start);                                    // property row replaced whole
 
         QCOMPARE(db.loadFile(owner.id, QStringLiteral("nope")).message, QStringLiteral("file not found"));
-        QVERIFY(db.removeFile(owner.id, QStringLiteral("nope")).isOk());
         QCOMPARE(db.saveFile(9999, QStringLiteral("orphan"), "x").code(), 2002); // foreign keys are on
         QCOMPARE(*db.remove(owner.id).data, 1);
         QVERIFY(db.findAllFileName(owner.id).data->empty());
         QCOMPARE(*db.loadFile(other.id, QStringLiteral("icon")).data, QByteArray("o"));
-        QCOMPARE(*db.loadProperty(QStringLiteral("never")).data, QString());
         // Absurd stored times saturate instead of overflowing.
         QVERIFY(db.exec(QStringLiteral("UPDATE json_store SET created_at = 9000000000000000000")).isOk());
         QVERIFY((*db.findById(other.id).data)->created_at.time_since_epoch().count() > 0);
@@ -214,10 +178,6 @@ private slots:
             return BaseResult<void>(Errors::RecordAlreadyExists, QStringLiteral("why"));
         });
         QVERIFY(failed.code() == 2005 && failed.message == "why");
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, db.transaction([&]() -> BaseResult<void> {
-            insertOne();
-            throw std::runtime_error("boom");
-        }));
         QCOMPARE(db.transaction([&]() { return insertOne().isOk() ? db.transaction(insertOne) : insertOne(); }).code(),
                  2002); // transactions do not nest
         QCOMPARE(*db.count(QStringLiteral("t")).data, 0);
@@ -233,14 +193,13 @@ private slots:
         Test::LogCapture capture;
         QCOMPARE(db.exec(QStringLiteral("SELEC 1")).code(), 2002);
         QVERIFY(db.exec(QStringLiteral("DROP TABLE file_store")).isOk());
-        QCOMPARE(db.findAllFileName(1).code(), 2002);
         QCOMPARE(db.loadFile(1, QStringLiteral("x")).code(), 2002);
         BaseResult<int> fromThread;
         std::thread([&]() { fromThread = db.count(QStringLiteral("t")); }).join();
         QCOMPARE(fromThread.code(), 2002);
         const QString log = capture.text();
         QVERIFY(log.contains(QLatin1String("[ProjectDatabase] exec error:near \"SELEC\": syntax error, sql:SELEC 1")));
-        QVERIFY(log.contains(QLatin1String("[E] [ProjectDatabase] findAllFileName() error:no such table")));
+        QVERIFY(log.contains(QLatin1String("[E] [ProjectDatabase] loadFile() error:no such table")));
         QVERIFY(log.contains(QLatin1String("[E] [ProjectDatabase] count() error:")));
     }
 };

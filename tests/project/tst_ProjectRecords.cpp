@@ -9,6 +9,8 @@
 #include <stdexcept>
 
 using namespace OV;
+using Test::projectRecord;
+using Test::thrownText;
 using json = nlohmann::json;
 
 namespace {
@@ -50,12 +52,30 @@ void roundTrip(const std::shared_ptr<ProjectDatabase>& db, const char* columns, 
     const auto stored = (*found.data)->toRecord();
     QCOMPARE(stored->columns, QString::fromStdString(json::parse(columns).dump()));
     QVERIFY(stored->k1 == bean->k1 && stored->k2 == bean->k2 && stored->sort_id == 5);
-    QCOMPARE(stored->data, bean->toRecord()->data);
+    QCOMPARE(stored->data, QString::fromStdString(bean->data.dump())); // compact, keys sorted
+}
+
+// The validation failure of a stored row of the kind whose columns are the defaults with the
+// patch applied; keys and document as given.
+template <typename Bean>
+QString invalid(const char* patch, const char* k1 = "1", const char* k2 = "0", const char* data = "")
+{
+    json columns;
+    Bean().toJson(columns);
+    columns.merge_patch(json::parse(patch));
+    JsonStoreRecord record = projectRecord(Bean::kRecordType, QString::fromStdString(columns.dump()), "1", "0");
+    record.data = QString::fromLatin1(data);
+    return thrownText([&] {
+        auto bean = Bean::parseRecord(record);
+        bean->k1 = QString::fromLatin1(k1);
+        bean->k2 = QString::fromLatin1(k2);
+        bean->validate();
+    });
 }
 
 } // namespace
 
-class TestProjectAccessor : public QObject
+class TestProjectRecords : public QObject
 {
     Q_OBJECT
 private:
@@ -77,6 +97,75 @@ private slots:
     {
         m_profiles.reset();
         m_db.reset();
+    }
+
+    void validationTexts()
+    {
+        using Host = ProjectDbHostBean;
+        QCOMPARE(invalid<Host>(R"({"connType":"usb"})"), QString());
+        const std::pair<const char*, bool> ips[] = {{"192.168.1.20", true}, {"01.1.1.1", true}, {"010.1.1.1", false},
+                                                    {"256.1.1.1", false},   {"1.2.3", false},   {"", false}};
+        for (auto [ip, ok] : ips) {
+            const QString patch = QStringLiteral(R"({"connType":"tcp","port":65536,"ip":"%1"})").arg(QLatin1String(ip));
+            QCOMPARE(invalid<Host>(patch.toLatin1().constData()),
+                     ok ? QString() : "invalid ip:" + QString::fromLatin1(ip));
+        }
+        QCOMPARE(invalid<Host>(R"({"connType":"tcp","ip":"1.2.3.4\n","port":1})"),
+                 QStringLiteral("invalid ip:1.2.3.4\n"));
+        QCOMPARE(invalid<Host>(R"({"connType":"tcp","ip":"1.2.3.4"})"), QStringLiteral("invalid port:0"));
+        QCOMPARE(invalid<Host>(R"({"connType":"tcp1"})"), QStringLiteral("invalid connType:tcp1"));
+        QCOMPARE(invalid<ProjectDbIntegrationBean>(R"({"integType":"x"})"), QStringLiteral("invalid integType:x"));
+
+        using Module = ProjectDbModuleBean;
+        QCOMPARE(invalid<Module>(R"({"gatewayType":"usb"})"), QStringLiteral("invalid gatewayType:usb"));
+        QCOMPARE(invalid<Module>(R"({"gatewayType":"can","productId":268435462})"),
+                 QStringLiteral("invalid productId:268435462"));
+        QCOMPARE(invalid<Module>(R"({"gatewayType":"mesh","productId":268435457,"sn":"  "})"),
+                 QStringLiteral("invalid sn:  "));
+        QCOMPARE(invalid<Module>(R"({"gatewayType":"can","productId":268435457,"sn":"S","netId":-1})"),
+                 QStringLiteral("invalid netId_:-1"));
+
+        using Plugin = ProjectDbPluginBean;
+        QCOMPARE(invalid<Plugin>(R"({"versionCode":0})", " "), QStringLiteral("invalid uuid(k1): "));
+        QCOMPARE(invalid<Plugin>(R"({"versionCode":0})", "u", ""), QStringLiteral("empty type(k2):"));
+        QCOMPARE(invalid<Plugin>(R"({"versionCode":0})", "u", "2"), QStringLiteral("invalid type(k2):2"));
+        QCOMPARE(invalid<Plugin>("{}"), QStringLiteral("invalid versionCode:-1"));
+
+        using Profile = ProjectDbProfileBean;
+        QCOMPARE(invalid<Profile>(R"({"name":" "})"), QStringLiteral("profile name is empty"));
+        QCOMPARE(invalid<Profile>(R"({"name":"p"})", "", "", R"({"widgetConfigList":{},"moduleConfigList":[]})"),
+                 QStringLiteral("data/widgetConfigList is not array"));
+        QVERIFY(invalid<Profile>(R"({"name":"p"})", "", "", R"({"widgetConfigList":[]})")
+                    .contains(QLatin1String("not found")));
+        QCOMPARE(invalid<Profile>(R"({"name":"p"})", "", "", "[]"), QStringLiteral("data is not json object"));
+
+        using Card = ProjectDbProfileKsWidgetBean;
+        QCOMPARE(invalid<Card>(R"({"widgetType":"clock","uid":"u"})", "abc"),
+                 QStringLiteral("invalid profileId(k1):abc"));
+        QCOMPARE(invalid<Card>(R"({"widgetType":" ","uid":"u"})"), QStringLiteral("widgetType is empty"));
+        QCOMPARE(invalid<Card>(R"({"widgetType":"clock"})"), QStringLiteral("uid is empty"));
+    }
+
+    void parsersNormaliseKeysAndRefuseBadRows()
+    {
+        ProjectDbIntegrationBean bean;
+        QCOMPARE(thrownText([&] { bean.setData(json::array()); }), QStringLiteral("arg 'data' is not json object"));
+        const QString profileColumns = QStringLiteral(R"({"name":"P","showName":false,"icon":"","preferred":true})");
+        const auto profile = ProjectDbProfileBean::parseRecord(projectRecord("profile", profileColumns, "yes"));
+        QVERIFY(!profile->isDefault && profile->k1.isEmpty() && profile->preferred && !profile->showName);
+        QCOMPARE(profile->data.size(), size_t(2)); // no stored document: the constructor's stays
+        QVERIFY(ProjectDbProfileBean::parseRecord(projectRecord("profile", profileColumns, "true"))->isDefault);
+
+        auto module = [](const char* productId) {
+            return ProjectDbModuleBean::parseRecord(projectRecord(
+                "module", QStringLiteral(R"({"gatewayType":"can","productId":%1,"name":"","sn":"s","netId":0,)"
+                                         R"("workMode":1,"extraConfig":{"x":[1]}})")
+                              .arg(QLatin1String(productId))));
+        };
+        QCOMPARE(module("268435457.0")->productId, uint64_t(0x10000001));
+        QVERIFY(thrownText([&] { module("\"a\""); }).contains(QLatin1String("type must be number, but is string")));
+        QVERIFY(thrownText([&] { module("-1"); }).contains(QLatin1String("productId is out of range")));
+        QVERIFY(thrownText([&] { module("1e30"); }).contains(QLatin1String("productId is out of range")));
     }
 
     void everyKindRoundTrips()
@@ -108,11 +197,7 @@ private slots:
         // The filter sees beans without their stored data; the bean returned carries it.
         const auto found =
             acc.findFirst([](const ProjectDbProfileBean& b) { return b.name != "a" && !b.data.contains("note"); });
-        QCOMPARE((*found.data)->name, QStringLiteral("b"));
-        QVERIFY((*found.data)->data["note"] == "b");
-        QCOMPARE(names(*acc.findAll([](const ProjectDbProfileBean& b) { return b.name != "b"; }, false).data),
-                 QStringList({"a", "c"}));
-        QVERIFY(!*acc.findFirst([](const ProjectDbProfileBean&) { return false; }).data);
+        QVERIFY((*found.data)->name == "b" && (*found.data)->data["note"] == "b");
 
         auto list = *acc.findAll(false).data;
         std::reverse(list.begin(), list.end());
@@ -126,8 +211,6 @@ private slots:
         withoutData[0]->name = QStringLiteral("c2");
         QVERIFY(m_profiles->updateAll(withoutData).isOk());
         QVERIFY((*acc.findById(withoutData[0]->id).data)->data["note"] == "c");
-
-        QCOMPARE(*m_profiles->removeAll([](const ProjectDbProfileBean& b) { return b.data.contains("note"); }).data, 0);
         QCOMPARE(*m_profiles->removeAll([](const ProjectDbProfileBean& b) { return b.name != "b"; }).data, 2);
         QCOMPARE(names(*acc.findAll(true).data), QStringList({"b"}));
     }
@@ -135,8 +218,6 @@ private slots:
     void failedListChangesRollBackAndRestoreIds()
     {
         auto& acc = *m_profiles->accessor;
-        std::vector<std::shared_ptr<ProjectDbProfileBean>> none;
-        QVERIFY(m_profiles->insertAll(none).isOk());
         std::vector<std::shared_ptr<ProjectDbProfileBean>> beans{profile("one"), profile(" "), profile("three")};
         const BaseResult<void> failed = m_profiles->insertAll(beans);
         QVERIFY(failed.code() == 1000 && failed.message == "profile name is empty");
@@ -149,18 +230,12 @@ private slots:
         beans[1]->name = QStringLiteral("two");
         beans[2]->id = other->id; // an id that exists makes insert fail with 2005
         QCOMPARE(m_profiles->insertAll(beans).code(), 2005);
-        QCOMPARE(beans[0]->id, int64_t(-1));
-        QCOMPARE(beans[2]->id, other->id);
+        QVERIFY(beans[0]->id == -1 && beans[2]->id == other->id);
         QVERIFY(m_profiles->insertOrUpdate(*beans[0]).isOk());
         QVERIFY(beans[0]->id != other->id);
         QCOMPARE((*acc.findById(other->id).data)->name, QStringLiteral("other"));
 
-        std::vector<std::shared_ptr<ProjectDbProfileBean>> mixed{profile("new"), other};
-        other->name = QString();
-        QCOMPARE(m_profiles->insertOrUpdateAll(mixed).code(), 1000);
-        QCOMPARE(mixed[0]->id, int64_t(-1));
-
-        // A filtered removal that fails part-way removes nothing.
+        // A filtered removal that fails part-way removes nothing; no exception leaves a use case.
         int seen = 0;
         const auto removal = m_profiles->removeAll([&](const ProjectDbProfileBean&) -> bool {
             if (++seen == 2)
@@ -169,55 +244,28 @@ private slots:
         });
         QVERIFY(removal.code() == 1000 && removal.message == "filter broke");
         QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 2);
+        const auto threw = m_profiles->transaction([&]() -> BaseResult<void> {
+            m_profiles->insert(*profile(QStringLiteral("lost")));
+            throw std::logic_error("nope");
+        });
+        QVERIFY(threw.code() == 1000 && threw.message == "nope");
+        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 2);
     }
 
-    void useCaseOperations()
+    void damagedOrForeignRowsFailAlone()
     {
         auto bean = profile(QStringLiteral("p"));
-        QVERIFY(m_profiles->insertOrUpdate(*bean).isOk());
-        const int64_t id = bean->id;
-        bean->name = QStringLiteral("renamed");
-        QVERIFY(m_profiles->insertOrUpdate(*bean).isOk());
-        QCOMPARE(bean->id, id);
-
-        // Reads of damaged or foreign rows fail with the parser's text; nothing else is affected.
-        QVERIFY(m_db->saveFile(id, QStringLiteral("profile_icon"), "png").isOk());
+        QVERIFY(m_profiles->insert(*bean).isOk());
         JsonStoreRecord broken;
         broken.type = QStringLiteral("profile");
         broken.columns = QStringLiteral("{\"name\":");
         QVERIFY(m_db->insert(broken).isOk());
         const auto all = m_profiles->accessor->findAll(true);
-        QCOMPARE(all.code(), 1000);
-        QVERIFY(all.message.contains(QLatin1String("parse error")));
-        QVERIFY(*m_profiles->accessor->findById(id).data);
-        QVERIFY(m_db->remove(broken.id).isOk());
-        PluginUseCase plugins(m_db);
-        const auto foreign = plugins.accessor->findById(id);
+        QVERIFY(all.code() == 1000 && all.message.contains(QLatin1String("parse error")));
+        QVERIFY(*m_profiles->accessor->findById(bean->id).data);
+        const auto foreign = PluginUseCase(m_db).accessor->findById(bean->id);
         QCOMPARE(foreign.code(), 1000);
         QCOMPARE(foreign.message, QStringLiteral("ProjectDbBean-checkRecordType, plugin expect, but got profile"));
-
-        // Transactions: a failing body leaves nothing; a nested list operation is refused.
-        const auto refused = m_profiles->transaction([&]() {
-            m_profiles->insert(*profile(QStringLiteral("lost")));
-            return BaseResult<void>(Errors::Logic);
-        });
-        QCOMPARE(refused.code(), 1001);
-        const auto nested = m_profiles->transaction([&]() {
-            m_profiles->insert(*profile(QStringLiteral("lost")));
-            std::vector<std::shared_ptr<ProjectDbProfileBean>> list{profile(QStringLiteral("lost"))};
-            return m_profiles->insertAll(list);
-        });
-        QCOMPARE(nested.code(), 2002);
-        const auto threw = m_profiles->transaction([&]() -> BaseResult<void> { throw std::logic_error("nope"); });
-        QVERIFY(threw.code() == 1000 && threw.message == "nope");
-        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 1);
-
-        bean->k1 = QStringLiteral("true");
-        QVERIFY(m_profiles->update(*bean).isOk());
-        QVERIFY(*m_profiles->exists(QStringLiteral("true")).data);
-        QCOMPARE((*m_profiles->findFirst(QStringLiteral("true")).data)->id, id);
-        QCOMPARE(*m_profiles->removeAll(JsonStoreKeys()).data, 1);
-        QCOMPARE(m_db->loadFile(id, QStringLiteral("profile_icon")).code(), 2003); // removed with its record
     }
 
     void aProjectWrittenByAnotherProgramReadsBack()
@@ -265,5 +313,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProjectAccessor)
-#include "tst_ProjectAccessor.moc"
+QTEST_GUILESS_MAIN(TestProjectRecords)
+#include "tst_ProjectRecords.moc"
