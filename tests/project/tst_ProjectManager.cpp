@@ -170,26 +170,7 @@ private slots:
         QCOMPARE(recentFileList(), QStringList{QStringLiteral("/x.ovpf")});
     }
 
-    void issuedTokenIsStoredInTheHostRecord()
-    {
-        Test::DeployHarness h(m_work);
-        QVERIFY(h.isValid());
-        auto hosts = h.pm().getHostUseCase();
-        auto chosen = host("KS-9", h.hub().port());
-        QVERIFY(hosts->saveHost(*chosen).isOk());
-        h.hub().setIssuedToken(QStringLiteral("issued-7"));
-        h.pm().setCurrentKestrin(chosen);
-        auto device = h.pm().getCurrentKestrin();
-        device->start(nullptr);
-        QVERIFY(QTest::qWaitFor([&] { return device->isReady(); }, 5000));
-        auto stored = *hosts->accessor->findAll(false).data;
-        QVERIFY(stored.size() == 1 && stored.front()->id == chosen->id);
-        QCOMPARE(decodeToken(stored.front()->token), QStringLiteral("issued-7"));
-        h.pm().closeProject();
-        QVERIFY(!h.pm().getCurrentKestrin() && !device->isStarted());
-    }
-
-    void hubCommandsGoToTheHubCurrentAtThatMoment()
+    void hubSessionKeepsItsTokenAndCommandsGoToTheCurrentHub()
     {
         std::vector<std::shared_ptr<KestrinDevice>> handledWith; // outlives the manager that fills it
         Test::DeployHarness h(m_work);
@@ -199,15 +180,25 @@ private slots:
             if (message.data.value("throw", false))
                 throw std::runtime_error("bad command");
         });
-        QVERIFY(h.startHub());
+        // The token the hub issues is stored in the host record.
+        auto hosts = h.pm().getHostUseCase();
+        auto chosen = host("KS-9", h.hub().port());
+        QVERIFY(hosts->saveHost(*chosen).isOk());
+        h.hub().setIssuedToken(QStringLiteral("issued-7"));
+        h.pm().setCurrentKestrin(chosen);
         auto old = h.pm().getCurrentKestrin();
+        old->start(nullptr);
+        QVERIFY(QTest::qWaitFor([&] { return old->isReady(); }, 5000));
+        auto stored = *hosts->accessor->findAll(false).data;
+        QVERIFY(stored.size() == 1 && stored.front()->id == chosen->id);
+        QCOMPARE(decodeToken(stored.front()->token), QStringLiteral("issued-7"));
+
         h.topics.clear();
         h.hub().push(1000000, 200, {{"type", "TEST"}, {"throw", true}});
         h.hub().push(424242, 200, {{"type", "TEST"}});
         h.hub().push(1000000, 200, {{"type", "TEST"}});
         QVERIFY(QTest::qWaitFor([&] { return handledWith.size() == 2; }, 3000));
         QVERIFY(handledWith[0] == old && handledWith[1] == old);
-
         // The old session still hears the hub; its commands run with the current hub.
         h.pm().setCurrentKestrin(host("KS-B", h.hub().port()));
         auto replacement = h.pm().getCurrentKestrin();
@@ -215,13 +206,17 @@ private slots:
         h.hub().push(1000000, 200, {{"type", "TEST"}});
         QVERIFY(QTest::qWaitFor([&] { return handledWith.size() == 3; }, 3000));
         QVERIFY(handledWith[2] == replacement);
-
         h.pm().setCurrentKestrin(nullptr);
         h.hub().push(1000000, 200, {{"type", "TEST"}});
         QTest::qWait(200);
         QCOMPARE(handledWith.size(), size_t(3));
-        old->stop();
         QCOMPARE(h.topics, QStringList(2, QStringLiteral("ON_KESTRIN_CHANGED")));
+        h.pm().setCurrentKestrin(chosen);
+        auto current = h.pm().getCurrentKestrin();
+        current->start(nullptr);
+        h.pm().closeProject();
+        QVERIFY(!h.pm().getCurrentKestrin() && !current->isStarted());
+        old->stop();
     }
 };
 

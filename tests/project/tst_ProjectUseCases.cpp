@@ -28,13 +28,6 @@ std::shared_ptr<ProjectDbModuleBean> module(const QString& sn, uint64_t productI
     return bean;
 }
 
-QPixmap filled(Qt::GlobalColor color)
-{
-    QPixmap pixmap(4, 4);
-    pixmap.fill(color);
-    return pixmap;
-}
-
 } // namespace
 
 class TestProjectUseCases : public QObject
@@ -43,6 +36,7 @@ class TestProjectUseCases : public QObject
 private:
     QTemporaryDir m_dir;
     std::shared_ptr<ProjectDatabase> m_db;
+    QPixmap m_icon{4, 4};
 
     QStringList fileNames(int64_t owner)
     {
@@ -73,6 +67,7 @@ private:
 private slots:
     void init()
     {
+        m_icon.fill(Qt::blue);
         m_db = std::make_shared<ProjectDatabase>();
         QVERIFY(m_db->open(m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".ovpf"), true,
                            QStringLiteral("sql_cn_default"))
@@ -142,7 +137,7 @@ private slots:
         const auto before = fileNames(cube->id);
 
         // A bad image name or a malformed layer changes nothing.
-        QCOMPARE(modules->updatePelloraConfig(*cube, {{QStringLiteral("icon.png"), filled(Qt::red)}}).message,
+        QCOMPARE(modules->updatePelloraConfig(*cube, {{QStringLiteral("icon.png"), m_icon}}).message,
                  QStringLiteral("invalid image name format:icon.png"));
         const json given = cube->data;
         cube->data["dataConfig"]["layers"][1]["widgets"] = json::array({{{"type", 1}}});
@@ -151,7 +146,7 @@ private slots:
         cube->data = given;
 
         const QString added = QStringLiteral("widget/2/pressedIcon");
-        QVERIFY(modules->updatePelloraConfig(*cube, {{added, filled(Qt::blue)}}).isOk());
+        QVERIFY(modules->updatePelloraConfig(*cube, {{added, m_icon}}).isOk());
         kept << added;
         kept.sort();
         QCOMPARE(fileNames(cube->id), kept);
@@ -210,17 +205,16 @@ private slots:
         ProjectModuleUseCase::BeanList modules{knob, cube};
         QVERIFY(std::make_shared<ProjectModuleUseCase>(m_db)->addModules(modules).isOk());
         QVERIFY(profiles.createProfile(QStringLiteral("Default Profile"), QString()).isOk());
-        QPixmap icon = filled(Qt::yellow);
         for (int64_t id : {12, 13}) {
             ProjectDbProfileBean bean;
             bean.id = id;
             bean.name = QStringLiteral("P%1").arg(id);
-            QVERIFY(profiles.insertOrUpdate(bean).isOk() && profiles.updateProfile(bean, &icon).isOk());
+            QVERIFY(profiles.insertOrUpdate(bean).isOk() && profiles.updateProfile(bean, &m_icon).isOk());
             ProjectDbProfileKsWidgetBean card;
             card.k1 = QString::number(id);
             card.widgetType = QStringLiteral("clock");
             card.uid = QStringLiteral("u%1").arg(id);
-            QVERIFY(cards.insertOrUpdateWidget(card, &icon).isOk());
+            QVERIFY(cards.insertOrUpdateWidget(card, &m_icon).isOk());
         }
         saveFiles(knob->id, {QStringLiteral("profile/profile_12/widget/1/a"), QStringLiteral("profile/profile_12/b"),
                              QStringLiteral("profile/profile_13/c"), QStringLiteral("profile/profile_123/d")});
@@ -262,7 +256,7 @@ private slots:
             bean.k1 = uuid;
             bean.k2 = QStringLiteral("0");
             bean.versionCode = 1;
-            const auto result = plugins.saveOrUpdate(bean, filled(Qt::blue), path);
+            const auto result = plugins.saveOrUpdate(bean, m_icon, path);
             id = bean.id;
             return result;
         };
