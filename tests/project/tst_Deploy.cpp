@@ -143,14 +143,9 @@ private slots:
         QCOMPARE(outcome->result.code(), 5100);
         QVERIFY(outcome->result.message.isEmpty());
         QCOMPARE(h->topics, QStringList{QStringLiteral("ON_PRE_DEPLOY")});
-        // The product's own address and waits.
-        const DeploySettings product;
-        QCOMPARE(ProjectDeploy::uploadUrl(QStringLiteral("10.1.2.3"), product.uploadPort),
+        // The product's own upload address.
+        QCOMPARE(ProjectDeploy::uploadUrl(QStringLiteral("10.1.2.3"), DeploySettings().uploadPort),
                  QStringLiteral("http://10.1.2.3:8080/upload/zip"));
-        QCOMPARE((QList<int>{product.hostConfigWaitMs, product.profilesWaitMs, product.integrationWaitMs,
-                             product.uploadWaitMs, product.uploadTimeouts.connectMs, product.uploadTimeouts.stallMs,
-                             product.uploadTimeouts.totalMs}),
-                 (QList<int>{6000, 6000, 5000, 18000, 3000, 10000, 15000}));
     }
 
     void failedStepEndsTheRun_data()

@@ -3,7 +3,6 @@
 #include "project/ProjectUseCase.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -91,9 +90,7 @@ private slots:
             writer.setProcessEnvironment(env);
             writer.start(QCoreApplication::applicationFilePath(), {});
             QByteArray out;
-            QElapsedTimer timer;
-            timer.start();
-            while (!out.contains("ready\n") && timer.elapsed() < 60000 && writer.waitForReadyRead(60000))
+            while (!out.contains("ready\n") && writer.waitForReadyRead(60000))
                 out += writer.readAllStandardOutput();
             QVERIFY2(out.contains("ready\n"), out.constData());
             QThread::msleep(random.bounded(40));
@@ -106,7 +103,8 @@ private slots:
             ProjectDatabase db;
             const BaseResult<void> opened = db.open(file, false, kConn);
             QVERIFY2(opened.isOk(), qPrintable(opened.message));
-            const int last = db.loadProperty(QStringLiteral("last")).data->toInt();
+            const QString stored = *db.loadProperty(QStringLiteral("last")).data;
+            const int last = stored.isEmpty() ? -1 : stored.toInt(); // killed before its first commit
             // The kill may fall between a commit and its report, never inside a commit.
             QVERIFY2(last == reported || last == reported + 1,
                      qPrintable(QStringLiteral("round %1: %2 stored, %3 reported").arg(round).arg(last).arg(reported)));
@@ -123,7 +121,6 @@ private slots:
                 QCOMPARE(*db.loadFile(ids.front(), QStringLiteral("blob")).data, blobFor(t));
             }
         }
-        qInfo("%d transactions committed over 50 kills", reported + 1);
     }
 };
 

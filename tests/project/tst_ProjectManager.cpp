@@ -1,7 +1,11 @@
+#include "core/TokenScrambler.h"
+#include "device/KestrinDevice.h"
 #include "project/ProjectDatabase.h"
+#include "project/ProjectHostUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectMetaUseCase.h"
 #include "project/ProjectPluginUseCase.h"
+#include "support/DeployTestUtils.h"
 #include "support/ProjectRawSqlite.h"
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
@@ -15,6 +19,7 @@
 
 using namespace OV;
 using Test::fileBytes;
+using Test::StandinHub;
 using json = nlohmann::json;
 
 class TestProjectManager : public QObject
@@ -35,6 +40,15 @@ private:
             list << QString::fromStdString(path.get<std::string>());
         return list;
     }
+    static std::shared_ptr<ProjectDbHostBean> host(const char* sn, int port)
+    {
+        auto bean = std::make_shared<ProjectDbHostBean>();
+        bean->connType = QStringLiteral("tcp");
+        bean->ip = StandinHub::address();
+        bean->port = port;
+        bean->sn = QString::fromLatin1(sn);
+        return bean;
+    }
 
 private slots:
     void init()
@@ -52,33 +66,31 @@ private slots:
         pm->closeProject();
         QVERIFY(pm->projectFileInfo().filePath().isEmpty());
         {
-            Test::ProjectRawSqlite raw(path);
             QList<QVariantList> rows;
-            QVERIFY(raw.run(QStringLiteral("SELECT type, k1, columns FROM json_store ORDER BY id"), {}, &rows));
+            QVERIFY(Test::ProjectRawSqlite(path).run(
+                QStringLiteral("SELECT type, k1, columns FROM json_store ORDER BY id"), {}, &rows));
             QCOMPARE(rows.size(), 2);
-            QCOMPARE(rows[0][0].toString(), QStringLiteral("mate"));
+            QCOMPARE(rows[0][0].toString() + rows[1][0].toString() + rows[1][1].toString(),
+                     QStringLiteral("mateprofiletrue"));
             QVERIFY(json::parse(rows[0][2].toString().toStdString()) == json({{"create_app_version_name", "V1.0.0"},
                                                                               {"create_app_version_code", 1},
                                                                               {"project_data_format_version", 2}}));
-            QCOMPARE(rows[1][1].toString(), QStringLiteral("true"));
             const json profile = json::parse(rows[1][2].toString().toStdString());
             QVERIFY(profile["name"] == "Default Profile" && profile["preferred"] == true);
         }
 
+        // Opening drops the project-bound use cases; the plug-in one survives.
         const auto meta = pm->getMetaUseCase();
         const auto plugin = pm->getPluginUseCase();
         QVERIFY(pm->openProject(path).isOk());
-        QCOMPARE(pm->projectFileInfo().filePath(), path);
         QVERIFY(pm->getMetaUseCase() != meta && pm->getPluginUseCase() == plugin);
-        QCOMPARE(meta->accessor->findAll(false).data->size(), size_t(1)); // works on the project opened since
 
-        // Creating while a project is open fails and leaves no file.
+        // Creating while a project is open, or over an existing file, fails and leaves no file behind.
         QCOMPARE(pm->createProject(QStringLiteral("Second"), m_work).code(), 2000);
         QVERIFY(!QFileInfo::exists(project(QStringLiteral("Second"))));
         QVERIFY(Test::writeFileBytes(project(QStringLiteral("Taken")), "keep me"));
         QCOMPARE(pm->createProject(QStringLiteral("Taken"), m_work).code(), 5003);
         QCOMPARE(fileBytes(project(QStringLiteral("Taken"))), QByteArray("keep me"));
-        QCOMPARE(pm->createProject(QStringLiteral("X"), m_work + QStringLiteral("/no/such")).code(), 1005);
         QCOMPARE(pm->recentList(), QStringList{path});
     }
 
@@ -101,13 +113,9 @@ private slots:
         QCOMPARE(refused.code(), 2000);
         QCOMPARE(refused.message, QStringLiteral("This project was created with a newer version of OrvelMate: V9.1.0"));
         QCOMPARE(fileBytes(newer), bytes);
-
         QCOMPARE(pm->openProject(project(QStringLiteral("Missing"))).code(), 2001);
         // A database with the tables but without a meta record is not a project.
-        {
-            ProjectDatabase db;
-            QVERIFY(db.open(project(QStringLiteral("Bare")), true, QStringLiteral("sql_cn_bare")).isOk());
-        }
+        QVERIFY(ProjectDatabase().open(project(QStringLiteral("Bare")), true, QStringLiteral("sql_cn_bare")).isOk());
         QCOMPARE(pm->openProject(project(QStringLiteral("Bare"))).code(), 2004);
         QVERIFY(pm->projectFileInfo().filePath().isEmpty());
         QCOMPARE(pm->recentList(), recent);
@@ -135,12 +143,8 @@ private slots:
         QCOMPARE(pm->recentList().front(), opened[50]);
         QCOMPARE(manager()->recentList(), recentFileList().mid(0, 64));
 
-        // A directory named like a project file does not take the name.
-        QVERIFY(QDir().mkpath(project(QStringLiteral("OrvelWorkSpaceProject"))));
-        QVERIFY(Test::writeFileBytes(project(QStringLiteral("OrvelWorkSpaceProject1")), "x"));
-        QCOMPARE(pm->suggestNewProject(), QStringLiteral("OrvelWorkSpaceProject"));
-        QVERIFY(QDir().rmdir(project(QStringLiteral("OrvelWorkSpaceProject"))));
-        QVERIFY(Test::writeFileBytes(project(QStringLiteral("OrvelWorkSpaceProject")), "x"));
+        for (const char* taken : {"OrvelWorkSpaceProject", "OrvelWorkSpaceProject1"})
+            QVERIFY(Test::writeFileBytes(project(QString::fromLatin1(taken)), "x"));
         QCOMPARE(pm->suggestNewProject(), QStringLiteral("OrvelWorkSpaceProject2"));
     }
 
@@ -162,10 +166,57 @@ private slots:
         }
         // The next write replaces a damaged file.
         Test::writeFileBytes(recentPath(), broken);
-        auto pm = manager();
-        QVERIFY(pm->removeRecentListItem(QStringLiteral("/not/listed.ovpf")));
-        pm->addRecentList(QStringLiteral("/x.ovpf"));
+        manager()->addRecentList(QStringLiteral("/x.ovpf"));
         QCOMPARE(recentFileList(), QStringList{QStringLiteral("/x.ovpf")});
+    }
+
+    void hubSessionKeepsItsTokenAndCommandsGoToTheCurrentHub()
+    {
+        std::vector<std::shared_ptr<KestrinDevice>> handledWith; // outlives the manager that fills it
+        Test::DeployHarness h(m_work);
+        QVERIFY(h.isValid());
+        h.pm().setHubCommandHandler([&](const std::shared_ptr<KestrinDevice>& device, const KestrinMessage& message) {
+            handledWith.push_back(device);
+            if (message.data.value("throw", false))
+                throw std::runtime_error("bad command");
+        });
+        // The token the hub issues is stored in the host record.
+        auto hosts = h.pm().getHostUseCase();
+        auto chosen = host("KS-9", h.hub().port());
+        QVERIFY(hosts->saveHost(*chosen).isOk());
+        h.hub().setIssuedToken(QStringLiteral("issued-7"));
+        h.pm().setCurrentKestrin(chosen);
+        auto old = h.pm().getCurrentKestrin();
+        old->start(nullptr);
+        QVERIFY(QTest::qWaitFor([&] { return old->isReady(); }, 5000));
+        auto stored = *hosts->accessor->findAll(false).data;
+        QVERIFY(stored.size() == 1 && stored.front()->id == chosen->id);
+        QCOMPARE(decodeToken(stored.front()->token), QStringLiteral("issued-7"));
+
+        h.topics.clear();
+        h.hub().push(1000000, 200, {{"type", "TEST"}, {"throw", true}});
+        h.hub().push(424242, 200, {{"type", "TEST"}});
+        h.hub().push(1000000, 200, {{"type", "TEST"}});
+        QVERIFY(QTest::qWaitFor([&] { return handledWith.size() == 2; }, 3000));
+        QVERIFY(handledWith[0] == old && handledWith[1] == old);
+        // The old session still hears the hub; its commands run with the current hub.
+        h.pm().setCurrentKestrin(host("KS-B", h.hub().port()));
+        auto replacement = h.pm().getCurrentKestrin();
+        QVERIFY(replacement && !replacement->isStarted() && old->isStarted());
+        h.hub().push(1000000, 200, {{"type", "TEST"}});
+        QVERIFY(QTest::qWaitFor([&] { return handledWith.size() == 3; }, 3000));
+        QVERIFY(handledWith[2] == replacement);
+        h.pm().setCurrentKestrin(nullptr);
+        h.hub().push(1000000, 200, {{"type", "TEST"}});
+        QTest::qWait(200);
+        QCOMPARE(handledWith.size(), size_t(3));
+        QCOMPARE(h.topics, QStringList(2, QStringLiteral("ON_KESTRIN_CHANGED")));
+        h.pm().setCurrentKestrin(chosen);
+        auto current = h.pm().getCurrentKestrin();
+        current->start(nullptr);
+        h.pm().closeProject();
+        QVERIFY(!h.pm().getCurrentKestrin() && !current->isStarted());
+        old->stop();
     }
 };
 
