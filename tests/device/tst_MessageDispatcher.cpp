@@ -35,6 +35,7 @@ private slots:
             order.append(int(clock.elapsed() >= 50) * 50);
             throw std::runtime_error("first"); // must not stop the others
         });
+        QVERIFY(d.timer()->remainingTime() <= 50); // armed for the earliest deadline
         const int removed = d.addListener(keep, 80, [&] { order.append(80); });
         QVERIFY(d.removeListener(removed));
         Test::LogCapture log;
