@@ -77,7 +77,6 @@ public:
     bool isStarted() const { return m_started; }
     bool isReady() const;
 
-    const KestrinTimings& timings() const { return m_timings; }
     // The time-out a request with this act waits for its reply.
     int requestTimeout(int act, int timeoutMs) const;
 

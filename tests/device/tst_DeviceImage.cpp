@@ -7,16 +7,11 @@ using namespace OV;
 
 namespace {
 
-QByteArray hex(const char* text)
+QPixmap pixels(int width, int height, const QList<QColor>& colors)
 {
-    return QByteArray::fromHex(text);
-}
-
-QPixmap redThenBlue(int blueAlpha)
-{
-    QImage image(2, 1, QImage::Format_ARGB32);
-    image.setPixelColor(0, 0, QColor(255, 0, 0));
-    image.setPixelColor(1, 0, QColor(0, 0, 255, blueAlpha));
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int i = 0; i < colors.size(); ++i)
+        image.setPixelColor(i % width, i / width, colors[i]);
     return QPixmap::fromImage(image);
 }
 
@@ -36,24 +31,20 @@ class TestDeviceImage : public QObject
 private slots:
     void encodesTheKnownVectors()
     {
-        // Header word 4 | 2 << 10 | 1 << 21, size 4, then RGB565 high byte first.
-        QCOMPARE(encodeDeviceImage(redThenBlue(255)).toHex(' '), hex("04082000 04000000 F800001F").toHex(' '));
-        // One pixel below opaque: format 5, an alpha byte after each pixel.
-        QCOMPARE(encodeDeviceImage(redThenBlue(128)).toHex(' '), hex("05082000 06000000 F800FF 001F80").toHex(' '));
-        QCOMPARE(encodeDeviceImage(QPixmap()).toHex(' '), hex("0400000000000000").toHex(' '));
-    }
-
-    void keepsTopBitsRowByRow()
-    {
-        QImage image(1, 2, QImage::Format_RGBA8888);
-        image.setPixelColor(0, 0, QColor(0x0F, 0x07, 0xFF));
-        image.setPixelColor(0, 1, QColor(0xFF, 0xFF, 0x07));
-        // 1 << 11 | 1 << 5 | 31, then 31 << 11 | 63 << 5 | 0.
-        QCOMPARE(encodeDeviceImage(QPixmap::fromImage(image)).mid(8).toHex(), QByteArray("083fffe0"));
-        // Colour is kept as it is under any alpha (not premultiplied).
-        QImage faint(1, 1, QImage::Format_RGBA8888);
-        faint.setPixelColor(0, 0, QColor(255, 255, 255, 1));
-        QCOMPARE(encodeDeviceImage(faint).mid(8).toHex(), QByteArray("ffff01"));
+        const QColor red(255, 0, 0);
+        const std::pair<QPixmap, const char*> cases[] = {
+            // Header word 4 | 2 << 10 | 1 << 21, size 4, then RGB565 high byte first.
+            {pixels(2, 1, {red, QColor(0, 0, 255)}), "04082000 04000000 F800001F"},
+            // One pixel below opaque: format 5, an alpha byte after each pixel.
+            {pixels(2, 1, {red, QColor(0, 0, 255, 128)}), "05082000 06000000 F800FF 001F80"},
+            {QPixmap(), "04000000 00000000"},
+            // The top bits of each channel, row by row: 1 << 11 | 1 << 5 | 31, then 31 << 11 | 63 << 5.
+            {pixels(1, 2, {QColor(0x0F, 0x07, 0xFF), QColor(0xFF, 0xFF, 0x07)}), "04044000 04000000 083F FFE0"},
+            // Colour is kept as it is under any alpha (not premultiplied).
+            {pixels(1, 1, {QColor(255, 255, 255, 1)}), "05042000 03000000 FFFF01"},
+        };
+        for (const auto& [pixmap, expected] : cases)
+            QCOMPARE(encodeDeviceImage(pixmap).toHex(' '), QByteArray::fromHex(expected).toHex(' '));
     }
 
     void scalesPicturesTheHeaderCannotDescribe()
@@ -62,11 +53,9 @@ private slots:
         wide.fill(Qt::green);
         Test::LogCapture log;
         const QByteArray blob = encodeDeviceImage(wide);
-        const uint32_t header = le32(blob, 0);
-        const uint32_t width = header >> 10 & 0x7FF;
-        const uint32_t height = header >> 21;
-        QCOMPARE(width, 2047u);
-        QVERIFY(height >= 1 && height <= 12);
+        const uint32_t width = le32(blob, 0) >> 10 & 0x7FF;
+        const uint32_t height = le32(blob, 0) >> 21;
+        QVERIFY(width == 2047 && height >= 1 && height <= 12);
         QCOMPARE(le32(blob, 4), width * height * 2);
         QCOMPARE(uint32_t(blob.size()), 8 + width * height * 2);
         QVERIFY(log.text().contains("[DeviceImage] image 3000x12 too large"));

@@ -74,24 +74,20 @@ private slots:
         const Json cpu = answer("CPU");
         QVERIFY2(cpu.is_number_integer() && cpu >= 0 && cpu <= 100, cpu.dump().c_str());
         const Json memory = answer("MEMORY");
-        QVERIFY2(memory.is_number_integer() && std::abs(memory.get<int>() - os->getMemoryUsage()) <= 5,
+        QVERIFY2(memory.is_number_integer() && memory > 0 && std::abs(memory.get<int>() - os->getMemoryUsage()) <= 5,
                  memory.dump().c_str());
-        QVERIFY(memory > 0);
         const Json storage = answer("STORAGE");
         QVERIFY2(storage.is_number_integer() && std::abs(storage.get<int>() - std::max(os->getDiskUsage(), 0)) <= 1,
                  storage.dump().c_str());
         const Json network = answer("NETWORK");
-        QVERIFY2(network.size() == 2 && network["totalReceived"].is_number_unsigned() &&
-                     network["totalSent"].is_number_unsigned(),
+        QVERIFY2(network.size() == 2 && network.value("totalReceived", ~0ull) <= os->getTotalReceivedBytes() &&
+                     network.value("totalSent", ~0ull) <= os->getTotalSentBytes(),
                  network.dump().c_str());
-        QVERIFY(network["totalReceived"].get<uint64_t>() <= os->getTotalReceivedBytes());
-        QVERIFY(network["totalSent"].get<uint64_t>() <= os->getTotalSentBytes());
         const Json volume = answer("GET_VOLUME");
         QCOMPARE(volume.dump(), Json(os->getVolume()).dump());
         if (!qEnvironmentVariableIsEmpty("ORVEL_TEST_PULSE"))
             QVERIFY(volume >= 0 && volume <= 100);
-        const Json echo = {{"n", 1}};
-        QCOMPARE(answer("TEST", echo).dump(), echo.dump());
+        QCOMPARE(answer("TEST", Json{{"n", 1}}).dump(), std::string("{\"n\":1}"));
 
         pm->closeProject();
         QVERIFY(!device->isStarted());

@@ -12,9 +12,9 @@ using namespace OV;
 
 namespace {
 
-KestrinMessage message(int act, const std::string& id = "1")
+MessageDispatchResult keep(const KestrinMessage&)
 {
-    return KestrinMessage::makeReply(id, act);
+    return KeepListening;
 }
 
 } // namespace
@@ -23,239 +23,140 @@ class TestMessageDispatcher : public QObject
 {
     Q_OBJECT
 private slots:
-    void timerFollowsEarliestDeadline()
+    void deadlinesEndListenersInOrder()
     {
         MessageDispatcher d;
         QList<int> order;
-        // Time-outs of 0 or less mean no deadline: no timer, never timed out.
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 0, [&] { order.append(-1); });
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, -1, [&] { order.append(-1); });
-        QVERIFY(!d.timer()->isActive());
-        QCOMPARE(d.queueSize(), size_t(0));
         QElapsedTimer clock;
         clock.start();
-        qint64 firstAt = 0;
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 100, [&] { order.append(100); });
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 50,
-                      [&] {
-                          order.append(50);
-                          firstAt = clock.elapsed();
-                      });
-        QVERIFY(d.timer()->isActive());
-        QVERIFY(d.timer()->remainingTime() <= 50);
-        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 1, 2000);
-        QCOMPARE(order.first(), 50);
-        QVERIFY(firstAt >= 50);
-        // Re-armed for the other one.
-        QVERIFY(d.timer()->isActive());
-        QTRY_COMPARE_WITH_TIMEOUT(order.size(), 2, 2000);
-        QVERIFY(!d.timer()->isActive());
-        QCOMPARE(d.listenerCount(), size_t(2));
-
-        // Removing the only timed listener stops the timer at the next re-arm.
-        const int id =
-            d.addListener([](const KestrinMessage&) { return KeepListening; }, 1000, [&] { order.append(0); });
-        QVERIFY(d.timer()->isActive());
-        QVERIFY(d.removeListener(id));
-        QVERIFY(!d.removeListener(id));
-        QCOMPARE(d.queueSize(), size_t(1)); // stale until it reaches the front
-        d.rearmTimer();
-        QVERIFY(!d.timer()->isActive());
-        QCOMPARE(d.queueSize(), size_t(0));
+        d.addListener(keep, 0, [&] { order.append(0); }); // no deadline
+        d.addListener(keep, 100, [&] { order.append(100); });
+        d.addListener(keep, 50, [&] {
+            order.append(int(clock.elapsed() >= 50) * 50);
+            throw std::runtime_error("first"); // must not stop the others
+        });
+        QVERIFY(d.timer()->remainingTime() <= 50); // armed for the earliest deadline
+        const int removed = d.addListener(keep, 80, [&] { order.append(80); });
+        QVERIFY(d.removeListener(removed));
+        Test::LogCapture log;
+        QTRY_COMPARE_WITH_TIMEOUT(order, (QList<int>{50, 100}), 2000);
+        QVERIFY(log.text().contains(QLatin1String("processTimeouts error:first")));
+        QCOMPARE(d.listenerCount(), size_t(1));
     }
 
-    void handledAndThrowingListenersAreRemoved()
+    void handlersThatFinishThrowOrEditTheRegistry()
     {
         MessageDispatcher d;
-        int seenByOthers = 0;
+        QStringList calls;
         QList<int> timeouts;
+        int victim = 0;
+        int added = 0;
+        int self = 0;
+        const auto record = [&calls](const char* name) {
+            return [&calls, name](const KestrinMessage&) {
+                calls.append(QString::fromUtf8(name));
+                return KeepListening;
+            };
+        };
         const int handled = d.addListener([](const KestrinMessage& m) { return m.act == 1 ? Handled : KeepListening; },
                                           1000, [&] { timeouts.append(1); });
         const int thrower =
             d.addListener([](const KestrinMessage&) -> MessageDispatchResult { throw std::runtime_error("boom"); },
                           1000, [&] { timeouts.append(2); });
-        const int empty = d.addListener(MessageDispatcher::Handler(), 0, nullptr);
         const int nonStd = d.addListener([](const KestrinMessage&) -> MessageDispatchResult { throw 42; }, 0, nullptr);
-        const int other = d.addListener(
-            [&](const KestrinMessage&) {
-                ++seenByOthers;
-                return KeepListening;
-            },
-            0, nullptr);
-
-        Test::LogCapture log;
-        d.dispatchMessage(message(2));
-        QVERIFY(d.hasListener(handled));
-        QVERIFY(!d.hasListener(thrower) && !d.hasListener(empty) && !d.hasListener(nonStd));
-        QVERIFY(log.text().contains(QLatin1String("[MessageDispatcher] dispatchMessage error:boom")));
-        QCOMPARE(seenByOthers, 1);
-
-        d.dispatchMessage(message(1));
-        QVERIFY(!d.hasListener(handled));
-        QVERIFY(d.hasListener(other));
-        QCOMPARE(seenByOthers, 2);
-        // Neither removal ran a time-out function, and no timer is left for them.
-        QVERIFY(timeouts.isEmpty());
-        QVERIFY(!d.timer()->isActive());
-    }
-
-    void handlersMayChangeTheRegistryDuringAPass()
-    {
-        MessageDispatcher d;
-        QList<QString> calls;
-        int victim = 0;
-        int added = 0;
         d.addListener(
             [&](const KestrinMessage&) {
                 calls.append(QStringLiteral("first"));
                 d.removeListener(victim);
-                added = d.addListener(
-                    [&](const KestrinMessage&) {
-                        calls.append(QStringLiteral("added"));
-                        return KeepListening;
-                    },
-                    0, nullptr);
+                added = d.addListener(record("added"), 0, nullptr);
                 return KeepListening;
             },
             0, nullptr);
-        victim = d.addListener(
-            [&](const KestrinMessage&) {
-                calls.append(QStringLiteral("victim"));
-                return KeepListening;
-            },
-            0, nullptr);
+        victim = d.addListener(record("victim"), 0, nullptr);
         // Removes itself while it runs; its captures must stay valid until it returns.
-        int selfId = 0;
         auto state = std::make_shared<QString>(QStringLiteral("self"));
-        selfId = d.addListener(
-            [&d, &selfId, &calls, state](const KestrinMessage&) {
-                d.removeListener(selfId);
+        self = d.addListener(
+            [&d, &self, &calls, state](const KestrinMessage&) {
+                d.removeListener(self);
                 calls.append(*state);
                 return Handled;
             },
             0, nullptr);
         state.reset();
 
-        d.dispatchMessage(message(5));
-        QCOMPARE(calls, (QList<QString>{QStringLiteral("first"), QStringLiteral("self")}));
-        QVERIFY(d.hasListener(added) && !d.hasListener(selfId) && !d.hasListener(victim));
-        calls.clear();
-        d.dispatchMessage(message(5));
-        QVERIFY(calls.contains(QStringLiteral("added")));
+        Test::LogCapture log;
+        d.dispatchMessage(KestrinMessage::makeReply("1", 2));
+        QCOMPARE(calls, (QStringList{"first", "self"}));
+        QVERIFY(d.hasListener(handled) && d.hasListener(added));
+        QVERIFY(!d.hasListener(thrower) && !d.hasListener(nonStd) && !d.hasListener(victim) && !d.hasListener(self));
+        QVERIFY(log.text().contains(QLatin1String("[MessageDispatcher] dispatchMessage error:boom")));
+        d.dispatchMessage(KestrinMessage::makeReply("1", 1));
+        QVERIFY(!d.hasListener(handled) && calls.contains("added"));
+        // Neither removal ran a time-out function, and no timer is left for them.
+        QVERIFY(timeouts.isEmpty());
+        QVERIFY(!d.timer()->isActive());
     }
 
     void clearEndsOnlyTimedListeners()
     {
         MessageDispatcher d;
-        int untimedTimeouts = 0;
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 0, [&] { ++untimedTimeouts; });
-        d.clear();
-        QCOMPARE(d.listenerCount(), size_t(1));
-        QCOMPARE(untimedTimeouts, 0);
-
-        QList<int> timedOut;
+        QList<int> ended;
         int addedDuringClear = 0;
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 5000, [&] { timedOut.append(1); });
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 5000,
-                      [&] {
-                          timedOut.append(2);
-                          addedDuringClear = d.addListener([](const KestrinMessage&) { return KeepListening; }, 5000,
-                                                           [&] { timedOut.append(3); });
-                          throw std::runtime_error("late");
-                      });
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 5000, nullptr);
-        Test::LogCapture log;
+        d.addListener(keep, 0, [&] { ended.append(0); }); // the command listener
+        d.addListener(keep, 5000, [&] { ended.append(1); });
+        d.addListener(keep, 5000, [&] {
+            ended.append(2);
+            addedDuringClear = d.addListener(keep, 5000, [&] { ended.append(3); });
+            throw std::runtime_error("late");
+        });
         d.clear();
-        QCOMPARE(timedOut, (QList<int>{1, 2}));
-        QVERIFY(log.text().contains(QLatin1String("error:late")));
-        // The command listener without a deadline stays; so does one registered by a time-out function.
-        QCOMPARE(untimedTimeouts, 0);
-        QCOMPARE(d.listenerCount(), size_t(2));
+        QCOMPARE(ended, (QList<int>{1, 2}));
+        // A listener registered by a time-out function stays, as does the one without a deadline.
         QVERIFY(d.hasListener(addedDuringClear));
-        QVERIFY(d.timer()->isActive());
+        QCOMPARE(d.listenerCount(), size_t(2));
         d.clear();
-        QCOMPARE(timedOut, (QList<int>{1, 2, 3}));
+        QCOMPARE(ended, (QList<int>{1, 2, 3}));
         QCOMPARE(d.listenerCount(), size_t(1));
     }
 
-    void timeoutFunctionsThatThrowDoNotStopOthers()
+    void workflowRunsStepsAndEndsOnce()
     {
-        MessageDispatcher d;
-        QList<int> ran;
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 10,
-                      [&] {
-                          ran.append(1);
-                          throw std::runtime_error("first");
-                      });
-        d.addListener([](const KestrinMessage&) { return KeepListening; }, 10, [&] { ran.append(2); });
-        Test::LogCapture log;
-        QTRY_COMPARE_WITH_TIMEOUT(ran.size(), 2, 2000);
-        QVERIFY(log.text().contains(QLatin1String("processTimeouts error:first")));
-        QCOMPARE(d.listenerCount(), size_t(0));
-    }
-
-    void workflowRunsStepsInOrder()
-    {
-        QList<QString> events;
+        QStringList events;
         auto wf = std::make_shared<Workflow>();
         wf->then([&](Workflow& w) {
-              events.append(QStringLiteral("s1"));
-              w.data()["x"] = 5;
-              w.next(); // synchronously runs the next step before returning
-              events.append(QStringLiteral("s1 end"));
+              events.append("s1");
+              w.next(); // runs the next step before returning
+              events.append("s1 end");
           }).then([&](Workflow& w) {
-            events.append(QStringLiteral("s2"));
+            events.append("s2");
             QTimer::singleShot(5, [&w] { w.next(); });
         });
-        wf->start([&](Workflow& w, const std::exception* e) {
-            events.append(e ? QStringLiteral("error")
-                            : QStringLiteral("done %1").arg(std::any_cast<int>(w.data()["x"])));
-        });
-        QCOMPARE(events, (QList<QString>{QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("s1 end")}));
+        wf->start([&](Workflow&, const std::exception* e) { events.append(e ? "error" : "done"); });
         std::weak_ptr<Workflow> weak = wf;
         wf.reset();
         QVERIFY(!weak.expired()); // it keeps itself alive while it runs
-        QTRY_COMPARE_WITH_TIMEOUT(events.size(), 4, 2000);
-        QCOMPARE(events.last(), QStringLiteral("done 5"));
+        QTRY_COMPARE_WITH_TIMEOUT(events, (QStringList{"s1", "s2", "s1 end", "done"}), 2000);
         QVERIFY(weak.expired());
-    }
 
-    void workflowEndsOnceAndReportsExceptions()
-    {
-        int done = 0;
-        QString error;
-        auto empty = std::make_shared<Workflow>();
-        empty->start([&](Workflow&, const std::exception* e) {
-            ++done;
-            QVERIFY(!e);
-        });
-        QCOMPARE(done, 1);
-        QVERIFY(!empty->isRunning());
-        empty->next();
-        empty->finish(nullptr);
-        QCOMPARE(done, 1);
-
-        auto throwing = std::make_shared<Workflow>();
-        throwing->then([](Workflow&) { throw std::invalid_argument("bad step"); });
-        throwing->start([&](Workflow&, const std::exception* e) { error = QString::fromUtf8(e ? e->what() : ""); });
-        QCOMPARE(error, QStringLiteral("bad step"));
-
-        auto nonStd = std::make_shared<Workflow>();
-        nonStd->then([](Workflow& w) {
-            w.finish(nullptr);
-            throw 7; // after finishing: changes nothing
-        });
-        int nonStdDone = 0;
-        nonStd->start([&](Workflow&, const std::exception*) { ++nonStdDone; });
-        QCOMPARE(nonStdDone, 1);
-
-        auto unknown = std::make_shared<Workflow>();
-        unknown->then([](Workflow&) { throw 7; });
-        unknown->start([&](Workflow&, const std::exception* e) { error = QString::fromUtf8(e ? e->what() : ""); });
-        QCOMPARE(error, QStringLiteral("unknown"));
-
-        Workflow notShared;
-        QVERIFY_THROWS_EXCEPTION(std::bad_weak_ptr, notShared.start(nullptr));
+        // Exceptions end it with their text ("unknown" for others); nothing runs after the end.
+        const std::pair<Workflow::Step, QString> cases[] = {
+            {[](Workflow&) { throw std::invalid_argument("bad step"); }, "bad step"},
+            {[](Workflow&) { throw 7; }, "unknown"},
+            {[](Workflow& w) {
+                 w.finish(nullptr);
+                 throw 7; // after the end: changes nothing
+             },
+             ""},
+        };
+        for (const auto& [step, expected] : cases) {
+            QStringList done;
+            auto w = std::make_shared<Workflow>();
+            w->then(step);
+            w->start([&](Workflow&, const std::exception* e) { done.append(QString::fromUtf8(e ? e->what() : "")); });
+            w->next();
+            w->finish(nullptr);
+            QCOMPARE(done, QStringList{expected});
+        }
     }
 };
 
