@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the ZIP corpus replayed by tst_ZipUtils and used as the fuzzer's seeds.
+"""Writes the ZIP corpus replayed by tst_StoreHelpers and used as the fuzzer's seeds.
 
 valid-*.zip hold a readable "config.json" (the reader checks its CRC, so any content it
 returns is the right one); hostile-*.zip are damaged or lying archives in which reading
@@ -64,6 +64,8 @@ def write(name, data):
 def main():
     write("valid-deflated.zip", build([Entry(b"icons/a.png", b"\x89PNG" * 40), Entry()]))
     write("valid-stored.zip", build([Entry(method=0)], comment=b"trailing comment PK"))
+    # Inflates to far more than its compressed size: the reader's output buffer has to grow.
+    write("valid-deflated-large.zip", build([Entry(data=b'{"pad":"' + b"0123456789" * 30000 + b'"}')]))
     # Another writer: data descriptors (written to a stream), extra fields, comments, a nested
     # entry of the same base name first, and a false end signature inside the archive comment.
     class Stream(io.RawIOBase):

@@ -1,0 +1,115 @@
+#include "project/ProjectDatabase.h"
+#include "store/StoreFileUtils.h"
+#include "store/StoreUtils.h"
+#include "store/ZipUtils.h"
+#include "support/DeployTestUtils.h"
+#include "support/ProjectTestUtils.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace OV;
+
+class TestStoreHelpers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void zipCorpusReplay()
+    {
+        const QDir corpus(QStringLiteral(ORVEL_TEST_DATA_DIR "/store/zip_corpus"));
+        const QStringList files = corpus.entryList({QStringLiteral("*.zip")}, QDir::Files);
+        QVERIFY(files.size() >= 30);
+        for (const QString& file : files) {
+            const QByteArray zip = Test::fileBytes(corpus.filePath(file));
+            const bool valid = file.startsWith(QLatin1String("valid-"));
+            QVERIFY2(readZipEntry(zip, QStringLiteral("config.json")).isEmpty() != valid, qPrintable(file));
+            // Every cut of the archive is read without touching memory outside it.
+            for (qsizetype cut = 0; cut < zip.size(); ++cut)
+                readZipEntry(zip.left(cut), QStringLiteral("config.json"));
+        }
+    }
+
+    void zipReadsExactlyTheNamedEntry()
+    {
+        const QMap<QString, QByteArray> files = {{QStringLiteral("config.json"), R"({"name":"plugin"})"},
+                                                 {QStringLiteral("images/ä.png"), "png"},
+                                                 {QStringLiteral("images/config.json"), "nested"},
+                                                 {QStringLiteral("empty.txt"), {}}};
+        const QByteArray zip = Test::makeZip(files);
+        for (auto it = files.begin(); it != files.end(); ++it)
+            QCOMPARE(readZipEntry(zip, it.key()), it.value());
+        for (const char* name : {"Config.json", "images", "ä.png"})
+            QVERIFY2(readZipEntry(zip, QString::fromUtf8(name)).isEmpty(), name);
+    }
+
+    void storeFileWithLimit()
+    {
+        QTemporaryDir dir;
+        ProjectDatabase db;
+        QVERIFY(db.open(dir.filePath(QStringLiteral("p.ovpf")), true, QStringLiteral("sql_cn_store")).isOk());
+        JsonStoreRecord owner;
+        owner.type = QStringLiteral("plugin");
+        QVERIFY(db.insert(owner).isOk());
+        const QString pack = QStringLiteral("pack");
+        auto file = [&](const char* name, const QByteArray& bytes) {
+            const QString path = dir.filePath(QString::fromLatin1(name));
+            return Test::writeFileBytes(path, bytes) ? path : QString();
+        };
+        const QByteArray atLimit(kStoreFileLimit, 'z');
+        const BaseResult<QByteArray> stored = OV::storeFileWithLimit(db, owner.id, pack, file("limit", atLimit));
+        QVERIFY2(stored.isOk() && *stored.data == atLimit, qPrintable(stored.message));
+        QCOMPARE(*db.loadFile(owner.id, pack).data, atLimit);
+        const QString empty = file("empty", {});
+        QVERIFY(OV::storeFileWithLimit(db, owner.id, pack, empty).isOk());
+
+        // A file whose content does not match its size (here one that reports size 0) is refused.
+        const QList<std::tuple<QString, int, QString>> failures = {
+            {file("over", atLimit + 'z'), 2004, QStringLiteral("File size exceeds limit, filePath:")},
+            {dir.filePath(QStringLiteral("missing")), 3001, QStringLiteral("filePath:")},
+            {dir.path(), 3001, QStringLiteral("filePath:")},
+            {QString(), 3001, QStringLiteral("filePath:")},
+            {QStringLiteral("/proc/self/status"), 3002, QStringLiteral("Read file error, filePath:")}};
+        for (const auto& [path, code, detail] : failures) {
+            const auto failed = OV::storeFileWithLimit(db, owner.id, pack, path);
+            QCOMPARE(failed.code(), code);
+            QCOMPARE(failed.message, detail + path);
+        }
+        QCOMPARE(db.loadFile(owner.id, pack).data->size(), 0);
+
+        // A database failure comes back unchanged.
+        const auto orphan = OV::storeFileWithLimit(db, owner.id + 100, pack, empty);
+        QCOMPARE(orphan.code(), 2002);
+        QVERIFY(orphan.message.contains(QLatin1String("FOREIGN KEY")));
+    }
+
+    void trimTransparentEdges()
+    {
+        QVERIFY(OV::trimTransparentEdges(QPixmap(), 5).isNull());
+        QImage image(10, 8, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QVERIFY(OV::trimTransparentEdges(QPixmap::fromImage(image), 5).isNull());
+        image.setPixelColor(0, 0, QColor(200, 10, 10, 5));
+        image.setPixelColor(9, 7, QColor(200, 10, 10, 5));
+        image.setPixelColor(4, 5, Qt::red);
+        image.setPixelColor(5, 4, Qt::red);
+        QCOMPARE(OV::trimTransparentEdges(QPixmap::fromImage(image), 4).size(), QSize(10, 8));
+        // Only alpha above the threshold counts, and the box is cut where those pixels are.
+        const QImage kept = OV::trimTransparentEdges(QPixmap::fromImage(image), 5).toImage();
+        QCOMPARE(kept.size(), QSize(2, 2));
+        QVERIFY(kept.pixelColor(0, 1).alpha() == 255 && kept.pixelColor(1, 0).alpha() == 255);
+        QCOMPARE(kept.pixelColor(0, 0).alpha(), 0);
+    }
+
+    void formatErrorDetails()
+    {
+        // A detail holding placeholders is shown as it is.
+        QCOMPARE(OV::formatErrorDetails(BaseResult<int>(Errors::FileNotFound, QStringLiteral("%1 and %2"))),
+                 QStringLiteral("File not found. Details: %1 and %2"));
+        QCOMPARE(OV::formatErrorDetails(BaseResult<void>(Errors::ReadFailed)), QStringLiteral("Read failed"));
+    }
+};
+
+QTEST_MAIN(TestStoreHelpers)
+#include "tst_StoreHelpers.moc"
