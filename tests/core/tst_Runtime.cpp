@@ -1,0 +1,134 @@
+#include "core/EventBus.h"
+#include "core/Logger.h"
+#include "core/MainThread.h"
+#include "core/WaiterUtils.h"
+#include "support/TestUtils.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <thread>
+
+using namespace OV;
+
+// The logger, the event bus and the hand-offs between worker threads and the GUI thread.
+class TestRuntime : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        Logger::instance()->setMinLevel(LogDebug);
+        Logger::instance()->setConsole(true);
+    }
+
+    void lineFormatLevelsAndCuts()
+    {
+        Test::LogCapture capture;
+        Logger::instance()->setMinLevel(LogWarning);
+        Logger::debug("T", "dropped");
+        Logger::info("T", "dropped");
+        Logger::warn("ThemeLoader", "value %d of %s", 7, "x");
+        Logger::error("%1", "%s", "keep %1 and %2");
+        Logger::instance()->setMinLevel(LogDebug);
+        Logger::debug("T", "%s", std::string(5000, 'a').c_str());
+        Logger::instance()->setConsole(false);
+        Logger::error("T", "hidden");
+
+        const QStringList lines = capture.text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4); // three lines, each ended by one line feed
+        static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} $"));
+        QVERIFY2(stamp.match(lines[0].left(24)).hasMatch(), qPrintable(lines[0]));
+        QCOMPARE(lines[0].mid(24), QStringLiteral("[W] [ThemeLoader] value 7 of x"));
+        QCOMPARE(lines[1].mid(24), QStringLiteral("[E] [%1] keep %1 and %2"));
+        QCOMPARE(lines[2].mid(24), QStringLiteral("[D] [T] ") + QString(4095, QLatin1Char('a')));
+    }
+
+    void linesFromThreadsNeverInterleave()
+    {
+        Test::LogCapture capture;
+        auto worker = [](char c) {
+            const std::string body(300, c);
+            for (int i = 0; i < 200; ++i)
+                Logger::info("Thread", "%s", body.c_str());
+        };
+        std::thread a(worker, 'a');
+        std::thread b(worker, 'b');
+        a.join();
+        b.join();
+        const QStringList lines = capture.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 400);
+        for (const QString& line : lines) {
+            const QString body = line.mid(line.indexOf(QLatin1String("[Thread] ")) + 9);
+            QVERIFY(body == QString(300, QLatin1Char('a')) || body == QString(300, QLatin1Char('b')));
+        }
+    }
+
+    void publishAtOnceHereAndQueuedFromWorkers()
+    {
+        EventBus::registerMetaType();
+        QObject context;
+        QStringList seen;
+        QList<QThread*> threads;
+        connect(EventBus::instance(), &EventBus::messagePosted, &context,
+                [&](const QSharedPointer<EventBusMessage>& m) {
+                    seen << m->topic;
+                    threads << QThread::currentThread();
+                });
+        EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QStringLiteral("NOBODY_KNOWS_THIS")));
+        QCOMPARE(seen.size(), 1);
+        std::thread worker([] {
+            EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QStringLiteral("FROM_WORKER")));
+        });
+        worker.join();
+        QTRY_COMPARE(seen, QStringList({QStringLiteral("NOBODY_KNOWS_THIS"), QStringLiteral("FROM_WORKER")}));
+        QCOMPARE(threads, QList<QThread*>({QThread::currentThread(), QThread::currentThread()}));
+    }
+
+    void runOnMainThreadRunsLaterInOrder()
+    {
+        std::vector<int> order;
+        std::atomic<bool> workerReturned{false};
+        std::thread worker([&] {
+            for (int i = 0; i < 3; ++i) {
+                runOnMainThread([&, i] {
+                    QVERIFY(workerReturned.load());
+                    QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
+                    order.push_back(i);
+                });
+            }
+        });
+        worker.join();
+        workerReturned = true;
+        QVERIFY(order.empty());
+        QTRY_COMPARE(order, (std::vector<int>{0, 1, 2}));
+    }
+
+    void waiterKeepsOneNotify()
+    {
+        WaiterUtils waiter;
+        QElapsedTimer timer;
+        timer.start();
+        waiter.notify(); // before the wait: kept, and used up by one wait
+        QCOMPARE(waiter.waitFor(2000), false);
+        QVERIFY(timer.elapsed() < 500);
+        QCOMPARE(waiter.waitFor(100), true);
+        QVERIFY(timer.elapsed() >= 90);
+
+        timer.restart();
+        std::thread notifier([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            waiter.notify();
+        });
+        const bool timedOut = waiter.waitFor(5000);
+        notifier.join();
+        QVERIFY(!timedOut && timer.elapsed() >= 140 && timer.elapsed() < 2000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRuntime)
+#include "tst_Runtime.moc"
