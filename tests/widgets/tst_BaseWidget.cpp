@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -28,23 +27,6 @@ protected:
     void onPressedChanged(bool p) override { calls << QStringLiteral("pressed:%1").arg(p); }
 };
 
-// Picture requests held back until the test answers them, in any order.
-struct HeldImages
-{
-    QList<QPair<QString, PixmapCallback>> pending;
-    void answer(const QString& url, const QPixmap& pixmap)
-    {
-        for (qsizetype i = 0; i < pending.size(); ++i) {
-            if (pending[i].first == url) {
-                auto callback = pending.takeAt(i).second;
-                callback(pixmap);
-                return;
-            }
-        }
-        QFAIL("no such request");
-    }
-};
-
 QPixmap filled(const QColor& color)
 {
     QPixmap pixmap(4, 4);
@@ -62,20 +44,18 @@ private slots:
     {
         ProbeWidget w;
         w.resize(200, 100);
+        auto* holder = new QWidget(&w);
+        holder->setGeometry(100, 0, 100, 100);
+        holder->setProperty("clickable", true);
+        auto* inner = new QLabel(holder);
+        inner->setGeometry(10, 10, 50, 50);
         w.show();
         QSignalSpy clicked(&w, &BaseWidget::clicked);
-        bool lastPressed = false;
-        int pressedCalls = 0;
-        w.setPressedCallback([&](bool p) {
-            lastPressed = p;
-            ++pressedCalls;
-        });
         const int d = QApplication::startDragDistance();
         const QPoint start(50, 50);
 
         QTest::mousePress(&w, Qt::LeftButton, {}, start);
         QVERIFY(w.property("pressed").toBool());
-        QVERIFY(lastPressed);
         QTest::mouseRelease(&w, Qt::LeftButton, {}, start + QPoint(d / 2, d - d / 2));
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(w.calls, QStringList({"selected:1", "pressed:1", "clicked", "pressed:0"}));
@@ -86,67 +66,18 @@ private slots:
         QCOMPARE(clicked.count(), 1); // beyond the drag distance: no click
         QVERIFY(!w.property("pressed").toBool());
         QCOMPARE(w.calls, QStringList({"selected:0", "pressed:1", "pressed:0"}));
-        QVERIFY(!lastPressed);
-        QCOMPARE(pressedCalls, 4);
 
-        // Other buttons neither press nor click.
+        // Other buttons, and presses on a clickable child (or inside one), are left alone.
         w.calls.clear();
         QTest::mouseClick(&w, Qt::RightButton, {}, start);
+        QTest::mouseClick(inner, Qt::LeftButton);
         QVERIFY(w.calls.isEmpty());
-    }
-
-    void pressOnClickableChildIsLeftAlone()
-    {
-        ProbeWidget w;
-        w.resize(200, 100);
-        auto* holder = new QWidget(&w);
-        holder->setGeometry(0, 0, 100, 100);
-        holder->setProperty("clickable", true);
-        auto* inner = new QLabel(holder);
-        inner->setGeometry(10, 10, 50, 50);
-        w.show();
-        QSignalSpy clicked(&w, &BaseWidget::clicked);
-
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(20, 20), w.mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
-                          Qt::LeftButton, {});
-        QApplication::sendEvent(&w, &press);
-        QVERIFY(!press.isAccepted());
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 20), w.mapToGlobal(QPointF(20, 20)), Qt::LeftButton,
-                            Qt::NoButton, {});
-        QApplication::sendEvent(&w, &release);
-        QVERIFY(!release.isAccepted());
-        QVERIFY(w.calls.isEmpty());
-        QVERIFY(!w.isSelected());
-        QCOMPARE(clicked.count(), 0);
-
-        // Outside the clickable child the widget takes the click.
-        QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(150, 50));
         QCOMPARE(clicked.count(), 1);
-    }
 
-    void selectionRules()
-    {
-        ProbeWidget w;
-        w.resize(50, 50);
-        w.show();
-        QSignalSpy changed(&w, &BaseWidget::selectedChanged);
-
-        w.setToggleable(false);
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(w.isSelected()); // a selected, non-toggleable widget stays selected
-        w.setToggleable(true);
-        QTest::mouseClick(&w, Qt::LeftButton);
-        QVERIFY(!w.isSelected());
-        QCOMPARE(changed.count(), 2);
-
-        w.setSelected(false);
-        QCOMPARE(changed.count(), 2); // same value: nothing
         w.setSelected(true);
-        w.setSelectable(false);
+        w.setSelectable(false); // deselects, and clicks no longer select
         QVERIFY(!w.isSelected());
-        QCOMPARE(changed.last().at(0).toBool(), false);
-        QTest::mouseClick(&w, Qt::LeftButton);
+        QTest::mouseClick(&w, Qt::LeftButton, {}, start);
         QVERIFY(!w.isSelected());
     }
 
@@ -156,16 +87,12 @@ private slots:
         QList<BaseWidget*> widgets;
         QWidget host;
         for (int i = 0; i < 3; ++i) {
-            auto* w = new BaseWidget(&host);
-            w->setGeometry(i * 60, 0, 50, 50);
-            widgets << w;
-            group.addWidget(w);
+            widgets << new BaseWidget(&host);
+            widgets[i]->setGeometry(i * 60, 0, 50, 50);
+            group.addWidget(widgets[i]);
         }
         group.addWidget(widgets[0]);
-        group.addWidget(nullptr);
         QCOMPARE(group.count(), 3);
-        QCOMPARE(group.widgetAt(1), widgets[1]);
-        QVERIFY(!widgets[0]->isToggleable());
         host.show();
         QSignalSpy checked(&group, &BaseWidgetSelectGroup::checkedChanged);
 
@@ -173,59 +100,44 @@ private slots:
         QTest::mouseClick(widgets[2], Qt::LeftButton);
         QTest::mouseClick(widgets[2], Qt::LeftButton); // not toggleable: stays selected
         QVERIFY(!widgets[0]->isSelected());
-        QVERIFY(widgets[2]->isSelected());
         QCOMPARE(group.checkedWidget(), widgets[2]);
 
         widgets[1]->setSelected(true); // by code
         QVERIFY(!widgets[2]->isSelected());
         QCOMPARE(group.checkedWidget(), widgets[1]);
         QCOMPARE(checked.count(), 3);
-        QCOMPARE(checked.last().at(0).value<BaseWidget*>(), widgets[1]);
 
         group.removeWidget(widgets[1]);
         QCOMPARE(group.checkedWidget(), nullptr);
-        QCOMPARE(group.count(), 2);
-        delete widgets[2];
+        delete widgets[2]; // a deleted member leaves the group
         QCOMPARE(group.count(), 1);
-        group.clear();
-        QCOMPARE(group.count(), 0);
-        QCOMPARE(checked.count(), 3);
     }
 
     void lateBackgroundRepliesNeverOverwriteNewerOnes()
     {
-        HeldImages held;
-        setWidgetImageSource([&](const QString& url, PixmapCallback cb) { held.pending.append({url, cb}); });
+        QMap<QString, PixmapCallback> held; // answered by the test, in any order
+        setWidgetImageSource([&](const QString& url, PixmapCallback cb) { held.insert(url, cb); });
         auto* w = new BaseWidget;
-        w->setBackgroundImage(QStringLiteral("http://a"));
-        w->setBackgroundImage(QStringLiteral("http://b"));
-        held.answer(QStringLiteral("http://b"), filled(Qt::blue));
-        held.answer(QStringLiteral("http://a"), filled(Qt::red));
+        w->setBackgroundImage(QStringLiteral("b1"));
+        w->setBackgroundImage(QStringLiteral("b2"));
+        held.take(QStringLiteral("b2"))(filled(Qt::blue));
+        held.take(QStringLiteral("b1"))(filled(Qt::red));
         QCOMPARE(w->backgroundPixmap().toImage().pixelColor(0, 0), QColor(Qt::blue));
 
-        w->setBackgroundImage(QStringLiteral("http://c"));
+        w->setBackgroundImage(QStringLiteral("c"));
         w->setBackgroundPixmap(filled(Qt::green));
-        held.answer(QStringLiteral("http://c"), filled(Qt::red));
+        held.take(QStringLiteral("c"))(filled(Qt::red));
         QCOMPARE(w->backgroundPixmap().toImage().pixelColor(0, 0), QColor(Qt::green));
 
-        w->setBackgroundImage(QStringLiteral("http://d"));
+        w->setBackgroundImage(QStringLiteral("d"));
         w->setBackgroundImage(QString());
-        held.answer(QStringLiteral("http://d"), filled(Qt::red));
+        held.take(QStringLiteral("d"))(filled(Qt::red));
         QVERIFY(w->backgroundPixmap().isNull());
 
-        w->setBackgroundImage(QStringLiteral("http://e"));
-        held.answer(QStringLiteral("http://e"), QPixmap()); // a failed load clears
-        QVERIFY(w->backgroundPixmap().isNull());
-
-        w->setBackgroundImage(QStringLiteral("http://f"));
+        w->setBackgroundImage(QStringLiteral("f"));
         delete w;
-        held.answer(QStringLiteral("http://f"), filled(Qt::red)); // widget gone: dropped
+        held.take(QStringLiteral("f"))(filled(Qt::red)); // widget gone: dropped
         setWidgetImageSource({});
-
-        // The built-in source reads resources at once.
-        BaseWidget direct;
-        direct.setBackgroundImage(QStringLiteral(":/window/image/icon.png"));
-        QVERIFY(!direct.backgroundPixmap().isNull());
     }
 
     void backgroundIsDrawnInsideTheMargin()
@@ -243,7 +155,6 @@ private slots:
     void themeAppliedAtFirstShowAndOnChange()
     {
         ProbeWidget w;
-        QCOMPARE(w.themeCalls, 0);
         w.show();
         w.hide();
         w.show();

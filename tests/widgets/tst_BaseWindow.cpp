@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 
 using namespace OV;
@@ -19,15 +18,10 @@ class ProbeWindow : public BaseWindow
 {
 public:
     using BaseWindow::BaseWindow;
-    QSize defaultSize{-1, -1};
     bool allowClose = true;
     QStringList calls;
 
 protected:
-    QSize defaultWindowSize() override
-    {
-        return defaultSize.width() < 0 ? BaseWindow::defaultWindowSize() : defaultSize;
-    }
     bool canClose(QCloseEvent*) override { return allowClose; }
     void onClose() override { calls << QStringLiteral("onClose"); }
 };
@@ -49,61 +43,37 @@ class TestBaseWindow : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1920, 1040)); }
-
     void firstShowSizesAndCentres()
     {
-        ProbeWindow w;
+        BaseWindow w;
         w.show();
         QCOMPARE(w.size(), QSize(1152, 806));
         QCOMPARE(w.pos(), QPoint(384, 117));
-
         // Later shows keep the size but centre again.
         w.resize(600, 400);
         w.move(5, 5);
         w.hide();
         w.show();
-        QCOMPARE(w.size(), QSize(600, 400));
-        QCOMPARE(w.pos(), QPoint(660, 320));
+        QCOMPARE(w.geometry(), QRect(660, 320, 600, 400));
 
-        ProbeWindow invalid;
-        invalid.defaultSize = QSize(0, 300);
-        invalid.resize(400, 300);
-        invalid.show();
-        QCOMPARE(invalid.size(), QSize(400, 300));
-        QCOMPARE(invalid.pos(), QPoint(760, 370));
-    }
-
-    void maximisedWindowIsNotMoved()
-    {
-        ProbeWindow w;
-        w.showMaximized();
-        QTRY_VERIFY(w.isMaximized());
-        QTRY_COMPARE(w.geometry(), QRect(0, 0, 1920, 1040));
-        QVERIFY(w.maximizeButton()->icon().cacheKey() != 0);
+        BaseWindow maximised; // centring never moves a maximised window
+        maximised.showMaximized();
+        QTRY_COMPARE(maximised.geometry(), QRect(0, 0, 1920, 1040));
     }
 
     void closeHandlersAndHooks()
     {
         ProbeWindow w;
-        int closed = 0;
-        w.setClosedHandler([&] {
-            ++closed;
-            w.calls << QStringLiteral("closed");
-        });
+        w.setClosedHandler([&] { w.calls << QStringLiteral("closed"); });
         bool allow = false;
         w.setCloseRequestHandler([&] { return allow; });
         w.show();
-
         QVERIFY(!w.close());
-        QVERIFY(w.isVisible());
-        QVERIFY(w.calls.isEmpty());
-
         allow = true;
         w.allowClose = false;
         QVERIFY(!w.close());
         QVERIFY(w.isVisible());
-        QCOMPARE(closed, 0);
+        QVERIFY(w.calls.isEmpty());
 
         w.allowClose = true;
         QTest::mouseClick(w.closeButton(), Qt::LeftButton);
@@ -111,50 +81,26 @@ private slots:
         QCOMPARE(w.calls, QStringList({"onClose", "closed"}));
     }
 
-    void titleBarLayout()
+    void titleBarAndContent()
     {
         BaseWindow w;
         w.show();
         w.resize(800, 500);
-        QCOMPARE(w.objectName(), QStringLiteral("window"));
-        QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(w.titleBar()->objectName(), QStringLiteral("windowTitleBar"));
         QCOMPARE(w.titleBar()->height(), 40);
-        QCOMPARE(w.title(), QCoreApplication::applicationName());
-        QCOMPARE(w.closeButton()->size(), QSize(36, 36));
-        // The buttons sit at the right end of the bar, close last.
-        const QPoint closeAt = w.closeButton()->mapTo(&w, QPoint(0, 0));
-        QCOMPARE(closeAt.x() + 36, 800);
-        auto* separator = w.findChild<QWidget*>(QStringLiteral("windowTitleBarSeparator"));
-        QVERIFY(separator);
-        QCOMPARE(separator->height(), 2);
+        // The buttons sit at the right end of the bar, close last; a 2 px separator follows the bar.
+        QCOMPARE(w.closeButton()->mapTo(&w, QPoint(36, 0)).x(), 800);
         QCOMPARE(w.contentArea()->mapTo(&w, QPoint(0, 0)).y(), 42);
-
-        auto* custom = new QLabel(QStringLiteral("custom"));
-        w.setTitleBarWidget(custom);
-        QVERIFY(w.titleBar()->isAncestorOf(custom));
-        w.setTitleBarWidget(nullptr);
-        QVERIFY(w.titleBar()->isAncestorOf(custom));
-
         w.hideTitleBar();
         QTRY_COMPARE(w.contentArea()->mapTo(&w, QPoint(0, 0)).y(), 2);
-    }
 
-    void contentWidgetIsReplacedNotDeleted()
-    {
-        BaseWindow w;
-        QPointer<QLabel> first = new QLabel(QStringLiteral("first"));
+        // Replaced content goes back to its owner rather than being deleted.
+        QPointer<QLabel> first = new QLabel;
         w.setContentWidget(first);
         QCOMPARE(first->parentWidget(), w.contentArea());
-        auto* second = new QLabel(QStringLiteral("second"));
-        w.setContentWidget(second);
+        w.setContentWidget(new QLabel(&w));
         QVERIFY(first);
         QCOMPARE(first->parentWidget(), nullptr);
-        QCOMPARE(second->parentWidget(), w.contentArea());
-        w.setContentWidget(nullptr);
-        QCOMPARE(second->parentWidget(), nullptr);
         delete first;
-        delete second;
     }
 
     void captionMovesAndMaximises()
@@ -164,17 +110,13 @@ private slots:
         w.resize(800, 500);
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         FramelessWidgetsHelper* helper = w.framelessHelper();
-        QCOMPARE(FramelessWidgetsHelper::get(w.closeButton()), helper);
 
         const QPoint onTitle = w.titleBar()->mapTo(&w, QPoint(300, 20));
         QVERIFY(helper->isCaptionAt(onTitle));
         QVERIFY(!helper->isCaptionAt(w.closeButton()->mapTo(&w, QPoint(10, 10))));
         QVERIFY(!helper->isCaptionAt(QPoint(300, 200))); // content
         QCOMPARE(helper->resizeEdgesAt(QPoint(2, 2)), Qt::LeftEdge | Qt::TopEdge);
-        QCOMPARE(helper->resizeEdgesAt(QPoint(799, 250)), Qt::Edges(Qt::RightEdge));
-        QCOMPARE(helper->resizeEdgesAt(QPoint(400, 250)), Qt::Edges());
         QCOMPARE(helper->resizeEdgesAt(QPoint(400, 497)), Qt::Edges(Qt::BottomEdge)); // over the content
-        QVERIFY(w.closeButton()->geometry().contains(w.closeButton()->parentWidget()->mapFrom(&w, QPoint(797, 4))));
         QCOMPARE(helper->resizeEdgesAt(QPoint(797, 4)), Qt::Edges()); // the close button reaches the corner
 
         // Dragging the caption moves the window (the offscreen platform cannot, so we do).
@@ -207,17 +149,13 @@ private slots:
         BaseWindow w;
         w.setFixedWindowSize(400, 200);
         w.show();
-        QCOMPARE(w.size(), QSize(400, 200));
         QVERIFY(w.maximizeButton()->isHidden());
-        QVERIFY(w.framelessHelper()->isWindowFixedSize());
         QCOMPARE(w.framelessHelper()->resizeEdgesAt(QPoint(1, 1)), Qt::Edges());
         QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, QPoint(150, 20));
         QTest::qWait(20);
         QVERIFY(!w.isMaximized());
         w.resize(900, 900);
         QCOMPARE(w.size(), QSize(400, 200));
-        w.setFixedWindowSize(500, 300);
-        QCOMPARE(w.size(), QSize(500, 300));
     }
 
     void dialogButtonsRunHookThenHandler()
@@ -227,11 +165,7 @@ private slots:
         QPointer<ProbeDialog> guard(d);
         QCOMPARE(d->size(), QSize(500, 250));
         d->show();
-        QVERIFY(d->minimizeButton()->isHidden());
-        QVERIFY(d->maximizeButton()->isHidden());
-        QCOMPARE(d->button1->text(), QStringLiteral("button1"));
-        QVERIFY(d->button3->minimumSize() == QSize(80, 32));
-
+        QVERIFY(d->minimizeButton()->isHidden() && d->maximizeButton()->isHidden());
         d->button1Handler = [](BaseDialog& dialog) { static_cast<ProbeDialog&>(dialog).calls << "handler1"; };
         // A handler that replaces itself and closes the dialog.
         d->button3Handler = [](BaseDialog& dialog) {
@@ -241,15 +175,9 @@ private slots:
         };
         QTest::mouseClick(d->button1, Qt::LeftButton);
         QTest::mouseClick(d->button2, Qt::LeftButton);
-        QCOMPARE(d->calls, QStringList({"hook1", "handler1"}));
         QTest::mouseClick(d->button3, Qt::LeftButton);
         QCOMPARE(d->calls, QStringList({"hook1", "handler1", "hook3", "handler3"}));
         QTRY_VERIFY(!guard);
-
-        BaseDialog content;
-        auto* label = new QLabel(QStringLiteral("body"));
-        content.setContentWidget(label);
-        QCOMPARE(label->parentWidget(), content.dialogContentArea());
     }
 };
 

@@ -2,6 +2,7 @@
 #include "widgets/CollapsibleListWidget.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 #include <QVariantAnimation>
@@ -19,7 +20,6 @@ public:
     Section(double header, double content) : m_header(header), m_content(content) {}
 
     int headerRequests = 0;
-    int contentRequests = 0;
     std::function<void()> onHeaderRequest;
 
     bool isExpandable() override { return true; }
@@ -32,11 +32,7 @@ public:
             onHeaderRequest();
         return new QLabel(QStringLiteral("header"), parent);
     }
-    QWidget* contentWidget(QWidget* parent) override
-    {
-        ++contentRequests;
-        return new QLabel(QStringLiteral("content"), parent);
-    }
+    QWidget* contentWidget(QWidget* parent) override { return new QLabel(QStringLiteral("content"), parent); }
 
 private:
     double m_header;
@@ -49,15 +45,16 @@ struct Fixture
     std::vector<std::unique_ptr<Section>> sections;
     QList<CollapsibleListWidget::Node*> nodes;
 
-    Fixture(int count, double header, double content, int viewportHeight)
+    Fixture(int count, double content, int viewportHeight)
     {
         list.resize(300, viewportHeight);
         list.show();
         for (int i = 0; i < count; ++i) {
-            sections.push_back(std::make_unique<Section>(header, content));
+            sections.push_back(std::make_unique<Section>(45, content));
             nodes << list.addItem(sections.back().get());
         }
     }
+    QScrollBar* bar() { return list.verticalScrollBar(); }
 };
 
 } // namespace
@@ -68,87 +65,60 @@ class TestCollapsibleListWidget : public QObject
 private slots:
     void heightsAndScrollRange()
     {
-        Fixture f(3, 45, 92, 100);
-        QCOMPARE(f.list.viewport()->height(), 100);
-        QCOMPARE(f.list.totalHeight(), 135.0);
-        QCOMPARE(f.list.verticalScrollBar()->maximum(), 35);
+        Fixture f(3, 92, 100);
+        QCOMPARE(f.bar()->maximum(), 35);
         f.list.setExpanded(f.nodes[1], true, false);
         QCOMPARE(f.list.totalHeight(), 227.0);
-        QCOMPARE(f.list.verticalScrollBar()->minimum(), 0);
-        QCOMPARE(f.list.verticalScrollBar()->maximum(), 127);
-        QCOMPARE(f.list.verticalScrollBar()->pageStep(), 100);
-        QCOMPARE(f.list.verticalScrollBar()->singleStep(), 24);
+        QCOMPARE(f.bar()->maximum(), 127);
 
         // Expanded content sits under its header; a later header follows it.
-        f.list.verticalScrollBar()->setValue(0);
-        QWidget* content = f.list.contentWidgetOf(f.nodes[1]);
-        QVERIFY(content && content->isVisible());
-        QCOMPARE(content->geometry(), QRect(0, 90, 300, 92));
+        f.bar()->setValue(0);
+        QCOMPARE(f.list.contentWidgetOf(f.nodes[1])->geometry(), QRect(0, 90, 300, 92));
         QCOMPARE(f.list.headerWidgetOf(f.nodes[2])->geometry(), QRect(0, 182, 300, 45));
 
-        // The owner may change a content height, then ask for both updates.
-        f.nodes[1]->contentHeight = 20;
+        // The owner may change a content height, then ask for both updates; empty content stays hidden.
+        f.nodes[1]->contentHeight = 0;
         f.list.updateScrollRange();
         f.list.updateItemGeometries();
-        QCOMPARE(f.list.verticalScrollBar()->maximum(), 55);
+        QCOMPARE(f.bar()->maximum(), 35);
+        QVERIFY(!f.list.contentWidgetOf(f.nodes[1])->isVisible());
     }
 
     void widgetsAreMadeOnlyNearTheViewport()
     {
-        Fixture f(40, 45, 0, 100);
-        QCOMPARE(f.sections[0]->headerRequests, 1);
-        QCOMPARE(f.sections[6]->headerRequests, 1);  // y 270: within 200 px below
-        QCOMPARE(f.sections[7]->headerRequests, 0);  // y 315: beyond
-        QCOMPARE(f.sections[30]->headerRequests, 0); // 1350 px down
-        f.list.verticalScrollBar()->setValue(1100);
+        Fixture f(40, 0, 100);
+        QCOMPARE(f.sections[6]->headerRequests, 1); // y 270: within 200 px below
+        QCOMPARE(f.sections[7]->headerRequests, 0); // y 315: beyond
+        f.bar()->setValue(1100);
         QCOMPARE(f.sections[30]->headerRequests, 1);
-        QVERIFY(f.list.headerWidgetOf(f.nodes[30])->isVisible());
         QVERIFY(!f.list.headerWidgetOf(f.nodes[0])->isVisible()); // far above: hidden, kept
-        f.list.verticalScrollBar()->setValue(0);
+        f.bar()->setValue(0);
         QCOMPARE(f.sections[0]->headerRequests, 1); // never made twice
         QVERIFY(f.list.headerWidgetOf(f.nodes[0])->isVisible());
     }
 
-    void emptyContentStaysHidden()
-    {
-        Fixture f(2, 45, 0, 300);
-        f.list.setExpanded(f.nodes[0], true, false);
-        QCOMPARE(f.sections[0]->contentRequests, 1);
-        QVERIFY(f.list.contentWidgetOf(f.nodes[0]));
-        QVERIFY(!f.list.contentWidgetOf(f.nodes[0])->isVisible());
-    }
-
     void expandingTheLastScrollsItUp()
     {
-        Fixture f(5, 45, 92, 100);
+        Fixture f(5, 92, 100);
         f.list.setExpanded(f.nodes[4], true, false);
-        // total 317, range 217; the last header is at 180.
-        QCOMPARE(f.list.verticalScrollBar()->value(), 180);
-        f.list.setExpanded(f.nodes[0], true, false);
-        QCOMPARE(f.list.verticalScrollBar()->value(), 0);
+        QCOMPARE(f.bar()->value(), 180); // total 317, range 217; the last header is at 180
     }
 
     void animationTogglesAndEnds()
     {
-        Fixture f(2, 45, 92, 300);
+        Fixture f(2, 92, 300);
         f.list.setExpanded(f.nodes[0], true, true);
-        QVERIFY(f.list.isAnimating());
-        QVERIFY(f.nodes[0]->expanded);
         // Held half-way, whatever the machine's speed.
         auto* animation = f.list.findChild<QVariantAnimation*>();
-        QCOMPARE(animation->duration(), 220);
         animation->pause();
         animation->setCurrentTime(100);
         const double reached = f.nodes[0]->animatedHeight;
         QVERIFY(reached > 5 && reached < 92);
-        QVERIFY(!f.list.contentWidgetOf(f.nodes[0]) || !f.list.contentWidgetOf(f.nodes[0])->isVisible());
         QCOMPARE(f.list.headerWidgetOf(f.nodes[1])->geometry().top(), 45 + static_cast<int>(reached));
 
         f.list.setExpanded(f.nodes[0], false, true); // cut short, back from where it was
-        QVERIFY(!f.nodes[0]->expanded);
         QVERIFY(f.nodes[0]->animatedHeight <= reached + 0.001);
         QTRY_VERIFY(!f.list.isAnimating());
-        QCOMPARE(f.nodes[0]->animatedHeight, 0.0);
         QCOMPARE(f.list.totalHeight(), 90.0);
 
         f.list.setExpanded(f.nodes[1], true, true);
@@ -159,36 +129,30 @@ private slots:
 
     void removingAndClearing()
     {
-        Fixture f(3, 45, 92, 300);
+        Fixture f(3, 92, 300);
         f.list.setExpanded(f.nodes[1], true, true);
         QPointer<QWidget> header = f.list.headerWidgetOf(f.nodes[1]);
         f.list.removeItem(f.nodes[1]); // the animated node: the animation goes with it
         QVERIFY(!f.list.isAnimating());
-        QCOMPARE(f.list.nodes().size(), 2);
         QTRY_VERIFY(!header);
+        f.list.removeItem(f.nodes[1]); // a stale handle: nothing
         QCOMPARE(f.list.headerWidgetOf(f.nodes[2])->geometry().top(), 45);
-        f.list.removeItem(static_cast<CollapsibleListWidget::Node*>(nullptr));
-
         f.list.removeItem(f.sections[2].get());
         QCOMPARE(f.list.nodes().size(), 1);
         f.list.clear();
-        QCOMPARE(f.list.nodes().size(), 0);
-        QCOMPARE(f.list.verticalScrollBar()->maximum(), 0);
+        QCOMPARE(f.bar()->maximum(), 0);
     }
 
     void layoutAskedForDuringLayoutRunsAfterIt()
     {
-        Fixture f(0, 45, 92, 300);
-        Section first(45, 0);
+        Fixture f(1, 0, 300);
         Section second(45, 0);
-        f.list.addItem(&first);
         // Making the second header grows it and asks for a layout from inside the running one.
         second.onHeaderRequest = [&] {
             f.list.nodes().last()->headerHeight = 80;
             f.list.updateItemGeometries();
         };
         CollapsibleListWidget::Node* secondNode = f.list.addItem(&second);
-        QCOMPARE(second.headerRequests, 1);
         QCOMPARE(f.list.headerWidgetOf(secondNode)->height(), 80);
     }
 };
