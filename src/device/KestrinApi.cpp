@@ -49,7 +49,7 @@ struct RequestSpec
 };
 
 template <typename T>
-void sendRequest(const KestrinApi::Device& device, RequestSpec spec, ReplyReader<T> read,
+void sendRequest(const KestrinApi::Device& device, RequestSpec request, ReplyReader<T> read,
                  BaseResultCallback<T> callback)
 {
     if (!device) {
@@ -57,12 +57,12 @@ void sendRequest(const KestrinApi::Device& device, RequestSpec spec, ReplyReader
             callback(BaseResult<T>::failure(Errors::NotInitialized, QStringLiteral("no kestrin device")));
         return;
     }
-    const KestrinMessage message = KestrinMessage::create(spec.act, std::move(spec.data));
+    const KestrinMessage message = KestrinMessage::create(request.act, std::move(request.data));
     auto pending = std::make_shared<PendingRequest<T>>();
     pending->callback = std::move(callback);
     const std::string id = message.id;
-    const int act = spec.act;
-    const char* guardedName = spec.guardedName;
+    const int act = request.act;
+    const char* guardedName = request.guardedName;
     device->addMessageListener(
         [pending, id, act, guardedName, read = std::move(read)](const KestrinMessage& reply) -> MessageDispatchResult {
             if (pending->done)
@@ -86,7 +86,7 @@ void sendRequest(const KestrinApi::Device& device, RequestSpec spec, ReplyReader
             pending->deliver(*result);
             return Handled;
         },
-        device->requestTimeout(act, spec.timeoutMs),
+        device->requestTimeout(act, request.timeoutMs),
         [pending, device]() { pending->deliver(BaseResult<T>::failure(Errors::RequestTimeout)); });
     device->send(message);
 }
