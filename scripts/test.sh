@@ -22,7 +22,7 @@ find "$build" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$build" -j "$(nproc)"
 
 echo "== tests"
-# The widget gallery test renders its windows here for a look by eye.
+# The picker test renders a few windows here for a look by eye.
 export ORVEL_SCREENSHOTS="$root/build/screenshots"
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
