@@ -17,21 +17,6 @@ using Json = nlohmann::json;
 
 namespace {
 
-// The product's timings divided by about twenty.
-KestrinTimings fastTimings()
-{
-    KestrinTimings t;
-    t.tickMs = 20;
-    t.connectTimeoutMs = 500;
-    t.tokenCheckTimeoutMs = 400;
-    t.tokenRequestTimeoutMs = 800;
-    t.heartbeatIntervalMs = 150;
-    t.heartbeatSilenceMs = 75;
-    t.readyWindowMs = 750;
-    t.reconnectSpacingMs = 1500;
-    return t;
-}
-
 // A session against a stand-in hub, with everything it reports recorded.
 struct Session
 {
@@ -48,7 +33,7 @@ struct Session
 
     // A hub that accepts the token when valid is set.
     explicit Session(const QString& plainToken, const QString& validToken = {},
-                     const KestrinTimings& timings = fastTimings())
+                     const KestrinTimings& timings = StandinHub::fastTimings())
     {
         hub.listen();
         hub.setValidToken(validToken);

@@ -33,28 +33,14 @@ quint32 readLe(const QByteArray& bytes, qsizetype at, int size)
     return value;
 }
 
-// The product's hub timings divided by about twenty.
-KestrinTimings fastTimings()
-{
-    KestrinTimings t;
-    t.tickMs = 20;
-    t.connectTimeoutMs = 2000;
-    t.tokenCheckTimeoutMs = 400;
-    t.tokenRequestTimeoutMs = 800;
-    t.heartbeatIntervalMs = 150;
-    t.heartbeatSilenceMs = 75;
-    t.readyWindowMs = 750;
-    t.reconnectSpacingMs = 1500;
-    return t;
-}
-
 } // namespace
 
 DeployHarness::DeployHarness(const QString& workDir)
 {
     connect(EventBus::instance(), &EventBus::messagePosted, this,
             [this](QSharedPointer<EventBusMessage> message) { topics << message->topic; });
-    m_pm = std::make_unique<ProjectManager>(workDir + QStringLiteral("/recent.json"), workDir, fastTimings());
+    m_pm = std::make_unique<ProjectManager>(workDir + QStringLiteral("/recent.json"), workDir,
+                                            StandinHub::fastTimings(2000));
     m_hub = std::make_unique<StandinHub>();
     m_http = std::make_unique<StandInHttpServer>();
     m_valid = QDir().mkpath(workDir) && m_pm->createProject(QStringLiteral("Deploy"), workDir).isOk() &&

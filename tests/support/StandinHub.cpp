@@ -412,4 +412,18 @@ StandinHub::SilentListener::~SilentListener()
         ::close(m_listenFd);
 }
 
+KestrinTimings StandinHub::fastTimings(int connectTimeoutMs)
+{
+    KestrinTimings t;
+    t.tickMs = 20;
+    t.connectTimeoutMs = connectTimeoutMs;
+    t.tokenCheckTimeoutMs = 400;
+    t.tokenRequestTimeoutMs = 800;
+    t.heartbeatIntervalMs = 150;
+    t.heartbeatSilenceMs = 75;
+    t.readyWindowMs = 750;
+    t.reconnectSpacingMs = 1500;
+    return t;
+}
+
 } // namespace OV::Test

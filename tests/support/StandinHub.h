@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "device/KestrinTimings.h"
+
 #include <nlohmann/json.hpp>
 
 #include <functional>
@@ -46,6 +48,8 @@ public:
     // The address it listens on.
     QString listenAddress() const;
     static QString certsDir();
+    // The product's session timings divided by about twenty, for sessions against this hub.
+    static KestrinTimings fastTimings(int connectTimeoutMs = 500);
 
     // Scripts for one act, replacing the built-in behaviour.
     void replyOk(int act, Json data = nullptr);
