@@ -57,11 +57,11 @@ void DragFlowLayoutContainer::dragMoveEvent(QDragMoveEvent* event)
 
 void DragFlowLayoutContainer::dropEvent(QDropEvent* event)
 {
-    // Only a drag that started on one of this container's own tiles names one of its indices.
+    // An index from a drag that started on another widget of this process names no tile here.
     auto* source = qobject_cast<QWidget*>(event->source());
     bool ok = false;
     const int from = event->mimeData()->data(QLatin1String(kSourceIndexKey)).toInt(&ok);
-    if (ok && source && isAncestorOf(source) && m_dropIndex >= 0) {
+    if (ok && (!source || isAncestorOf(source)) && m_dropIndex >= 0) {
         m_layout->moveItem(from, m_dropIndex);
         event->acceptProposedAction();
     }
