@@ -14,6 +14,7 @@
 #include "widgets/MessageDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -80,6 +81,9 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
                                static_cast<int>(static_cast<float>(w) * 0.7f));
         setMinimumSize(w, h);
     }
+    // The window lives on in the tray: closing the last visible window (this one, the store, a
+    // picker) must not end the program; it ends through "Exit".
+    QApplication::setQuitOnLastWindowClosed(false);
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setTitle(QString());
     createTrayIcon();
