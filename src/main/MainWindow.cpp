@@ -258,7 +258,11 @@ void MainWindow::createTrayIcon()
     m_trayIcon->setVisible(true);
     auto* menu = new QMenu(this);
     m_exitAction = menu->addAction(tr("Exit"));
-    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Quitting closes every window: this one then closes for real instead of hiding.
+    connect(m_exitAction, &QAction::triggered, this, [this] {
+        m_quit = true;
+        QCoreApplication::quit();
+    });
     m_trayIcon->setContextMenu(menu);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
