@@ -341,6 +341,25 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
     }
 
+    // The start window ends the program when it closes on its own, not when a main window took over.
+    void startWindowCloseQuitsOnlyAlone()
+    {
+        auto* start = new StartWindow(nullptr);
+        start->show();
+        QTimer::singleShot(0, start, &QWidget::close);
+        QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(9); });
+        QCOMPARE(QApplication::exec(), 0);
+
+        const QString file = makeProject(QStringLiteral("Opened"));
+        start = new StartWindow(nullptr);
+        start->show();
+        QTimer::singleShot(0, start, [start, file] { start->openProject(file); });
+        QTimer::singleShot(300, qApp, [] { QCoreApplication::exit(5); });
+        QCOMPARE(QApplication::exec(), 5);
+        QVERIFY(MainWindow::instance());
+        QVERIFY(windowsOf<StartWindow>().isEmpty());
+    }
+
     void closeProjectAndReopenFromTheList()
     {
         const QString older = makeProject(QStringLiteral("Older"));
