@@ -4,10 +4,15 @@
 #include "main/MainDeviceListContent.h"
 #include "main/MainDeviceListWidget.h"
 #include "main/MainDeviceModule.h"
+#include "main/MainProfilePanel.h"
+#include "main/MainProfileWidget.h"
+#include "main/MainWindow.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
+#include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "project/ProjectProfileUseCase.h"
 #include "support/MainScreensTestUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubModuleStates.h"
@@ -329,6 +334,31 @@ private slots:
         ProjectManager::instance()->setCurrentKestrin(nullptr);
         row.getAllModuleOnlineState();
         QCOMPARE(lit(), QStringLiteral("000"));
+    }
+
+    // The main window hands every tile of its row the current profile the panel chose.
+    void mainWindowHandsTheProfileToEveryTile()
+    {
+        Test::addModules({QStringLiteral("A"), QStringLiteral("B")});
+        QVERIFY(ProjectManager::instance()->getProfileUseCase()->createProfile(QStringLiteral("Work"), {}).isOk());
+        auto* window = new MainWindow;
+        auto* row = qobject_cast<MainDeviceListWidget*>(window->deviceList());
+        auto* panel = qobject_cast<MainProfilePanel*>(window->profilePanel());
+        QVERIFY(row && panel);
+        QCOMPARE(row->tiles().size(), 4);
+        QTRY_VERIFY(MainWindow::currentProfile());
+        for (MainDeviceListItem* tile : row->tiles())
+            QCOMPARE(tile->currentProfile()->name, QStringLiteral("Default Profile"));
+        QVERIFY(row->isEnabled());
+        for (MainProfileWidget::ProfileItem* item : panel->header()->rows()) {
+            if (item->profile()->name == QLatin1String("Work"))
+                item->setSelected(true);
+        }
+        for (MainDeviceListItem* tile : row->tiles()) {
+            QCOMPARE(tile->currentProfile()->name, QStringLiteral("Work"));
+            QVERIFY(tile->currentProfile() != MainWindow::currentProfile());
+        }
+        delete window;
     }
 
     void screenshots()

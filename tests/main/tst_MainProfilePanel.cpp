@@ -8,6 +8,7 @@
 #include "support/ProjectRawSqlite.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidgetSelectGroup.h"
+#include "widgets/CloudImagePicker.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/MessageDialog.h"
 
@@ -290,6 +291,16 @@ private slots:
         QVERIFY(frame.grab().save(dir + QStringLiteral("/profile_panel.png")));
         QVERIFY(menu->grab().save(dir + QStringLiteral("/profile_dropdown_three_profiles.png")));
         menu->close();
+    }
+
+    // The shared picker is one window for every opener and goes when the application quits.
+    void sharedPickerGoesAtQuit()
+    {
+        QPointer<CloudImagePicker> picker = MainProfilePanel::sharedPicker();
+        QVERIFY(picker);
+        QCOMPARE(MainProfilePanel::sharedPicker(), picker.data());
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit"));
+        QVERIFY(!picker);
     }
 };
 
