@@ -18,6 +18,7 @@
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -114,14 +115,29 @@ int main(int argc, char** argv)
     OV::Application::setInstance(&app);
     if (std::strcmp(mode, "make") == 0)
         return makeProject(QString::fromLocal8Bit(argv[2]));
+    // With ORVEL_BENCH_PHASES set, the time of each step goes to standard error.
+    const bool phases = qEnvironmentVariableIsSet("ORVEL_BENCH_PHASES");
+    QElapsedTimer clock;
+    clock.start();
+    auto phase = [&](const char* name) {
+        if (phases)
+            std::fprintf(stderr, "%s %.1f ms\n", name, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        clock.restart();
+    };
     app.init();
+    phase("init");
     QWidget* window = nullptr;
     if (std::strcmp(mode, "start") == 0) {
+        OV::ProjectManager::instance();
+        phase("project manager");
         window = new OV::StartWindow(nullptr);
+        phase("start window");
     } else if (std::strcmp(mode, "open") == 0) {
         if (!OV::ProjectManager::instance()->openProject(QString::fromLocal8Bit(argv[2])).isOk())
             return 1;
+        phase("open project");
         window = new OV::MainWindow(nullptr);
+        phase("main window");
         if (!OV::MainWindow::currentProfile())
             return 1;
     } else {
@@ -132,6 +148,7 @@ int main(int argc, char** argv)
     window->show();
     const QPointer<QWidget> alive(window);
     const int code = QApplication::exec();
+    phase("shown and painted");
     delete alive.data();
     OV::Application::setInstance(nullptr);
     return code;
