@@ -1,3 +1,4 @@
+#include "device/KestrinApi.h"
 #include "main/DelayOpMessageDialog.h"
 #include "main/MainProfilePanel.h"
 #include "main/MainProfileWidget.h"
@@ -6,6 +7,7 @@
 #include "project/ProjectProfileUseCase.h"
 #include "support/MainScreensTestUtils.h"
 #include "support/ProjectRawSqlite.h"
+#include "support/StandinHub.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidgetSelectGroup.h"
 #include "widgets/CloudImagePicker.h"
@@ -267,6 +269,38 @@ private slots:
         QCOMPARE(header.currentProfile()->name, QStringLiteral("Work"));
         QVERIFY(rowNamed(header, QStringLiteral("Work"))->isSelected());
         QCOMPARE(header.selectGroup()->count(), 2);
+    }
+
+    // "New Profile..." in the drop-down opens the dialog; a click on a row while a hub is
+    // connected makes that profile the hub's active one, and without a hub sends nothing.
+    void dropDownActions()
+    {
+        createProfiles({QStringLiteral("Work")});
+        MainProfileWidget header;
+        QTRY_VERIFY(header.currentProfile());
+        QAction* newProfile = header.dropDownMenu()->actions().last();
+        QCOMPARE(newProfile->text(), QStringLiteral("New Profile..."));
+        newProfile->trigger();
+        QPointer<BaseDialog> dialog;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* d = qobject_cast<BaseDialog*>(w);
+            if (d && d->isVisible() && d->title() == QLatin1String("New Profile"))
+                dialog = d;
+        }
+        QVERIFY(dialog);
+        dialog->close();
+
+        auto* work = rowNamed(header, QStringLiteral("Work"));
+        QTest::mouseClick(work, Qt::LeftButton, {}, QPoint(30, 25));
+        QCOMPARE(header.currentProfile()->name, QStringLiteral("Work"));
+        Test::StandinHub hub;
+        QVERIFY(hub.listen());
+        QVERIFY(Test::pairCurrentHub(hub, QStringLiteral("KS-P")));
+        work = rowNamed(header, QStringLiteral("Work"));
+        QTest::mouseClick(work, Qt::LeftButton, {}, QPoint(30, 25));
+        QTRY_COMPARE(hub.receivedCount(KestrinApi::ActSetCurrentProfile), 1);
+        QVERIFY(hub.received(KestrinApi::ActSetCurrentProfile).front()["data"] ==
+                ProjectProfileUseCase::profileKey(*work->profile()).toStdString());
     }
 
     void panelScreenshots()
