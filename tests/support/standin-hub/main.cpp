@@ -4,6 +4,7 @@
 
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
+#include "support/StandinHubActionTree.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubUploads.h"
 
@@ -176,6 +177,7 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    OV::Test::installActionTree(hub);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
         return 1;
