@@ -4,6 +4,7 @@
 #include "scene/ActionConfigItem.h"
 #include "scene/SceneActionRecord.h"
 #include "scene/ScenePelloraWidgetConfig.h"
+#include "scene/ScenePluginConfig.h"
 
 #include <QVBoxLayout>
 
@@ -40,6 +41,8 @@ SceneActionConfigPanel::SceneActionConfigPanel(const nlohmann::json& node, QWidg
 
     if (m_type == QLatin1String("PELLORA_TOGGLE"))
         m_special = new ScenePelloraWidgetConfig(m_id.toStdString(), node, inner);
+    else if (m_type == QLatin1String("PLUGIN_WIDGET"))
+        m_special = new ScenePluginConfig(node, inner);
     if (m_special) {
         layout->setAlignment(Qt::Alignment());
         layout->addWidget(m_special, 1);

@@ -8,6 +8,7 @@
 #include "scene/LoadedTreeModel.h"
 #include "scene/SceneActionConfigPanel.h"
 #include "scene/SceneActionRecord.h"
+#include "store/StoreUtils.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -40,17 +41,6 @@ QFrame* divider(QWidget* parent, bool horizontal)
         line->setFixedWidth(2);
     line->setProperty("vertical", !horizontal);
     return line;
-}
-
-// TEMP until the shared container helper lands.
-QWidget* wrapInContainer(QWidget* parent, QWidget* widget, int left, int top, int right, int bottom)
-{
-    auto* container = new QWidget(parent);
-    widget->setParent(container);
-    auto* layout = new QVBoxLayout(container);
-    layout->setContentsMargins(left, top, right, bottom);
-    layout->addWidget(widget);
-    return container;
 }
 
 } // namespace

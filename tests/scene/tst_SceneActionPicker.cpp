@@ -1,8 +1,10 @@
 #include "core/TokenScrambler.h"
+#include "core/ZlibUtils.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectHostUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "project/ProjectPluginUseCase.h"
 #include "scene/ActionColorPickerConfigItem.h"
 #include "scene/ActionInputConfigItem.h"
 #include "scene/ActionSeekBarConfigItem.h"
@@ -13,10 +15,14 @@
 #include "scene/SceneActionConfigPanel.h"
 #include "scene/SceneActionPicker.h"
 #include "scene/ScenePelloraWidgetConfig.h"
+#include "scene/ScenePluginConfig.h"
+#include "scene/ScenePluginWidgetListItem.h"
+#include "store/MainUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubActionTree.h"
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
+#include "widgets/BaseWidgetSelectGroup.h"
 #include "widgets/MessageDialog.h"
 
 #include <QApplication>
@@ -25,6 +31,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -98,7 +105,7 @@ class TestSceneActionPicker : public QObject
     // Picks a leaf as a press would and returns the panel shown for it (null when none).
     SceneActionConfigPanel* pick(const QString& groupText, const QString& leafText)
     {
-        LoadedTreeItem* group = groupText.isEmpty() ? static_cast<LoadedTreeItem*>(nullptr) : openGroup(groupText);
+        LoadedTreeItem* group = groupText.isEmpty() ? nullptr : openGroup(groupText);
         LoadedTreeItem* leaf = child(group ? static_cast<QStandardItem*>(group) : root(), leafText);
         if (!leaf)
             return nullptr;
@@ -148,6 +155,42 @@ private slots:
         QVERIFY(pm->getModuleUseCase()->insert(cube).isOk());
         cubeId = cube.id;
         QVERIFY(pm->getModuleUseCase()->accessor->database()->saveFile(cubeId, "widget/11/icon", png(Qt::red)).isOk());
+
+        // A widget plug-in with two widgets, its package stored as an install leaves it.
+        MainUtils::setPluginRoot(dir.filePath(QStringLiteral("plugins")));
+        const QString source = dir.filePath(QStringLiteral("package"));
+        QVERIFY(QDir().mkpath(source + QStringLiteral("/img")));
+        QFile ping(source + QStringLiteral("/img/ping.png"));
+        QVERIFY(ping.open(QIODevice::WriteOnly));
+        ping.write(png(QColor(0x3D, 0xC8, 0x7E)));
+        ping.close();
+        const Json config = {
+            {"button",
+             Json::array(
+                 {{{"name", "Ping"}, {"icon", "file://img/ping.png"}, {"param", {{"cmd", "ping"}, {"count", 3}}}},
+                  {{"name", "Pong"}, {"icon", "file://img/none.png"}, {"param", "pong"}}})}};
+        QFile configFile(source + QStringLiteral("/config.json"));
+        QVERIFY(configFile.open(QIODevice::WriteOnly));
+        configFile.write(QByteArray::fromStdString(config.dump()));
+        configFile.close();
+        const QString zipPath = dir.filePath(QStringLiteral("package.zip"));
+        QVERIFY(ZlibUtils::packToZip(source, zipPath, ZlibUtils::DirectoryContents, 6));
+        QFile zip(zipPath);
+        QVERIFY(zip.open(QIODevice::ReadOnly));
+        ProjectDbPluginBean plugin;
+        plugin.k1 = QStringLiteral("pinger");
+        plugin.k2 = QStringLiteral("0");
+        plugin.name = QStringLiteral("Pinger");
+        plugin.versionCode = 1;
+        plugin.data = config;
+        const auto plugins = pm->getPluginUseCase();
+        QVERIFY(plugins->insert(plugin).isOk());
+        QVERIFY(plugins->accessor->database()
+                    ->saveFile(plugin.id, ProjectPluginUseCase::kPackFileName, zip.readAll())
+                    .isOk());
+        QVERIFY(plugins->accessor->database()
+                    ->saveFile(plugin.id, ProjectPluginUseCase::kIconFileName, png(Qt::blue))
+                    .isOk());
 
         QVERIFY(hub.listen());
         hub.setValidToken(QStringLiteral("valid"));
@@ -351,6 +394,31 @@ private slots:
         JSON_COMPARE(record["configDesc"], Json("Set Cube page: Empty/"));
         expected["values"] = Json::array({{{"id", "1"}, {"value", ""}}, {{"id", "2"}, {"value", ""}}});
         JSON_COMPARE(record["deployData"], expected);
+    }
+
+    void pluginRecord()
+    {
+        SceneActionConfigPanel* panel = pick(QString(), QStringLiteral("Plug-in widget"));
+        QVERIFY(panel);
+        auto* editor = qobject_cast<ScenePluginConfig*>(panel->specialEditor());
+        QVERIFY(editor);
+        QCOMPARE(editor->pluginGroup()->count(), 1);
+        // The package unpacks on a worker; the widget rows follow.
+        QTRY_COMPARE(editor->widgetGroup()->count(), 2);
+        QVERIFY(QFileInfo(MainUtils::pluginFolder(QStringLiteral("pinger")) + QStringLiteral("/config.json")).isFile());
+        shot(QStringLiteral("scene_picker_plugin.png"));
+        Json record = add();
+        JSON_COMPARE(record["configDesc"], Json("Plugin: Pinger/Ping"));
+        const Json expected = {{"type", "PC_CONTROL"},
+                               {"values", Json::array({{{"id", "1"}, {"value", {{"cmd", "ping"}, {"count", 3}}}}})}};
+        JSON_COMPARE(record["deployData"], expected);
+        JSON_COMPARE(record["rawData"]["type"], Json("PLUGIN_WIDGET"));
+
+        picker->show();
+        editor->widgetGroup()->widgetAt(1)->setSelected(true);
+        record = add();
+        JSON_COMPARE(record["configDesc"], Json("Plugin: Pinger/Pong"));
+        JSON_COMPARE(record["deployData"]["values"][0]["value"], Json("pong"));
     }
 
     void cancelHidesAndKeepsThePicker()
