@@ -3,6 +3,7 @@
 #include "core/ThemeLoader.h"
 #include "scene/ActionConfigItem.h"
 #include "scene/SceneActionRecord.h"
+#include "scene/SceneOSCtrlConfig.h"
 #include "scene/ScenePelloraWidgetConfig.h"
 #include "scene/ScenePluginConfig.h"
 
@@ -41,6 +42,8 @@ SceneActionConfigPanel::SceneActionConfigPanel(const nlohmann::json& node, QWidg
 
     if (m_type == QLatin1String("PELLORA_TOGGLE"))
         m_special = new ScenePelloraWidgetConfig(m_id.toStdString(), node, inner);
+    else if (m_type == QLatin1String("PC_CONTROL"))
+        m_special = new SceneOSCtrlConfig(node, inner);
     else if (m_type == QLatin1String("PLUGIN_WIDGET"))
         m_special = new ScenePluginConfig(node, inner);
     if (m_special) {

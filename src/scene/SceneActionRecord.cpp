@@ -28,6 +28,13 @@ nlohmann::json SceneActionRecord::valueEntry(int number, nlohmann::json value)
     return {{"id", std::to_string(number)}, {"value", std::move(value)}};
 }
 
+nlohmann::json SceneActionRecord::pcControl(const nlohmann::json& node, const QString& configDesc, nlohmann::json value)
+{
+    nlohmann::json deploy = deployFrame(node);
+    deploy["values"] = nlohmann::json::array({valueEntry(1, std::move(value))});
+    return make(node, configDesc, std::move(deploy));
+}
+
 bool SceneActionRecord::isEmpty(const nlohmann::json& record)
 {
     return record.is_null() || ((record.is_object() || record.is_array()) && record.empty());

@@ -30,6 +30,10 @@ public:
     // One entry of "values" of the special editors: {"id": the number as text, "value"}.
     static nlohmann::json valueEntry(int number, nlohmann::json value);
 
+    // The record of a PC-control editor: "deployData" = the node's frame with
+    // "values": [{"id": "1", "value": value}].
+    static nlohmann::json pcControl(const nlohmann::json& node, const QString& configDesc, nlohmann::json value);
+
     // What the picker and the editors' callers treat as "no record": null, {} or [].
     static bool isEmpty(const nlohmann::json& record);
 
