@@ -130,7 +130,10 @@ KeyboardWidget::KeyboardWidget(QWidget* parent) : QWidget(parent)
 
 QPushButton* KeyboardWidget::addKey(const HidKeyDefinition* key, QWidget* parent)
 {
-    auto* button = new QPushButton(key ? key->label : QString(), parent);
+    // "&" would mark a shortcut and vanish from the keycap.
+    QString label = key ? key->label : QString();
+    label.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    auto* button = new QPushButton(label, parent);
     button->setStyleSheet(QString::fromLatin1(kKeyStyle));
     button->setFocusPolicy(Qt::NoFocus);
     if (key) {
