@@ -95,6 +95,7 @@ MainSceneActionConfigWidget::MainSceneActionConfigWidget(QWidget* parent, EditSt
     auto* rightClick = new RightClickFilter(m_iconButton);
     rightClick->handler = [this](QObject*, QMouseEvent* event) { openClearMenu(event->globalPosition().toPoint()); };
     m_iconButton->installEventFilter(rightClick);
+    repaintIconButton();
 }
 
 void MainSceneActionConfigWidget::updateEnabledState(bool enabled)
