@@ -65,6 +65,8 @@ private slots:
     void initTestCase()
     {
         Test::applyBaseTheme();
+        window.setObjectName(QStringLiteral("window"));
+        window.setAttribute(Qt::WA_StyledBackground);
         auto* layout = new QVBoxLayout(&window);
         recorder = new HotKeyRecorder(&window);
         other = new QLineEdit(&window);

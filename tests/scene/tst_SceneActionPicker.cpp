@@ -12,6 +12,7 @@
 #include "scene/BaseLoadedTreeView.h"
 #include "scene/LoadedTreeItem.h"
 #include "scene/LoadedTreeModel.h"
+#include "scene/MainKnobCtrlDevicePicker.h"
 #include "scene/SceneActionConfigPanel.h"
 #include "scene/SceneActionPicker.h"
 #include "scene/ScenePelloraWidgetConfig.h"
@@ -419,6 +420,40 @@ private slots:
         record = add();
         JSON_COMPARE(record["configDesc"], Json("Plugin: Pinger/Pong"));
         JSON_COMPARE(record["deployData"]["values"][0]["value"], Json("pong"));
+    }
+
+    void pluginWithoutWidgets()
+    {
+        // A second plug-in whose configuration has no "button": its widget list stays empty.
+        ProjectDbPluginBean bare;
+        bare.k1 = QStringLiteral("bare");
+        bare.k2 = QStringLiteral("0");
+        bare.name = QStringLiteral("Bare");
+        bare.versionCode = 1;
+        bare.data = Json::object();
+        QVERIFY(ProjectManager::instance()->getPluginUseCase()->insert(bare).isOk());
+        picker->reload();
+        SceneActionConfigPanel* panel = pick(QString(), QStringLiteral("Plug-in widget"));
+        QVERIFY(panel);
+        auto* editor = qobject_cast<ScenePluginConfig*>(panel->specialEditor());
+        QCOMPARE(editor->pluginGroup()->count(), 2);
+        editor->pluginGroup()->widgetAt(1)->setSelected(true);
+        QTest::qWait(50);
+        QCOMPARE(editor->widgetGroup()->count(), 0);
+        QVERIFY(add().is_null());
+        QVERIFY(picker->isVisible());
+    }
+
+    void knobDevicesFromTheHub()
+    {
+        auto knob = MainKnobCtrlDevicePicker::instance();
+        QStandardItem* top = knob->treeModel()->item(0);
+        QTRY_COMPARE(top->rowCount(), 4);
+        QCOMPARE(top->child(0)->text(), QStringLiteral("Lights"));
+        QCOMPARE(QString::fromStdString(hub.received(1617).first()["data"].get<std::string>()), QString());
+        knob->treeView()->expand(top->child(0)->index());
+        QTRY_COMPARE(top->child(0)->rowCount(), 2);
+        QCOMPARE(top->child(0)->child(1)->text(), QStringLiteral("Floor lamp"));
     }
 
     void cancelHidesAndKeepsThePicker()
