@@ -66,6 +66,7 @@ void StorePluginCloudContent::asyncRequestData()
     m_followUp = false;
     while (QLayoutItem* item = m_flow->takeAt(0))
         delete item;
+    m_flow->invalidate();
     for (PluginCloudItem* item : m_items) {
         item->hide();
         item->reset();
@@ -133,6 +134,8 @@ void StorePluginCloudContent::handleReply(quint64 request, const QByteArray& bod
             item->setEnabled(true);
             m_flow->addWidget(item);
         }
+        // The flow layout does not notice items coming and going by itself.
+        m_flow->invalidate();
     } catch (const std::exception& e) {
         Logger::error(kTag, "requestPageData error:%s", e.what());
         if (m_flow->count() == 0)

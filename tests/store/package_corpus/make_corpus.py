@@ -67,6 +67,10 @@ def main():
     write("valid-empty-members.zip", build([Entry("config.json", CONFIG), Entry("empty.txt", b"", method=0),
                                             Entry("empty-deflated.txt", b"")]))
 
+    # Sound archives that a store install still refuses: the configuration is an array, or missing.
+    write("valid-config-array.zip", build([Entry("config.json", b'[{"button":[]}]'), Entry("icons/one.png", PNG, 0)]))
+    write("valid-no-config.zip", build([Entry("sub/config.json", CONFIG), Entry("icons/one.png", PNG, 0)]))
+
     slips = {
         "slip-dotdot": "../evil.txt",
         "slip-nested-dotdot": "icons/../../evil.txt",
