@@ -1,6 +1,8 @@
+#include "project/ProjectManager.h"
 #include "support/TestUtils.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,16 +18,33 @@ private:
     QString m_out;
     QString m_err;
 
-    int start(const QStringList& args)
+    // The exit code; -1 when the process was still running once `until` appeared in its output
+    // (it was then ended).
+    int start(const QStringList& args, const QString& until = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
         p.start(m_exe, args);
-        if (!p.waitForFinished(60000))
+        m_out.clear();
+        QElapsedTimer clock;
+        clock.start();
+        bool running = true;
+        while (running && clock.elapsed() < 60000) {
+            running = !p.waitForFinished(100);
+            m_out += QString::fromUtf8(p.readAllStandardOutput());
+            if (running && !until.isEmpty() && m_out.contains(until)) {
+                // A process that was about to end gets a moment to do so.
+                running = !p.waitForFinished(1000);
+                break;
+            }
+        }
+        if (running) {
             p.kill();
-        m_out = QString::fromUtf8(p.readAllStandardOutput());
+            p.waitForFinished(5000);
+        }
+        m_out += QString::fromUtf8(p.readAllStandardOutput());
         m_err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+        return running ? -1 : p.exitCode();
     }
 
     void put(const QString& name, const QByteArray& data)
@@ -47,18 +66,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("flag");
-        QTest::newRow("exact") << QStringList{QStringLiteral("--autostart")} << 1;
+        QTest::addColumn<int>("exitCode");
+        // Without a project, a start at log-on ends at once; any other start shows the start
+        // window and keeps running.
+        QTest::newRow("exact") << QStringList{QStringLiteral("--autostart")} << 1 << 0;
         QTest::newRow("only the exact argument counts")
-            << QStringList{QStringLiteral("--Autostart"), QStringLiteral("--autostart=1")} << 0;
+            << QStringList{QStringLiteral("--Autostart"), QStringLiteral("--autostart=1")} << 0 << -1;
     }
 
     void autostartPreparesFoldersAndLogs()
     {
         QFETCH(QStringList, args);
         QFETCH(int, flag);
+        QFETCH(int, exitCode);
         put(QStringLiteral("temp/old/file.txt"), "left over");
         put(QStringLiteral("cache/kept.txt"), "kept");
-        QCOMPARE(start(args), 0);
+        QCOMPARE(start(args, QStringLiteral("Is AutoStart: 0\n")), exitCode);
         for (const char* name : {"project", "plugin", "temp"})
             QVERIFY(QFileInfo(m_dir.filePath(QLatin1String(name))).isDir());
         QVERIFY(QDir(m_dir.filePath(QStringLiteral("temp"))).isEmpty());
@@ -89,6 +112,23 @@ private slots:
         QFile::remove(m_dir.filePath(file));
         QVERIFY(exitCode != 0);
         QVERIFY2(m_err.contains(message), qPrintable(m_err));
+    }
+
+    // A start at log-on with a usable last project opens it into a hidden main window and keeps
+    // running in the tray.
+    void autostartOpensTheLastProjectHidden()
+    {
+        const QString recent = m_dir.filePath(QStringLiteral("cache/recent_project_list.json"));
+        const QString folder = m_dir.filePath(QStringLiteral("project"));
+        {
+            OV::ProjectManager pm(recent, folder);
+            QVERIFY(pm.createProject(QStringLiteral("Desk"), folder).isOk());
+            pm.closeProject();
+            QCOMPARE(pm.recentList().value(0), folder + QStringLiteral("/Desk.ovpf"));
+        }
+        QCOMPARE(start({QStringLiteral("--autostart")}, QStringLiteral("[ProjectDatabase] init, succeed")), -1);
+        QVERIFY2(m_err.isEmpty() || !m_err.contains(QStringLiteral("failed")), qPrintable(m_err));
+        QVERIFY(QFile::remove(recent));
     }
 };
 
