@@ -1,4 +1,5 @@
 #include "core/EventBus.h"
+#include "main/MainTitleBar.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectManager.h"
@@ -200,6 +201,28 @@ private slots:
         QCOMPARE(cloud(*window)->items()[0]->identifier(), QStringLiteral("plug-40"));
         window.reset();
         QCOMPARE(StoreWindow::instance(), nullptr);
+    }
+
+    // The title bar's store button opens a new parentless store window each time, deleted on close.
+    void titleBarOpensStore()
+    {
+        MainTitleBar bar;
+        bar.show();
+        QPointer<StoreWindow> first;
+        for (int i = 0; i < 2; ++i) {
+            const int before = sent();
+            QTest::mouseClick(bar.storeButton(), Qt::LeftButton);
+            QTRY_COMPARE(sent(), before + 2);
+            QPointer<StoreWindow> store = StoreWindow::instance();
+            QVERIFY(store && store != first && !store->parentWidget());
+            QVERIFY(store->testAttribute(Qt::WA_DeleteOnClose));
+            if (first)
+                first->close();
+            first = store;
+        }
+        first->close();
+        QTRY_VERIFY(!first);
+        QTRY_COMPARE(StoreWindow::instance(), nullptr);
     }
 
     // A gateway whose "current" is always 0, or out of range, is asked at most once more.
