@@ -150,6 +150,26 @@ private slots:
         }
     }
 
+    // Inputs the fuzzer kept (it found no fault): the check and the unpacker agree, and nothing
+    // is written beside the target.
+    void fuzzCorpus()
+    {
+        const QDir corpus(kCorpus + QStringLiteral("/fuzz"));
+        const QStringList files = corpus.entryList(QDir::Files);
+        QVERIFY(files.size() >= 50);
+        QTemporaryDir work;
+        const QString target = work.filePath(QStringLiteral("target"));
+        for (const QString& file : files) {
+            const QByteArray zip = Test::fileBytes(corpus.filePath(file));
+            const bool unpacked = unzipToDirectory(zip, target);
+            QVERIFY2(verifyPackage(zip) == unpacked, qPrintable(file));
+            const QStringList left =
+                QDir(work.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            QCOMPARE(left, unpacked ? QStringList{QStringLiteral("target")} : QStringList());
+            QVERIFY(QDir(target).removeRecursively());
+        }
+    }
+
     // The folder counts as unpacked only for the package it came from: a second unpack of it
     // does nothing, another package replaces it, a folder without marker is replaced too, and
     // no sibling is left behind.
