@@ -8,10 +8,12 @@
 #include "store/PluginCloudItem.h"
 #include "store/StorePluginCloudContent.h"
 #include "store/StorePluginPanel.h"
+#include "store/StoreUtils.h"
 #include "store/StoreWindow.h"
 #include "support/ProjectTestUtils.h"
 #include "support/StandInHttpServer.h"
 #include "support/WidgetTestEnv.h"
+#include "widgets/BaseWidget.h"
 #include "widgets/MessageDialog.h"
 #include "widgets/PaginationWidget.h"
 #include "widgets/ToastWidget.h"
@@ -313,6 +315,31 @@ private slots:
         // A record with a bad type is refused with an exception, which the listing logs.
         r["versionCode"] = "7";
         QVERIFY(!Test::thrownText([&] { item.setData(r); }).isEmpty());
+    }
+
+    // Store icons: a picture (cropped when asked) reaches the widget and the callback; one that
+    // cannot be had, or an address that is no web address, leaves the error picture and no call.
+    void icons()
+    {
+        const QImage errorPicture = QPixmap(QStringLiteral(":/image/image_load_error.png")).toImage();
+        BaseWidget widget;
+        QPixmap given;
+        StoreUtils::loadIcon(&widget, m_server.urlText(QStringLiteral("/icon/1.png")), true,
+                             [&](const QPixmap& p) { given = p; });
+        QTRY_VERIFY(!given.isNull());
+        QCOMPARE(given.size(), QSize(70, 70));
+        QCOMPARE(widget.backgroundPixmap().size(), QSize(70, 70));
+        int calls = 0;
+        StoreUtils::loadIcon(&widget, m_server.urlText(QStringLiteral("/icon/missing.png")), false,
+                             [&](const QPixmap&) { ++calls; });
+        QTRY_COMPARE(widget.backgroundPixmap().toImage(), errorPicture);
+        QCOMPARE(calls, 0);
+
+        PluginCloudItem item;
+        nlohmann::json r = record(0);
+        r["icon"] = "file:///etc/hostname";
+        item.setData(r);
+        QTRY_COMPARE(item.iconWidget()->backgroundPixmap().toImage(), errorPicture);
     }
 
     // A listing that fails shows a notice instead of an empty page.
