@@ -5,7 +5,8 @@ fuzz_plugin_package.
 valid-*.zip are packages that unpack; hostile-*.zip must each be refused whole, leaving
 nothing behind: path escapes in every form, bombs by member size, total size and member
 count, ZIP64, encryption, truncation, an end record hidden in a comment, duplicate and
-conflicting names. Run it in this folder.
+conflicting names. Run it in this folder. The folder fuzz/ is not written here: it holds the
+inputs a run of fuzz_plugin_package kept (merged with -merge=1), replayed by the same test.
 """
 import struct
 import zlib
