@@ -5,6 +5,7 @@
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubDiscovery.h"
+#include "support/StandinHubModules.h"
 #include "support/StandinHubUploads.h"
 
 #include <QCommandLineParser>
@@ -65,17 +66,6 @@ void scriptPlausibleAnswers(StandinHub& hub)
         StandinHub::reply(client, request, 200, children);
     });
     hub.replyOk(1617, Json::array({{{"name", "Desk lamp"}, {"last", true}, {"id", "lamp-1"}}}));
-    hub.setHandler(30100, [&hub](QSslSocket* client, const Json& request) {
-        StandinHub::reply(client, request, 200);
-        QTimer::singleShot(1000, &hub, [&hub] {
-            hub.push(30102, 200,
-                     {{"interfaceType", "can"},
-                      {"serialNumber", "PW-STANDIN-01"},
-                      {"productId", 0x10000001},
-                      {"netId", 1},
-                      {"workMode", 0}});
-        });
-    });
     hub.setHandler(1633, [&hub](QSslSocket* client, const Json& request) {
         StandinHub::reply(client, request, 200);
         QTimer::singleShot(500, &hub, [&hub] {
@@ -176,6 +166,7 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    OV::Test::installModuleLifecycle(hub, &say);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
         return 1;
