@@ -44,7 +44,6 @@ ModuleDetailsDialog::ModuleDetailsDialog(std::shared_ptr<ProjectDbModuleBean> mo
     setWindowModality(Qt::ApplicationModal);
     setTitle(tr("Module Details"));
     setFixedWindowSize(500, 300);
-    hideMinimizeButton();
     m_sn = m_module->sn.toUtf8();
     m_device = ProjectManager::instance()->getCurrentKestrin();
 

@@ -352,6 +352,33 @@ private slots:
         QCOMPARE(deployedSerials(env.hub(), "canGateway"), (QStringList{"PW-NEW", "PW-OTHER"}));
     }
 
+    // The screen cube's stored configuration document is rebuilt for the new module.
+    void replaceScreenCube()
+    {
+        ModuleTestHub env;
+        QVERIFY(env.start());
+        const Json data = {{"netConfig", {{"ssid", "Desk"}, {"password", "secret"}}},
+                           {"dataConfig", {{"layers", {{{"id", 4}, {"widgets", {{{"id", 9}, {"type", 2}}}}}}}}}};
+        const auto cube = env.storeModule("can", 0x10000003, "PL-OLD", 5, 1, data);
+        QVERIFY(cube);
+        env.modules().setModules({found("PL-NEW", 0x10000003, 5)});
+        QPointer<ModuleReplaceDialogPogoPin> dialog = new ModuleReplaceDialogPogoPin(cube, env.storedModules());
+        dialog->show();
+        QTRY_COMPARE(dialog->rows().size(), size_t(1));
+        dialog->rowCheckBoxes()[0]->setChecked(true);
+        QTest::mouseClick(dialog->actionButton(), Qt::LeftButton);
+        QTRY_VERIFY(!dialog);
+        const Json expected = {
+            {"netConfig", {{"ssid", "Desk"}, {"password", "secret"}}},
+            {"dataConfig", {{"defaultLayer", 4}, {"layers", {{{"id", 4}, {"items", {{{"id", 9}, {"type", 2}}}}}}}}}};
+        QVERIFY(cube->extraConfig == expected);
+        QCOMPARE(env.storedModules().front()->sn, QStringLiteral("PL-NEW"));
+        QVERIFY(env.storedModules().front()->extraConfig == expected);
+        QTRY_COMPARE(env.hub().receivedCount(30300), 1);
+        QVERIFY(env.hub().received(30300).last().at("data").at("canGateway").at("endpoints").at(0).at("extraConfig") ==
+                expected);
+    }
+
     void productNames_data()
     {
         QTest::addColumn<quint64>("productId");
