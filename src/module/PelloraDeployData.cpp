@@ -6,6 +6,7 @@
 #include "device/DeviceImage.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
+#include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "project/ProjectStepResult.h"
 
@@ -36,18 +37,6 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
         return false;
     }
     return file.commit();
-}
-
-QPixmap loadStoredImage(ProjectModuleUseCase& useCase, int64_t ownerId, const QString& name)
-{
-    if (name.isEmpty())
-        return {};
-    const BaseResult<QByteArray> loaded = useCase.accessor->database()->loadFile(ownerId, name);
-    if (!loaded.isOk() || !loaded.data || loaded.data->isEmpty())
-        return {};
-    QPixmap pixmap;
-    pixmap.loadFromData(*loaded.data);
-    return pixmap;
 }
 
 QString jsonText(const nlohmann::json& value, const char* key)
@@ -143,6 +132,26 @@ BaseResult<nlohmann::json> build(ProjectModuleUseCase& useCase, const ProjectDbM
 
 } // namespace
 
+QPixmap loadModuleImage(ProjectModuleUseCase& useCase, int64_t ownerId, const QString& name)
+{
+    if (name.isEmpty() || !useCase.accessor->database())
+        return {};
+    const BaseResult<QByteArray> loaded = useCase.accessor->database()->loadFile(ownerId, name);
+    if (!loaded.isOk() || !loaded.data || loaded.data->isEmpty())
+        return {};
+    QPixmap pixmap;
+    pixmap.loadFromData(*loaded.data);
+    return pixmap;
+}
+
+QPixmap loadModuleImage(int64_t ownerId, const QString& name)
+{
+    const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
+    if (!modules)
+        return {};
+    return loadModuleImage(*modules, ownerId, name);
+}
+
 QString pelloraBuildDir(int64_t moduleRecordId)
 {
     return AppDirs::tempDir() + QStringLiteral("/pellora-build-%1/config").arg(moduleRecordId);
@@ -191,8 +200,8 @@ BaseResult<void> writePelloraWidgetFiles(ProjectModuleUseCase& useCase, const QS
 BaseResult<void> writePelloraButtonImages(ProjectModuleUseCase& useCase, const QString& widgetDir, int64_t ownerId,
                                           const nlohmann::json& widget)
 {
-    const QPixmap unpressed = loadStoredImage(useCase, ownerId, jsonText(widget, "iconUnpressed"));
-    const QPixmap pressed = loadStoredImage(useCase, ownerId, jsonText(widget, "iconPressed"));
+    const QPixmap unpressed = loadModuleImage(useCase, ownerId, jsonText(widget, "iconUnpressed"));
+    const QPixmap pressed = loadModuleImage(useCase, ownerId, jsonText(widget, "iconPressed"));
     const QString defaultPath = widgetDir + QStringLiteral("/default.bin");
     if (!writeWhole(defaultPath, encodeDeviceImage(unpressed)))
         return BaseResult<void>(Errors::WriteFailed, tr("Write file failed: %1").arg(defaultPath));

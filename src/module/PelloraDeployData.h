@@ -2,6 +2,7 @@
 
 #include "core/BaseResult.h"
 
+#include <QPixmap>
 #include <QString>
 
 #include <nlohmann/json.hpp>
@@ -52,6 +53,11 @@ QString formatResultMessage(const BaseResult<T>& result)
 // The "widgets" array of one stored layer; a layer without one has no widgets. Throws
 // std::invalid_argument when the layer is not an object or its "widgets" is not an array.
 const nlohmann::json& pelloraLayerWidgets(const nlohmann::json& layer);
+
+// An image of the module's file_store decoded; a null image when it is missing or unreadable.
+QPixmap loadModuleImage(ProjectModuleUseCase& useCase, int64_t ownerId, const QString& name);
+// The same through the open project's module use case.
+QPixmap loadModuleImage(int64_t ownerId, const QString& name);
 
 // The folder the package of the module with this record id is built in.
 QString pelloraBuildDir(int64_t moduleRecordId);
