@@ -59,8 +59,9 @@ BaseResult<nlohmann::json> build(ProjectModuleUseCase& useCase, const ProjectDbM
     auto nothingToPack = [&]() -> BaseResult<nlohmann::json> {
         if (writeFiles) {
             tgzPath.clear();
-            if (!removeAll(buildDir + QStringLiteral(".tgz")))
-                return BaseResult<nlohmann::json>(Errors::IoError, tr("Delete file failed: %1").arg(buildDir));
+            const QString archive = buildDir + QStringLiteral(".tgz");
+            if (pathExists(archive) && !removeFile(archive))
+                return BaseResult<nlohmann::json>(Errors::IoError, tr("Delete file failed: %1").arg(archive));
         }
         return out;
     };

@@ -6,6 +6,7 @@
 #include "support/StandinHub.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubUploads.h"
+#include "support/StandinPelloraModule.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -176,6 +177,7 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    OV::Test::installPelloraModule(hub);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
         return 1;
