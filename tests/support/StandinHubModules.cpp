@@ -1,6 +1,7 @@
 #include "support/StandinHubModules.h"
 
 #include "support/StandinHub.h"
+#include "support/StandinPelloraModule.h"
 
 #include <QCryptographicHash>
 #include <QPointer>
@@ -17,6 +18,7 @@ constexpr int kActModuleDiscovered = 30102;
 constexpr int kActReadProperty = 30200;
 constexpr int kActStartOta = 30400;
 constexpr int kActOtaData = 30401;
+constexpr int kVersionDevice = 0;
 constexpr int kVersionProperty = 5;
 
 } // namespace
@@ -42,13 +44,19 @@ StandinHubModules::StandinHubModules(StandinHub& hub) : QObject(&hub), m_hub(hub
         StandinHub::reply(client, request, 200);
         say("   module discovery stopped");
     });
-    m_hub.setHandler(kActReadProperty, [this](QSslSocket* client, const Json& request) {
-        const Json data = request.value("data", Json::object());
-        const int property = data.is_object() ? data.value("propertyId", -1) : -1;
-        // Other properties are answered as the hub's default answer has them.
-        StandinHub::reply(client, request, 200,
-                          {{"result", property == kVersionProperty ? m_version : std::string("1.0.0")}});
-    });
+    // A screen cube already serves the module properties: the version becomes one of them.
+    m_cube = m_hub.findChild<StandinPelloraModule*>();
+    if (m_cube) {
+        m_cube->setProperty(kVersionDevice, kVersionProperty, m_version);
+    } else {
+        m_hub.setHandler(kActReadProperty, [this](QSslSocket* client, const Json& request) {
+            const Json data = request.value("data", Json::object());
+            const int property = data.is_object() ? data.value("propertyId", -1) : -1;
+            // Other properties are answered as the hub's default answer has them.
+            StandinHub::reply(client, request, 200,
+                              {{"result", property == kVersionProperty ? m_version : std::string("1.0.0")}});
+        });
+    }
     const auto answerer = [](QSslSocket* client, const Json& request) {
         const QPointer<QSslSocket> socket(client);
         return [socket, request](int code, const Json& data) {
@@ -63,6 +71,13 @@ StandinHubModules::StandinHubModules(StandinHub& hub) : QObject(&hub), m_hub(hub
     m_hub.setHandler(kActOtaData, [this, answerer](QSslSocket* client, const Json& request) {
         onPacket(request, answerer(client, request));
     });
+}
+
+void StandinHubModules::setVersion(const std::string& version)
+{
+    m_version = version;
+    if (m_cube)
+        m_cube->setProperty(kVersionDevice, kVersionProperty, version);
 }
 
 void StandinHubModules::resetUpdateScripts()
@@ -144,7 +159,7 @@ void StandinHubModules::onPacket(const Json& request, const std::function<void(i
             }
             ++m_completed;
             if (!m_versionAfterUpdate.empty())
-                m_version = m_versionAfterUpdate;
+                setVersion(m_versionAfterUpdate);
             say("   firmware update complete, module reports " + m_version);
             emit updateCompleted(m_body);
         }

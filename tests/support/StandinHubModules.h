@@ -14,11 +14,13 @@
 namespace OV::Test {
 
 class StandinHub;
+class StandinPelloraModule;
 
 // The stand-in hub's pogo-pin modules: discovery (acts 30100/30101, pushing 30102 for each
 // module a while after discovery starts), the application version (act 30200, property 5) and
 // firmware updates (30400 start, 30401 packets), each packet's answer scriptable. A whole
-// update is reassembled and its MD5 and size checked against the start request.
+// update is reassembled and its MD5 and size checked against the start request. Made after a
+// stand-in screen cube, it leaves the properties to the cube and sets the version there.
 class StandinHubModules : public QObject
 {
     Q_OBJECT
@@ -50,7 +52,7 @@ public:
     void setModules(std::vector<Module> modules) { m_modules = std::move(modules); }
     void setDiscoveryDelayMs(int ms) { m_discoveryDelayMs = ms; }
     // The version property 5 reports for every module, and the one it reports after an update.
-    void setVersion(const std::string& version) { m_version = version; }
+    void setVersion(const std::string& version);
     void setVersionAfterUpdate(const std::string& version) { m_versionAfterUpdate = version; }
     // The start request's "err"; -1 leaves it unanswered.
     void setStartErr(int err) { m_startErr = err; }
@@ -76,6 +78,7 @@ private:
     void say(const std::string& line) const;
 
     StandinHub& m_hub;
+    StandinPelloraModule* m_cube = nullptr;
     std::vector<Module> m_modules;
     int m_discoveryDelayMs = kDefaultDiscoveryDelayMs;
     std::string m_version = "1.0.0";

@@ -7,6 +7,7 @@
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModules.h"
 #include "support/StandinHubUploads.h"
+#include "support/StandinPelloraModule.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -166,6 +167,7 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    OV::Test::installPelloraModule(hub);
     OV::Test::installModuleLifecycle(hub, &say);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
