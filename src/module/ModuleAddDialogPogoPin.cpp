@@ -5,6 +5,7 @@
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "store/StoreUtils.h"
 #include "widgets/MessageDialog.h"
 
 #include <QCheckBox>
@@ -87,7 +88,7 @@ void ModuleAddDialogPogoPin::onAdd()
         return;
     const BaseResult<void> saved = ProjectManager::instance()->getModuleUseCase()->addModules(beans);
     if (!saved.isOk()) {
-        MessageDialog::error(tr("Save Modules failed:%1").arg(resultText(saved)), true);
+        MessageDialog::error(tr("Save Modules failed:%1").arg(formatErrorDetails(saved)), true);
         return;
     }
     deployModulesToHub();

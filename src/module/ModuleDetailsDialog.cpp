@@ -9,6 +9,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "project/ProjectStepResult.h"
+#include "store/StoreUtils.h"
 #include "widgets/BaseDialog.h"
 #include "widgets/MessageDialog.h"
 
@@ -169,9 +170,7 @@ void ModuleDetailsDialog::rename(const QString& text)
     if (rowStepFailed(updated) || *updated.data == 0) {
         const BaseResult<void> failure =
             rowStepFailed(updated) ? rowStepFailure(updated) : BaseResult<void>(Errors::NoRowsAffected);
-        const QString message = tr(failure.text());
-        MessageDialog::error(failure.message.isEmpty() ? message : tr("%1. Details: %2").arg(message, failure.message),
-                             true);
+        MessageDialog::error(formatErrorDetails(failure), true);
         return;
     }
     m_module->name = name;

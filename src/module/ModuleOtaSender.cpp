@@ -5,6 +5,7 @@
 #include "core/WaiterUtils.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
+#include "module/HexUtils.h"
 
 #include <atomic>
 #include <thread>
@@ -89,7 +90,8 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
                 state->packet = i;
                 const qsizetype offset = qsizetype(i) * packSize;
                 const qsizetype length = std::min<qsizetype>(packSize, body.size() - offset);
-                std::string payload = body.mid(offset, length).toHex().toUpper().toStdString();
+                std::string payload =
+                    hexEncode(reinterpret_cast<const uint8_t*>(body.constData()), size_t(offset), size_t(length));
                 const bool isEndPack = i == count - 1;
                 postJob(weak, [weak, weakHub, gatewayType, payload = std::move(payload), i, count, isEndPack,
                                shared](SenderState&) {

@@ -8,6 +8,7 @@
 #include "project/ProjectHostUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "store/StoreUtils.h"
 #include "widgets/BusyIndicator.h"
 
 #include <QCheckBox>
@@ -160,7 +161,7 @@ void ModulePogoPinDialog::discoverModule()
             if (result.isOk())
                 Logger::info(tag, "startDiscoveryModule success");
             else
-                Logger::error(tag, "startDiscoveryModule error:%s", resultText(result).toUtf8().constData());
+                Logger::error(tag, "startDiscoveryModule error:%s", formatErrorDetails(result).toUtf8().constData());
         });
 }
 
@@ -177,7 +178,7 @@ void ModulePogoPinDialog::onClose()
             if (result.isOk())
                 Logger::info(tag, "stopDiscoveryModule success");
             else
-                Logger::error(tag, "stopDiscoveryModule error:%s", resultText(result).toUtf8().constData());
+                Logger::error(tag, "stopDiscoveryModule error:%s", formatErrorDetails(result).toUtf8().constData());
         });
 }
 
@@ -282,16 +283,8 @@ void ModulePogoPinDialog::deployModulesToHub()
             if (result.isOk())
                 Logger::info(tag, "deploy module succeed");
             else
-                Logger::info(tag, "deploy module error: %s", resultText(result).toUtf8().constData());
+                Logger::info(tag, "deploy module error: %s", formatErrorDetails(result).toUtf8().constData());
         });
-}
-
-QString ModulePogoPinDialog::resultText(const BaseResult<void>& result)
-{
-    const QString message = tr(result.text());
-    if (result.message.isEmpty())
-        return message;
-    return tr("%1. Details: %2").arg(message, result.message);
 }
 
 } // namespace OV

@@ -100,7 +100,6 @@ protected:
 
     // Logs the deploy's outcome after a save; the dialog closes without waiting for it.
     void deployModulesToHub();
-    static QString resultText(const BaseResult<void>& result);
     const char* logTag() const;
 
     QHash<QString, BeanPtr> m_recordsBySn;

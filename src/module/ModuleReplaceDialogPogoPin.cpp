@@ -2,9 +2,11 @@
 
 #include "core/Logger.h"
 #include "module/ModuleProductNames.h"
+#include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "store/StoreUtils.h"
 #include "widgets/MessageDialog.h"
 
 #include <QButtonGroup>
@@ -74,13 +76,11 @@ void ModuleReplaceDialogPogoPin::onAdd()
     edited.netId = row.at("netId").get<int>();
 
     const std::shared_ptr<ProjectModuleUseCase> useCase = ProjectManager::instance()->getModuleUseCase();
-    BaseResult<void> saved;
-    if (edited.productId == ProjectModuleUseCase::kPelloraProductId)
-        saved = useCase->updatePelloraConfig(edited, {});
-    else
-        saved = useCase->updateConfig(edited, {});
+    const BaseResult<void> saved = edited.productId == ProjectModuleUseCase::kPelloraProductId
+                                       ? refreshPelloraExtraConfig(*useCase, edited)
+                                       : useCase->updateConfig(edited, {});
     if (!saved.isOk()) {
-        MessageDialog::error(tr("Replace module failed:%1").arg(resultText(saved)), true);
+        MessageDialog::error(tr("Replace module failed:%1").arg(formatErrorDetails(saved)), true);
         return;
     }
     *m_replaced = edited;

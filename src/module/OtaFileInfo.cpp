@@ -1,20 +1,12 @@
 #include "module/OtaFileInfo.h"
 
-#include <QCryptographicHash>
+#include "module/ByteRingBuffer.h"
 
-#include <cstring>
+#include <QCryptographicHash>
 
 namespace OV {
 
 namespace {
-
-uint32_t readUInt32(const QByteArray& bytes, qsizetype at)
-{
-    uint32_t value = 0;
-    for (qsizetype i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<uint8_t>(bytes.at(at + i));
-    return value;
-}
 
 BaseResult<OtaFileInfo> refused(const QString& reason)
 {
@@ -29,20 +21,21 @@ BaseResult<OtaFileInfo> parseOtaFile(const QByteArray& file, uint32_t expectedPr
         return refused(OtaFileInfo::tr("Error file size:%1 bytes.").arg(file.size()));
     if (file.size() < OtaFileInfo::kHeaderSize)
         return refused(OtaFileInfo::tr("File header is invalid"));
-    const QByteArray header = file.left(OtaFileInfo::kHeaderSize);
-    if (std::memcmp(header.constData(), OtaFileInfo::kMagic, 12) != 0)
+    ByteRingBuffer header(int(OtaFileInfo::kHeaderSize));
+    header.writeBytes(reinterpret_cast<const uint8_t*>(file.constData()), int(OtaFileInfo::kHeaderSize));
+    if (header.readBytes(12) != OtaFileInfo::kMagic)
         return refused(OtaFileInfo::tr("File header is invalid"));
-    if (readUInt32(header, 12) != expectedProductId)
+    if (header.readUInt32() != expectedProductId)
         return refused(OtaFileInfo::tr("Product ID mismatch"));
-    const QByteArray versionName = header.mid(16, 16);
-    const uint32_t versionCode = readUInt32(header, 32);
-    const QByteArray signature = header.mid(36, 16);
+    const std::string versionName = header.readBytes(16);
+    const uint32_t versionCode = header.readUInt32();
+    const std::string signature = header.readBytes(16);
     const QByteArray body = file.mid(OtaFileInfo::kHeaderSize);
 
     QCryptographicHash signed_(QCryptographicHash::Md5);
-    signed_.addData(QByteArrayView(header.constData(), 36));
+    signed_.addData(QByteArrayView(file.constData(), 36));
     signed_.addData(body);
-    if (signed_.result() != signature)
+    if (signed_.result() != QByteArray::fromStdString(signature))
         return refused(OtaFileInfo::tr("Invalid file signature"));
     // Nothing to send: the module would be put into update mode for no image.
     if (body.isEmpty())
@@ -50,7 +43,7 @@ BaseResult<OtaFileInfo> parseOtaFile(const QByteArray& file, uint32_t expectedPr
 
     OtaFileInfo info;
     info.productId = expectedProductId;
-    info.versionName = versionName;
+    info.versionName = QByteArray::fromStdString(versionName);
     info.versionCode = versionCode;
     info.fileMD5 = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex().toUpper());
     info.data = body;
