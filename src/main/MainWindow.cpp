@@ -4,6 +4,9 @@
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
 #include "core/Utils.h"
+#include "main/MainDeviceListItem.h"
+#include "main/MainDeviceListWidget.h"
+#include "main/MainProfilePanel.h"
 #include "main/MainTitleBar.h"
 #include "main/SettingsWindow.h"
 #include "main/StartWindow.h"
@@ -197,46 +200,22 @@ void MainWindow::updateEnabledState()
 
 void MainWindow::reloadDeviceTiles()
 {
-    // The device row's tiles take the current profile and reload their editors here once the
-    // row holds tiles.
+    auto* row = qobject_cast<MainDeviceListWidget*>(m_deviceList);
+    if (!row)
+        return;
+    for (MainDeviceListItem* tile : row->tiles())
+        tile->onCurrentProfileChanged(m_currentProfile ? std::make_shared<ProjectDbProfileBean>(*m_currentProfile)
+                                                       : nullptr);
 }
 
 QWidget* MainWindow::createProfilePanel(QWidget* parent)
 {
-    // Until the profile panel exists, the slot names the profile the project starts with.
-    auto* slot = new QWidget(parent);
-    slot->setObjectName(QStringLiteral("profilePanelSlot"));
-    slot->setFixedWidth(260);
-    auto* layout = new QVBoxLayout(slot);
-    layout->setContentsMargins(16, 12, 16, 12);
-    auto* header = new QHBoxLayout();
-    header->setSpacing(10);
-    auto* caption = new QLabel(tr("Profile"), slot);
-    caption->setEnabled(false);
-    auto* name = new QLabel(slot);
-    name->setObjectName(QStringLiteral("profileName"));
-    header->addWidget(caption);
-    header->addWidget(makeDivider(slot, false));
-    header->addWidget(name, 1);
-    layout->addLayout(header);
-    layout->addStretch(1);
-
-    const auto preferred = m_profileUseCase->findPreferred();
-    if (preferred.isOk() && preferred.data && *preferred.data) {
-        const auto full = m_profileUseCase->accessor->findById((*preferred.data)->id);
-        auto profile = full.isOk() && full.data && *full.data ? *full.data : *preferred.data;
-        name->setText(profile->name);
-        setCurrentProfile(profile);
-    }
-    return slot;
+    return new MainProfilePanel(parent);
 }
 
 QWidget* MainWindow::createDeviceList(QWidget* parent)
 {
-    QWidget* slot = makeSlot(parent, "deviceListSlot", tr("The hub and its modules appear here."));
-    slot->setFixedHeight(220);
-    slot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return slot;
+    return new MainDeviceListWidget(parent);
 }
 
 QWidget* MainWindow::createWidgetListPanel(QWidget* parent)
