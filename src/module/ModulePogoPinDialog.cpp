@@ -270,6 +270,9 @@ void ModulePogoPinDialog::setButtonState(bool enabled, const QString& text)
     m_button->setEnabled(enabled);
     m_button->setText(text);
     m_button->setStyleSheet(enabled ? ThemeLoader::instance()->load(QStringLiteral("primary_button")) : QString());
+    // The emphasised style is wider: the layout has to ask the button again.
+    m_button->ensurePolished();
+    m_button->updateGeometry();
 }
 
 void ModulePogoPinDialog::deployModulesToHub()
