@@ -191,6 +191,7 @@ private slots:
         dialog->rowCheckBoxes()[2]->setChecked(true);
         QCOMPARE(dialog->actionButton()->text(), QStringLiteral("Add (2)"));
 
+        QTest::qWait(30); // pending layout and style changes first
         if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
             QVERIFY(dialog->grab().save(dir + QStringLiteral("/module_add_dialog.png")));
 
@@ -321,6 +322,7 @@ private slots:
         dialog->rowCheckBoxes()[0]->setChecked(true);
         QCOMPARE(dialog->chosenRow(), 0);
         QVERIFY(dialog->actionButton()->isEnabled());
+        QTest::qWait(30); // pending layout and style changes first
         if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
             QVERIFY(dialog->grab().save(dir + QStringLiteral("/module_replace_dialog.png")));
 
@@ -423,6 +425,7 @@ private slots:
         QTRY_COMPARE(dialog->versionLabel()->text(), QStringLiteral("2.3.4"));
         QVERIFY(env.hub().received(30200).last().at("data") ==
                 (Json{{"serialNo", "TH-1"}, {"deviceId", 0}, {"propertyId", 5}, {"extra", nullptr}}));
+        QTest::qWait(30); // pending layout and style changes first
         if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
             QVERIFY(dialog->grab().save(dir + QStringLiteral("/module_details_dialog.png")));
 
