@@ -128,13 +128,6 @@ private slots:
             QVERIFY(ModuleOtaSender::progressOf(count - 2, count) < 1000);
     }
 
-    void progressOfThreePackets()
-    {
-        QCOMPARE(ModuleOtaSender::progressOf(0, 3), 333);
-        QCOMPARE(ModuleOtaSender::progressOf(1, 3), 666);
-        QCOMPARE(ModuleOtaSender::progressOf(2, 3), 1000);
-    }
-
     void fuzzCorpusReplays()
     {
         const QDir dir(QStringLiteral(ORVEL_TEST_DATA_DIR "/module/corpus/ota_file"));
