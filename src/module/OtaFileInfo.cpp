@@ -21,7 +21,7 @@ BaseResult<OtaFileInfo> parseOtaFile(const QByteArray& file, uint32_t expectedPr
         return refused(OtaFileInfo::tr("Error file size:%1 bytes.").arg(file.size()));
     if (file.size() < OtaFileInfo::kHeaderSize)
         return refused(OtaFileInfo::tr("File header is invalid"));
-    ByteRingBuffer header(int(OtaFileInfo::kHeaderSize));
+    ByteRingBuffer header{static_cast<int>(OtaFileInfo::kHeaderSize)};
     header.writeBytes(reinterpret_cast<const uint8_t*>(file.constData()), int(OtaFileInfo::kHeaderSize));
     if (header.readBytes(12) != OtaFileInfo::kMagic)
         return refused(OtaFileInfo::tr("File header is invalid"));
