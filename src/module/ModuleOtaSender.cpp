@@ -7,7 +7,7 @@
 #include "device/KestrinDevice.h"
 #include "module/HexUtils.h"
 
-#include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace OV {
@@ -21,9 +21,13 @@ constexpr const char* kTag = "ModuleOTADialog";
 struct SenderState
 {
     WaiterUtils waiter;
-    std::atomic<int> result{ModuleOtaSender::kResultUnknown};
+    // Guards the three below; a reply writes them and notifies under it, so a reply that
+    // races the end of a wait is either taken whole or not at all.
+    std::mutex mutex;
+    int result = ModuleOtaSender::kResultUnknown;
     // The packet whose reply is awaited; a reply to another packet is stale.
-    std::atomic<int> packet{-1};
+    int packet = -1;
+    bool answered = false;
 };
 
 void postJob(const std::weak_ptr<SenderState>& weak, std::function<void(SenderState&)> job)
@@ -86,8 +90,12 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
         try {
             const int count = packetCount(body.size(), packSize);
             for (int i = 0; i < count; ++i) {
-                state->result = kResultTimeout;
-                state->packet = i;
+                {
+                    const std::lock_guard lock(state->mutex);
+                    state->result = kResultTimeout;
+                    state->packet = i;
+                    state->answered = false;
+                }
                 const qsizetype offset = qsizetype(i) * packSize;
                 const qsizetype length = std::min<qsizetype>(packSize, body.size() - offset);
                 std::string payload =
@@ -102,30 +110,48 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
                     KestrinApi::sendEpOTAData(
                         weakHub.lock(), gatewayType, i, isEndPack, payload, [weak, i](const BaseResult<int>& reply) {
                             const std::shared_ptr<SenderState> s = weak.lock();
-                            if (!s || s->packet != i)
+                            if (!s)
+                                return;
+                            const std::lock_guard lock(s->mutex);
+                            if (s->packet != i)
                                 return;
                             if (reply.isOk() && reply.data)
                                 s->result = *reply.data;
                             else
                                 s->result =
                                     reply.code() == Errors::RequestTimeout.code ? kResultTimeout : kResultUnknown;
+                            s->answered = true;
+                            s->packet = -1;
                             // A failed packet wakes the worker at once, with its error.
                             s->waiter.notify();
                         });
                 });
-                state->waiter.waitFor(isEndPack ? timings.endPacketWaitMs : timings.packetWaitMs);
-                state->packet = -1;
-                if (state->result != 0) {
+                const bool timedOut = state->waiter.waitFor(isEndPack ? timings.endPacketWaitMs : timings.packetWaitMs);
+                int packetResult = kResultTimeout;
+                {
+                    const std::lock_guard lock(state->mutex);
+                    state->packet = -1;
+                    packetResult = state->result;
+                    // Answered just as the wait ran out: its notification must not end the next wait.
+                    if (timedOut && state->answered)
+                        state->waiter.waitFor(0);
+                }
+                if (packetResult != 0) {
                     stopped = true;
                     break;
                 }
             }
         } catch (const std::exception& e) {
             Logger::error(kTag, "sendOTADAta error:%s", e.what());
+            const std::lock_guard lock(state->mutex);
             state->result = kResultUnknown;
             stopped = true;
         }
-        const int result = state->result;
+        int result = kResultUnknown;
+        {
+            const std::lock_guard lock(state->mutex);
+            result = state->result;
+        }
         if (stopped) {
             postJob(weak, [shared, result](SenderState&) {
                 if (shared->onFailed)

@@ -747,6 +747,27 @@ private slots:
         device->stop();
     }
 
+    // An acknowledgement that comes after the sender stopped waiting ends the update as a
+    // time-out, and the late answer changes nothing after it.
+    void lateAcknowledgementTimesOut()
+    {
+        ModuleTestHub env;
+        QVERIFY(env.start());
+        env.modules().setPacketDelayMs(250);
+        QList<int> failed;
+        QList<int> finished;
+        ModuleOtaSender::Callbacks callbacks;
+        callbacks.onFailed = [&failed](int result) { failed << result; };
+        callbacks.onFinished = [&finished](int result) { finished << result; };
+        ModuleOtaSender::start(ProjectManager::instance()->getCurrentKestrin(), "can", Test::otaBody(600), 200,
+                               callbacks, ModuleOtaSender::Timings{100, 100, 3000});
+        QTRY_COMPARE(finished, QList<int>{ModuleOtaSender::kResultTimeout});
+        QCOMPARE(failed, QList<int>{ModuleOtaSender::kResultTimeout});
+        QTest::qWait(400);
+        QCOMPARE(env.modules().packets().size(), 1);
+        QCOMPARE(finished.size(), 1);
+    }
+
     // The window may be deleted mid-update (the tray's "Exit"): the sender finishes on its own
     // copies and nothing reaches the deleted window.
     void windowDeletedMidUpdate()
