@@ -2,11 +2,14 @@
 // round trip of the same packet request through the same session: the sender adds a worker
 // thread, a queued job and a wait for each packet, and this shows what that costs.
 //
-//   ota_packet_bench [--packets N] [--rounds R] [--only sender|bare]
+//   ota_packet_bench [--packets N] [--rounds R] [--only sender|bare] [--quiet]
 //
 // Each round sends N packets of 200 bytes ("can") both ways, alternating which goes first; the
 // figures are the medians over the rounds in microseconds per packet, and their ratio. With
-// --only a single way runs, so that a whole-process timer can set the two side by side.
+// --only a single way runs, so that a whole-process timer can set the two side by side. With
+// --quiet the log lines of both ways (the session's and the sender's) are left out, so that
+// only the hand-over between the threads remains.
+#include "core/Logger.h"
 #include "core/TokenScrambler.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
@@ -99,6 +102,10 @@ int main(int argc, char** argv)
     int packets = 500;
     int rounds = 7;
     std::string only;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--quiet"))
+            OV::Logger::instance()->setMinLevel(OV::LogWarning);
+    }
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--packets"))
             packets = std::max(1, std::atoi(argv[i + 1]));
