@@ -3,6 +3,8 @@
 #include "core/Logger.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
+#include "module/ModuleDetailsDialog.h"
+#include "module/ModuleReplaceDialogPogoPin.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -11,6 +13,7 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyle>
 
 namespace OV {
@@ -177,7 +180,17 @@ void MainDeviceModule::onClickMenuConfig()
 
 void MainDeviceModule::onClickMenuDetail()
 {
-    showNotAvailable(tr("The module details"));
+    if (m_isScreenCube) {
+        showNotAvailable(tr("The module details"));
+        return;
+    }
+    auto* dialog = new ModuleDetailsDialog(m_module);
+    const QPointer<MainDeviceModule> self(this);
+    dialog->finishedHandler = [self] {
+        if (self)
+            self->setToolTip(self->m_module->name);
+    };
+    dialog->show();
 }
 
 void MainDeviceModule::onClickMenuReplace()
@@ -188,7 +201,13 @@ void MainDeviceModule::onClickMenuReplace()
         Logger::error(kTag, "find module error:%s", formatErrorDetails(all).toUtf8().constData());
         return;
     }
-    showNotAvailable(tr("Replacing a module"));
+    auto* dialog = new ModuleReplaceDialogPogoPin(m_module, *all.data);
+    const QPointer<MainDeviceModule> self(this);
+    dialog->finishedHandler = [self] {
+        if (self && self->replacedCallback)
+            self->replacedCallback(self->m_module);
+    };
+    dialog->show();
 }
 
 void MainDeviceModule::onClickMenuDelete()

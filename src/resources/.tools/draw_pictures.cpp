@@ -273,6 +273,53 @@ void drawMainWindowGlyphs()
 }
 } // namespace
 
+// Screen-cube and module glyphs: the star of the default layer, the add buttons and the Wi-Fi
+// signal levels (0 = unknown, 1 to 4 bars lit).
+void drawModulePictures()
+{
+    save(QStringLiteral("image/icon_star.png"), 32, 2.0, [](QPainter& p) {
+        QPainterPath star;
+        for (int i = 0; i < 10; ++i) {
+            const double radius = i % 2 == 0 ? 7.0 : 3.0;
+            const double angle = -M_PI / 2 + i * M_PI / 5;
+            const QPointF point(8 + radius * std::cos(angle), 8.5 + radius * std::sin(angle));
+            if (i == 0)
+                star.moveTo(point);
+            else
+                star.lineTo(point);
+        }
+        star.closeSubpath();
+        p.setPen(Qt::NoPen);
+        p.setBrush(Warn);
+        p.drawPath(star);
+    });
+    save(QStringLiteral("image/icon_add.png"), 36, 2.0, [](QPainter& p) {
+        p.setPen(strokePen(Glyph, 1.6));
+        p.drawLine(QPointF(9, 3.5), QPointF(9, 14.5));
+        p.drawLine(QPointF(3.5, 9), QPointF(14.5, 9));
+    });
+    save(QStringLiteral("image/icon_add_item.png"), 64, 1.0, [](QPainter& p) {
+        QPen dash = strokePen(Muted, 2.0);
+        dash.setDashPattern({3, 3});
+        p.setPen(dash);
+        p.drawRoundedRect(QRectF(5, 5, 54, 54), 10, 10);
+        p.setPen(strokePen(Glyph, 3.0));
+        p.drawLine(QPointF(32, 21), QPointF(32, 43));
+        p.drawLine(QPointF(21, 32), QPointF(43, 32));
+    });
+    for (int level = 0; level <= 4; ++level) {
+        save(QStringLiteral("image/net_wifi_state_level_%1.png").arg(level), 40, 2.0, [level](QPainter& p) {
+            for (int bar = 0; bar < 4; ++bar) {
+                const double height = 4 + bar * 4;
+                const QColor color = bar < level ? Info : QColor(0x3A, 0x3E, 0x46);
+                p.setPen(Qt::NoPen);
+                p.setBrush(color);
+                p.drawRoundedRect(QRectF(2 + bar * 4.5, 18 - height, 3, height), 1, 1);
+            }
+        });
+    }
+}
+
 int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
@@ -291,5 +338,6 @@ int main(int argc, char** argv)
     drawAppIcon(QStringLiteral("image/orvel_mate_icon.png"), 64);
     drawAppIcon(QStringLiteral("start/image/logo.png"), 200);
     drawMainWindowGlyphs();
+    drawModulePictures();
     return 0;
 }
