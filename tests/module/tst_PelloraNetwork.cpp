@@ -32,9 +32,10 @@ class TestPelloraNetwork : public QObject
 private slots:
     void initTestCase()
     {
+        Test::applyBaseTheme();
         MessageDialog::setAnswerProvider([this](MessageDialog& dialog) {
             m_messages << dialog.text();
-            return 1;
+            return 3;
         });
     }
 
@@ -259,8 +260,10 @@ private slots:
         QVERIFY(dialog->finishButton()->isEnabled());
 
         const QString dir = Test::screenshotDir();
-        if (!dir.isEmpty())
+        if (!dir.isEmpty()) {
+            QCoreApplication::processEvents();
             QVERIFY(dialog->grab().save(dir + QStringLiteral("/pellora_scan_wifi.png")));
+        }
 
         QPointer<ScanWifiDialog> guard(dialog);
         dialog->finishButton()->click();
