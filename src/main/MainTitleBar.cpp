@@ -2,6 +2,7 @@
 
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "main/MainKestrinWidget.h"
 #include "main/MainWindow.h"
 #include "main/ProgressButton.h"
 #include "project/ProjectDbProfileBean.h"
@@ -64,8 +65,7 @@ MainTitleBar::MainTitleBar(QWidget* parent) : BaseWidget(parent)
     storeLayout->addWidget(storeIcon);
     storeLayout->addWidget(new QLabel(tr("App and Plugin Store"), m_storeButton));
 
-    m_kestrinWidget = new QWidget(this);
-    m_kestrinWidget->setObjectName(QStringLiteral("kestrinWidgetPlaceholder"));
+    m_kestrinWidget = new MainKestrinWidget(this);
 
     auto* deployArea = new QWidget(this);
     deployArea->setFixedSize(28, kBarHeight);

@@ -4,6 +4,9 @@
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
 #include "core/Utils.h"
+#include "main/MainDeviceListItem.h"
+#include "main/MainDeviceListWidget.h"
+#include "main/MainProfilePanel.h"
 #include "main/MainTitleBar.h"
 #include "main/SettingsWindow.h"
 #include "main/StartWindow.h"
@@ -14,6 +17,7 @@
 #include "widgets/MessageDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -80,6 +84,9 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
                                static_cast<int>(static_cast<float>(w) * 0.7f));
         setMinimumSize(w, h);
     }
+    // The window lives on in the tray: closing the last visible window (this one, the store, a
+    // picker) must not end the program; it ends through "Exit".
+    QApplication::setQuitOnLastWindowClosed(false);
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setTitle(QString());
     createTrayIcon();
@@ -197,46 +204,22 @@ void MainWindow::updateEnabledState()
 
 void MainWindow::reloadDeviceTiles()
 {
-    // The device row's tiles take the current profile and reload their editors here once the
-    // row holds tiles.
+    auto* row = qobject_cast<MainDeviceListWidget*>(m_deviceList);
+    if (!row)
+        return;
+    for (MainDeviceListItem* tile : row->tiles())
+        tile->onCurrentProfileChanged(m_currentProfile ? std::make_shared<ProjectDbProfileBean>(*m_currentProfile)
+                                                       : nullptr);
 }
 
 QWidget* MainWindow::createProfilePanel(QWidget* parent)
 {
-    // Until the profile panel exists, the slot names the profile the project starts with.
-    auto* slot = new QWidget(parent);
-    slot->setObjectName(QStringLiteral("profilePanelSlot"));
-    slot->setFixedWidth(260);
-    auto* layout = new QVBoxLayout(slot);
-    layout->setContentsMargins(16, 12, 16, 12);
-    auto* header = new QHBoxLayout();
-    header->setSpacing(10);
-    auto* caption = new QLabel(tr("Profile"), slot);
-    caption->setEnabled(false);
-    auto* name = new QLabel(slot);
-    name->setObjectName(QStringLiteral("profileName"));
-    header->addWidget(caption);
-    header->addWidget(makeDivider(slot, false));
-    header->addWidget(name, 1);
-    layout->addLayout(header);
-    layout->addStretch(1);
-
-    const auto preferred = m_profileUseCase->findPreferred();
-    if (preferred.isOk() && preferred.data && *preferred.data) {
-        const auto full = m_profileUseCase->accessor->findById((*preferred.data)->id);
-        auto profile = full.isOk() && full.data && *full.data ? *full.data : *preferred.data;
-        name->setText(profile->name);
-        setCurrentProfile(profile);
-    }
-    return slot;
+    return new MainProfilePanel(parent);
 }
 
 QWidget* MainWindow::createDeviceList(QWidget* parent)
 {
-    QWidget* slot = makeSlot(parent, "deviceListSlot", tr("The hub and its modules appear here."));
-    slot->setFixedHeight(220);
-    slot->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    return slot;
+    return new MainDeviceListWidget(parent);
 }
 
 QWidget* MainWindow::createWidgetListPanel(QWidget* parent)
@@ -254,7 +237,11 @@ void MainWindow::createTrayIcon()
     m_trayIcon->setVisible(true);
     auto* menu = new QMenu(this);
     m_exitAction = menu->addAction(tr("Exit"));
-    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Quitting closes every window: this one then closes for real instead of hiding.
+    connect(m_exitAction, &QAction::triggered, this, [this] {
+        m_quit = true;
+        QCoreApplication::quit();
+    });
     m_trayIcon->setContextMenu(menu);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
