@@ -3,6 +3,11 @@
 #include "core/Logger.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
+#include "module/ModulePelloraDialog.h"
+#include "module/ModulePelloraProfileEditor.h"
+#include "module/ModulePipwickProfileEditor.h"
+#include "module/ModuleRollaneProfileEditor.h"
+#include "module/ModuleThessaProfileEditor.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -11,6 +16,7 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStyle>
 
 namespace OV {
@@ -89,13 +95,15 @@ void MainDeviceModule::onSelectedChanged(bool selected)
 
 QWidget* MainDeviceModule::createProfileEditor()
 {
-    // The per-module editors come with module configuration; until they are part of the program
-    // a selected module has nothing to edit.
     switch (m_productId) {
     case ProjectModuleUseCase::kPipwickProductId:
+        return new ModulePipwickProfileEditor(this, m_module);
     case ProjectModuleUseCase::kRollaneProductId:
+        return new ModuleRollaneProfileEditor(this, m_module);
     case ProjectModuleUseCase::kPelloraProductId:
+        return new ModulePelloraProfileEditor(this, m_module);
     case ProjectModuleUseCase::kThessaProductId:
+        return new ModuleThessaProfileEditor(this, m_module);
     default:
         return nullptr;
     }
@@ -170,13 +178,27 @@ void MainDeviceModule::showNotAvailable(const QString& what)
 
 void MainDeviceModule::onClickMenuConfig()
 {
-    if (!m_isScreenCube)
-        return;
-    showNotAvailable(tr("The screen cube configuration"));
+    showProfileEditor();
 }
 
 void MainDeviceModule::onClickMenuDetail()
 {
+    if (m_isScreenCube) {
+        ModulePelloraDialog* dialog = nullptr;
+        try {
+            dialog = new ModulePelloraDialog(m_module->id);
+        } catch (const std::exception& e) {
+            MessageDialog::error(QString::fromUtf8(e.what()), true);
+            return;
+        }
+        QPointer<MainDeviceModule> self(this);
+        dialog->setClosedHandler([self] {
+            if (self)
+                self->reloadEditor();
+        });
+        dialog->show();
+        return;
+    }
     showNotAvailable(tr("The module details"));
 }
 
