@@ -20,10 +20,23 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <stdexcept>
+
 namespace OV {
 
+namespace {
+
+const nlohmann::json& dataOf(const std::shared_ptr<ProjectDbModuleBean>& bean)
+{
+    if (!bean)
+        throw std::invalid_argument("invalid bean product");
+    return bean->data;
+}
+
+} // namespace
+
 ModuleProfileEditor::ModuleProfileEditor(QWidget* parent, std::shared_ptr<ProjectDbModuleBean> bean)
-    : MainProfileParamsEditor(parent, bean->data), m_bean(std::move(bean))
+    : MainProfileParamsEditor(parent, dataOf(bean)), m_bean(std::move(bean))
 {
     setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("module_profile_editor")));
 }

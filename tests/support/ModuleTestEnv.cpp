@@ -7,6 +7,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 
+#include <QDir>
 #include <QHostAddress>
 #include <QTest>
 
@@ -19,7 +20,8 @@ ModuleTestEnv::ModuleTestEnv(const QString& loopbackAddress) : m_address(loopbac
     m_hub = std::make_unique<StandinHub>();
     m_pellora = installPelloraModule(*m_hub);
     m_uploads = std::make_unique<StandinHubUploads>(m_dir.filePath(QStringLiteral("uploads")));
-    m_valid = m_dir.isValid() && pm->createProject(QStringLiteral("Modules"), m_dir.path()).isOk() &&
+    m_valid = m_dir.isValid() && QDir().mkpath(m_dir.filePath(QStringLiteral("uploads"))) &&
+              pm->createProject(QStringLiteral("Modules"), m_dir.path()).isOk() &&
               m_hub->listen(QHostAddress(loopbackAddress), 0) && m_uploads->start(QHostAddress(loopbackAddress), 8080);
 }
 
@@ -56,7 +58,7 @@ std::shared_ptr<ProjectDbModuleBean> ModuleTestEnv::addModule(uint64_t productId
     bean->productId = productId;
     bean->name = sn;
     bean->sn = sn;
-    bean->data = data;
+    bean->data = data.is_null() ? nlohmann::json::object() : data;
     // Fillers until the id is reached, removed once the module is stored.
     std::vector<int64_t> fillers;
     for (;;) {
