@@ -193,8 +193,20 @@ void MainDeviceModule::onClickMenuDetail()
         }
         QPointer<MainDeviceModule> self(this);
         dialog->setClosedHandler([self] {
-            if (self)
-                self->reloadEditor();
+            if (!self)
+                return;
+            // The window stored the cube's layers and widgets; the tile's record takes them
+            // (its per-profile settings stay as the profile editor keeps them).
+            const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(self->m_module->id);
+            if (loaded.isOk() && loaded.data && *loaded.data) {
+                const ProjectDbModuleBean& fresh = **loaded.data;
+                if (fresh.data.is_object() && fresh.data.contains("dataConfig"))
+                    self->m_module->data["dataConfig"] = fresh.data["dataConfig"];
+                if (fresh.data.is_object() && fresh.data.contains("netConfig"))
+                    self->m_module->data["netConfig"] = fresh.data["netConfig"];
+                self->m_module->extraConfig = fresh.extraConfig;
+            }
+            self->reloadEditor();
         });
         dialog->show();
         return;

@@ -276,6 +276,9 @@ private slots:
 
         addAction(editor.panel()->configWidget(), "chime");
         QVERIFY(saveNow(editor).isOk());
+        const json mode5 = stored(bean->id)->data["profiles"][key()]["tap"]["mode5"];
+        for (const char* k : {"enabled", "promptEnabled", "promptText", "promptDialogBg", "actionList"})
+            QVERIFY2(mode5.contains(k), k);
         QCOMPARE(QByteArray::fromStdString(stored(bean->id)->data["profiles"][key()]["deployConfig"].dump()),
                  QByteArray(R"([{"actions":[{"act":"chime"}],"icon":"","mode":0,"name":"Tap-Event 1","show":true}])"));
     }
@@ -325,6 +328,19 @@ private slots:
         QCOMPARE(deployed[0]["keyCode"].get<int>(), 101);
         QCOMPARE(deployed[0]["widgetType"].get<int>(), 1);
         QVERIFY(db->loadFile(bean->id, QStringLiteral("widget/101/pressedIcon")).isOk());
+
+        // "Config" opens the window only after a successful save.
+        const std::string uniqueId = stored(bean->id)->data["dataConfig"]["layers"][0]["widgets"][0]["uniqueId"];
+        json& widgetConfig = editor.bean()->data["profiles"][key()][uniqueId];
+        widgetConfig["longPress"] = 5;
+        editor.onClickConfig();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY(!editor.openDialog());
+        widgetConfig.erase("longPress");
+        editor.onClickConfig();
+        QVERIFY(editor.openDialog());
+        editor.openDialog()->close();
+        QTRY_VERIFY(!editor.openDialog());
     }
 
     // Bind an action to an event of three modules, save, deploy: act 1108 carries each module's
