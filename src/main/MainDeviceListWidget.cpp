@@ -9,6 +9,7 @@
 #include "main/MainDeviceListAddingItem.h"
 #include "main/MainDeviceListContent.h"
 #include "main/MainDeviceModule.h"
+#include "module/ModuleAddDialogPogoPin.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -228,8 +229,18 @@ void MainDeviceListWidget::saveOrder(const std::vector<int64_t>& ids)
 void MainDeviceListWidget::onClickAddingItem()
 {
     if (ProjectManager::instance()->getCurrentKestrin()) {
-        // Adding modules comes with module configuration.
-        MessageDialog::information(tr("Adding modules is not available in this version of the program."), true);
+        const BaseResult<ProjectModuleUseCase::BeanList> all = m_moduleUseCase->accessor->findAll(false);
+        if (!all.isOk()) {
+            MessageDialog::error(resultText(all.error, all.message), true);
+            return;
+        }
+        auto* dialog = new ModuleAddDialogPogoPin(*all.data);
+        const QPointer<MainDeviceListWidget> self(this);
+        dialog->finishedHandler = [self] {
+            if (self)
+                self->reloadModules();
+        };
+        dialog->show();
         return;
     }
     MessageDialog* dialog =

@@ -3,9 +3,11 @@
 #include "core/Logger.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
+#include "module/ModuleDetailsDialog.h"
 #include "module/ModulePelloraDialog.h"
 #include "module/ModulePelloraProfileEditor.h"
 #include "module/ModulePipwickProfileEditor.h"
+#include "module/ModuleReplaceDialogPogoPin.h"
 #include "module/ModuleRollaneProfileEditor.h"
 #include "module/ModuleThessaProfileEditor.h"
 #include "project/ProjectDbModuleBean.h"
@@ -211,7 +213,13 @@ void MainDeviceModule::onClickMenuDetail()
         dialog->show();
         return;
     }
-    showNotAvailable(tr("The module details"));
+    auto* dialog = new ModuleDetailsDialog(m_module);
+    const QPointer<MainDeviceModule> self(this);
+    dialog->finishedHandler = [self] {
+        if (self)
+            self->setToolTip(self->m_module->name);
+    };
+    dialog->show();
 }
 
 void MainDeviceModule::onClickMenuReplace()
@@ -222,7 +230,13 @@ void MainDeviceModule::onClickMenuReplace()
         Logger::error(kTag, "find module error:%s", formatErrorDetails(all).toUtf8().constData());
         return;
     }
-    showNotAvailable(tr("Replacing a module"));
+    auto* dialog = new ModuleReplaceDialogPogoPin(m_module, *all.data);
+    const QPointer<MainDeviceModule> self(this);
+    dialog->finishedHandler = [self] {
+        if (self && self->replacedCallback)
+            self->replacedCallback(self->m_module);
+    };
+    dialog->show();
 }
 
 void MainDeviceModule::onClickMenuDelete()

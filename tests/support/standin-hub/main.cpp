@@ -7,6 +7,7 @@
 #include "support/StandinHubActionTree.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModuleStates.h"
+#include "support/StandinHubModules.h"
 #include "support/StandinHubUploads.h"
 #include "support/StandinPelloraModule.h"
 
@@ -68,17 +69,6 @@ void scriptPlausibleAnswers(StandinHub& hub)
         StandinHub::reply(client, request, 200, children);
     });
     hub.replyOk(1617, Json::array({{{"name", "Desk lamp"}, {"last", true}, {"id", "lamp-1"}}}));
-    hub.setHandler(30100, [&hub](QSslSocket* client, const Json& request) {
-        StandinHub::reply(client, request, 200);
-        QTimer::singleShot(1000, &hub, [&hub] {
-            hub.push(30102, 200,
-                     {{"interfaceType", "can"},
-                      {"serialNumber", "PW-STANDIN-01"},
-                      {"productId", 0x10000001},
-                      {"netId", 1},
-                      {"workMode", 0}});
-        });
-    });
     hub.setHandler(1633, [&hub](QSslSocket* client, const Json& request) {
         StandinHub::reply(client, request, 200);
         QTimer::singleShot(500, &hub, [&hub] {
@@ -192,6 +182,7 @@ int main(int argc, char** argv)
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
     OV::Test::installPelloraModule(hub);
+    OV::Test::installModuleLifecycle(hub, &say);
     moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
     moduleStates().install(hub);
     OV::Test::installActionTree(hub);

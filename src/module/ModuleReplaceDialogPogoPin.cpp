@@ -1,0 +1,93 @@
+#include "module/ModuleReplaceDialogPogoPin.h"
+
+#include "core/Logger.h"
+#include "module/ModuleProductNames.h"
+#include "module/PelloraDeployData.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
+#include "store/StoreUtils.h"
+#include "widgets/MessageDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QPushButton>
+
+namespace OV {
+
+namespace {
+constexpr const char* kTag = "ModuleReplaceDialogPogoPin";
+}
+
+ModuleReplaceDialogPogoPin::ModuleReplaceDialogPogoPin(BeanPtr replaced, const BeanList& modules, Timings timings,
+                                                       QWidget* parent)
+    : ModulePogoPinDialog(tr("Replace Tessilon Module"), tr("Replace"),
+                          {{tr("Name"), 200}, {tr("Device ID"), 180}, {tr("Net ID"), 100}}, modules, timings, parent),
+      m_replaced(std::move(replaced))
+{
+    m_group = new QButtonGroup(this);
+    m_group->setExclusive(true);
+}
+
+void ModuleReplaceDialogPogoPin::onModuleListReceived(const Json& module)
+{
+    if (!isCanPush(module) || !m_replaced)
+        return;
+    const uint64_t productId = module.at("productId").get<uint64_t>();
+    if (productId != m_replaced->productId)
+        return;
+    const QString sn = pushedSerial(module);
+    if (hasRowFor(sn) || m_recordsBySn.contains(sn))
+        return;
+    const int pushedNetId = module.at("netId").get<int>();
+    const int workMode = module.at("workMode").get<int>();
+    const std::string gatewayType = module.at("interfaceType").get<std::string>();
+    const int netId = allocNetId(pushedNetId);
+    const QString name = ModuleProductNames::modelName(productId);
+
+    Json row = {{"gatewayType", gatewayType},
+                {"productId", productId},
+                {"name", name.toStdString()},
+                {"sn", sn.toStdString()},
+                {"netId", netId},
+                {"workMode", workMode},
+                {"selected", true}};
+    const int index = int(rows().size());
+    QCheckBox* box = appendRow(std::move(row), {name, sn, QString::number(netId)}, {}, false, true);
+    m_group->addButton(box);
+    connect(box, &QCheckBox::toggled, this, [this, index, sn](bool checked) {
+        Logger::info(kTag, "module[%s] selected changed:%s", sn.toUtf8().constData(), checked ? "true" : "false");
+        if (!checked)
+            return;
+        m_chosen = index;
+        setButtonState(true, tr("Replace"));
+    });
+}
+
+void ModuleReplaceDialogPogoPin::onAdd()
+{
+    if (m_chosen < 0 || !m_replaced)
+        return;
+    const Json& row = rows().at(size_t(m_chosen));
+    // The shared record changes only once the store succeeded.
+    ProjectDbModuleBean edited(*m_replaced);
+    edited.sn = QString::fromStdString(row.at("sn").get<std::string>());
+    edited.name = QString::fromStdString(row.at("name").get<std::string>());
+    edited.netId = row.at("netId").get<int>();
+
+    const std::shared_ptr<ProjectModuleUseCase> useCase = ProjectManager::instance()->getModuleUseCase();
+    const BaseResult<void> saved = edited.productId == ProjectModuleUseCase::kPelloraProductId
+                                       ? refreshPelloraExtraConfig(*useCase, edited)
+                                       : useCase->updateConfig(edited, {});
+    if (!saved.isOk()) {
+        MessageDialog::error(tr("Replace module failed:%1").arg(formatErrorDetails(saved)), true);
+        return;
+    }
+    *m_replaced = edited;
+    deployModulesToHub();
+    close();
+    if (finishedHandler)
+        finishedHandler();
+}
+
+} // namespace OV

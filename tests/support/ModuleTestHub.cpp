@@ -1,0 +1,97 @@
+#include "support/ModuleTestHub.h"
+
+#include "core/TokenScrambler.h"
+#include "device/KestrinDevice.h"
+#include "project/ProjectDbHostBean.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectHostUseCase.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
+#include "support/ProjectRawSqlite.h"
+#include "widgets/MessageDialog.h"
+
+#include <QTest>
+
+namespace OV::Test {
+
+ModuleTestHub::ModuleTestHub() : m_modules(new StandinHubModules(m_hub))
+{
+    m_modules->setDiscoveryDelayMs(30);
+    const std::shared_ptr<QStringList> messages = m_messages;
+    MessageDialog::setAnswerProvider([messages](MessageDialog& dialog) {
+        messages->append(dialog.text());
+        return 3;
+    });
+}
+
+ModuleTestHub::~ModuleTestHub()
+{
+    MessageDialog::setAnswerProvider({});
+    // Lets late replies land while the stand-in still exists.
+    QTest::qWait(30);
+    ProjectManager::instance()->closeProject();
+}
+
+bool ModuleTestHub::start()
+{
+    ProjectManager* pm = ProjectManager::instance();
+    pm->closeProject();
+    if (!m_dir.isValid() || !pm->createProject(QStringLiteral("Modules"), m_dir.path()).isOk() || !m_hub.listen())
+        return false;
+    m_projectPath = pm->projectFileInfo().absoluteFilePath();
+    m_hub.setValidToken(QStringLiteral("valid"));
+    auto host = std::make_shared<ProjectDbHostBean>();
+    host->connType = QStringLiteral("tcp");
+    host->name = QStringLiteral("Desk hub");
+    host->ip = StandinHub::address();
+    host->port = m_hub.port();
+    host->sn = QStringLiteral("KS-MODULES");
+    host->token = encodeToken(QStringLiteral("valid"));
+    if (!pm->getHostUseCase()->saveHost(*host).isOk())
+        return false;
+    pm->setCurrentKestrin(host);
+    const std::shared_ptr<KestrinDevice> device = pm->getCurrentKestrin();
+    if (!device)
+        return false;
+    device->start(nullptr);
+    return QTest::qWaitFor([&] { return device->isReady(); }, 8000);
+}
+
+void ModuleTestHub::dropHub()
+{
+    ProjectManager::instance()->setCurrentKestrin(nullptr);
+}
+
+ModuleTestHub::BeanPtr ModuleTestHub::storeModule(const char* gatewayType, uint64_t productId, const QString& sn,
+                                                  int netId, int workMode, const nlohmann::json& data)
+{
+    auto bean = std::make_shared<ProjectDbModuleBean>();
+    bean->gatewayType = QString::fromLatin1(gatewayType);
+    bean->productId = productId;
+    bean->name = QStringLiteral("Stored ") + sn;
+    bean->sn = sn;
+    bean->netId = netId;
+    bean->workMode = workMode;
+    bean->data = data;
+    std::vector<BeanPtr> list{bean};
+    if (!ProjectManager::instance()->getModuleUseCase()->addModules(list).isOk())
+        return nullptr;
+    return bean;
+}
+
+std::vector<ModuleTestHub::BeanPtr> ModuleTestHub::storedModules() const
+{
+    const auto found = ProjectManager::instance()->getModuleUseCase()->accessor->findAll(true);
+    return found.isOk() ? *found.data : std::vector<BeanPtr>();
+}
+
+bool ModuleTestHub::lockModuleUpdates(bool locked)
+{
+    ProjectRawSqlite raw(m_projectPath);
+    if (locked)
+        return raw.exec(QStringLiteral("CREATE TRIGGER lock_modules BEFORE UPDATE ON json_store WHEN OLD.type = "
+                                       "'module' BEGIN SELECT RAISE(ABORT, 'module records are locked'); END;"));
+    return raw.exec(QStringLiteral("DROP TRIGGER IF EXISTS lock_modules;"));
+}
+
+} // namespace OV::Test
