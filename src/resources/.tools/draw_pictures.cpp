@@ -233,7 +233,6 @@ void drawColorWheel()
     image.save(file, "PNG");
 }
 
-
 // Main window pictures: the window menu, the store and the deploy glyphs.
 void drawMainWindowGlyphs()
 {
