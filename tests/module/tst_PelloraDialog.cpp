@@ -23,8 +23,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDragMoveEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -320,7 +322,20 @@ private slots:
         // The third tile dragged first, the fourth deleted: both stick after saving.
         layer->enterEdit();
         grid = layer->currentPage();
-        grid->container()->dragFlowLayout()->moveItem(2, 0);
+        {
+            // The third tile dragged onto the first: the tile's own drag data, the grid's drop.
+            std::unique_ptr<QMimeData> mime(grid->items()[2]->createMimeData());
+            QVERIFY(mime);
+            QCOMPARE(mime->data(QStringLiteral("from")), QByteArray("2"));
+            const QPoint target = grid->items()[0]->geometry().center();
+            QDragEnterEvent enter(target, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::KeyboardModifiers());
+            QCoreApplication::sendEvent(grid->container(), &enter);
+            QDragMoveEvent move(target, Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::KeyboardModifiers());
+            QCoreApplication::sendEvent(grid->container(), &move);
+            QCOMPARE(grid->container()->dropIndex(), 0);
+            QDropEvent drop(QPointF(target), Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::KeyboardModifiers());
+            QCoreApplication::sendEvent(grid->container(), &drop);
+        }
         grid->deleteItem(grid->items()[3], grid->items()[3]->widgetId());
         layer->saveEdit();
         QTRY_VERIFY(!layer->isEditing());
