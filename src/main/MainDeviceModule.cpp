@@ -4,7 +4,12 @@
 #include "core/Utils.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
+#include "module/ModulePelloraDialog.h"
+#include "module/ModulePelloraProfileEditor.h"
+#include "module/ModulePipwickProfileEditor.h"
 #include "module/ModuleReplaceDialogPogoPin.h"
+#include "module/ModuleRollaneProfileEditor.h"
+#include "module/ModuleThessaProfileEditor.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -92,13 +97,15 @@ void MainDeviceModule::onSelectedChanged(bool selected)
 
 QWidget* MainDeviceModule::createProfileEditor()
 {
-    // The per-module editors come with module configuration; until they are part of the program
-    // a selected module has nothing to edit.
     switch (m_productId) {
     case ProjectModuleUseCase::kPipwickProductId:
+        return new ModulePipwickProfileEditor(this, m_module);
     case ProjectModuleUseCase::kRollaneProductId:
+        return new ModuleRollaneProfileEditor(this, m_module);
     case ProjectModuleUseCase::kPelloraProductId:
+        return new ModulePelloraProfileEditor(this, m_module);
     case ProjectModuleUseCase::kThessaProductId:
+        return new ModuleThessaProfileEditor(this, m_module);
     default:
         return nullptr;
     }
@@ -173,15 +180,37 @@ void MainDeviceModule::showNotAvailable(const QString& what)
 
 void MainDeviceModule::onClickMenuConfig()
 {
-    if (!m_isScreenCube)
-        return;
-    showNotAvailable(tr("The screen cube configuration"));
+    showProfileEditor();
 }
 
 void MainDeviceModule::onClickMenuDetail()
 {
     if (m_isScreenCube) {
-        showNotAvailable(tr("The module details"));
+        ModulePelloraDialog* dialog = nullptr;
+        try {
+            dialog = new ModulePelloraDialog(m_module->id);
+        } catch (const std::exception& e) {
+            MessageDialog::error(QString::fromUtf8(e.what()), true);
+            return;
+        }
+        QPointer<MainDeviceModule> self(this);
+        dialog->setClosedHandler([self] {
+            if (!self)
+                return;
+            // The window stored the cube's layers and widgets; the tile's record takes them
+            // (its per-profile settings stay as the profile editor keeps them).
+            const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(self->m_module->id);
+            if (loaded.isOk() && loaded.data && *loaded.data) {
+                const ProjectDbModuleBean& fresh = **loaded.data;
+                if (fresh.data.is_object() && fresh.data.contains("dataConfig"))
+                    self->m_module->data["dataConfig"] = fresh.data["dataConfig"];
+                if (fresh.data.is_object() && fresh.data.contains("netConfig"))
+                    self->m_module->data["netConfig"] = fresh.data["netConfig"];
+                self->m_module->extraConfig = fresh.extraConfig;
+            }
+            self->reloadEditor();
+        });
+        dialog->show();
         return;
     }
     auto* dialog = new ModuleDetailsDialog(m_module);

@@ -58,13 +58,21 @@ void DragFlowLayoutWidget::mouseReleaseEvent(QMouseEvent* event)
     BaseWidget::mouseReleaseEvent(event);
 }
 
-void DragFlowLayoutWidget::startDrag()
+QMimeData* DragFlowLayoutWidget::createMimeData() const
 {
     const int index = layoutIndex();
     if (index < 0)
-        return;
+        return nullptr;
     auto* mime = new QMimeData();
     mime->setData(QLatin1String(DragFlowLayoutContainer::kSourceIndexKey), QByteArray::number(index));
+    return mime;
+}
+
+void DragFlowLayoutWidget::startDrag()
+{
+    QMimeData* mime = createMimeData();
+    if (!mime)
+        return;
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     const QPixmap picture = dragPixmap();

@@ -4,6 +4,8 @@
 
 #include <QPoint>
 
+class QMimeData;
+
 namespace OV {
 
 // A tile of a DragFlowLayoutContainer that the user drags to another place: after a press,
@@ -24,6 +26,8 @@ public:
     // The tile's index in its parent's layout, -1 when it is not laid out there.
     int layoutIndex() const;
     QPixmap dragPixmap();
+    // What a drag of this tile carries: its index under the key "from"; null when not laid out.
+    QMimeData* createMimeData() const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -75,6 +75,9 @@ ModulePelloraDialog::ModulePelloraDialog(qint64 moduleRecordId, QWidget* parent)
     separator->setObjectName(QStringLiteral("windowTitleBarSeparator"));
     separator->setAttribute(Qt::WA_StyledBackground);
     separator->setFixedWidth(2);
+    // The shared rule is drawn horizontally; this one stands upright.
+    separator->setStyleSheet(
+        QStringLiteral("QWidget#windowTitleBarSeparator { min-height: 0px; max-height: 16777215px; }"));
     row->addWidget(separator);
     m_stack = new QStackedWidget(content);
     m_stack->setObjectName(QStringLiteral("panel2"));

@@ -20,7 +20,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QUrl>
@@ -98,14 +97,14 @@ ModulePelloraLayer::ModulePelloraLayer(ProjectDbModuleBean* bean, QWidget* paren
     barLayout->addWidget(m_addButton);
     leftLayout->addWidget(bar);
     leftLayout->addWidget(divider(left, false));
-    m_list = new QListWidget(left);
+    // The rows are plain widgets in a column: a list view would draw its own selection under them.
+    m_list = new QWidget(left);
     m_list->setObjectName(QStringLiteral("layerList"));
     m_list->setFocusPolicy(Qt::NoFocus);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"
-                                         "QListWidget::item, QListWidget::item:selected, QListWidget::item:hover "
-                                         "{ background: transparent; border: none; }"));
+    m_listLayout = new QVBoxLayout(m_list);
+    m_listLayout->setContentsMargins(0, 0, 0, 0);
+    m_listLayout->setSpacing(0);
+    m_listLayout->addStretch(1);
     leftLayout->addWidget(m_list, 1);
     row->addWidget(left);
     row->addWidget(divider(contentWidget(), true));
@@ -125,8 +124,8 @@ ModulePelloraLayer::ModulePelloraLayer(ProjectDbModuleBean* bean, QWidget* paren
 QList<PelloraLayerItemWidget*> ModulePelloraLayer::rows() const
 {
     QList<PelloraLayerItemWidget*> out;
-    for (int i = 0; i < m_list->count(); ++i) {
-        if (auto* widget = qobject_cast<PelloraLayerItemWidget*>(m_list->itemWidget(m_list->item(i))))
+    for (int i = 0; i < m_listLayout->count(); ++i) {
+        if (auto* widget = qobject_cast<PelloraLayerItemWidget*>(m_listLayout->itemAt(i)->widget()))
             out << widget;
     }
     return out;
@@ -181,11 +180,10 @@ void ModulePelloraLayer::removeRows()
         page->deleteLater();
     }
     m_pages.clear();
-    while (m_list->count() > 0) {
-        QListWidgetItem* item = m_list->takeItem(0);
-        if (QWidget* widget = m_list->itemWidget(item))
-            widget->deleteLater();
-        delete item;
+    for (PelloraLayerItemWidget* widget : rows()) {
+        m_listLayout->removeWidget(widget);
+        widget->hide();
+        widget->deleteLater();
     }
 }
 
@@ -216,10 +214,7 @@ void ModulePelloraLayer::loadData()
 
 void ModulePelloraLayer::addLayerItem(int id, const std::string& name, bool isDefault)
 {
-    auto* item = new QListWidgetItem();
-    item->setFlags(item->flags() & ~Qt::ItemIsSelectable);
-    item->setSizeHint(QSize(200, 42));
-    auto* widget = new PelloraLayerItemWidget(id, QString::fromStdString(name), isDefault);
+    auto* widget = new PelloraLayerItemWidget(id, QString::fromStdString(name), isDefault, m_list);
     QPointer<PelloraLayerItemWidget> guard(widget);
     widget->menuCallback = [this, guard](int code) {
         if (!guard)
@@ -231,8 +226,7 @@ void ModulePelloraLayer::addLayerItem(int id, const std::string& name, bool isDe
         else if (code == PelloraLayerItemWidget::Delete)
             deleteLayer(guard);
     };
-    m_list->addItem(item);
-    m_list->setItemWidget(item, widget);
+    m_listLayout->insertWidget(m_listLayout->count() - 1, widget);
     m_group->addWidget(widget);
 }
 
@@ -371,12 +365,7 @@ void ModulePelloraLayer::deleteLayer(PelloraLayerItemWidget* row)
         }
     }
     m_group->removeWidget(row);
-    for (int i = 0; i < m_list->count(); ++i) {
-        if (m_list->itemWidget(m_list->item(i)) == row) {
-            delete m_list->takeItem(i);
-            break;
-        }
-    }
+    m_listLayout->removeWidget(row);
     row->hide();
     row->deleteLater();
     if (!m_group->checkedWidget() && m_group->count() > 0)

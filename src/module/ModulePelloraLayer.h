@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-class QListWidget;
+class QVBoxLayout;
 class QPushButton;
 class QStackedWidget;
 
@@ -78,7 +78,8 @@ private:
     ProjectDbModuleBean* m_bean;
     nlohmann::json m_layers = nlohmann::json::array();
     std::map<int, ModulePelloraWidget*> m_pages;
-    QListWidget* m_list = nullptr;
+    QWidget* m_list = nullptr;
+    QVBoxLayout* m_listLayout = nullptr;
     BaseWidgetSelectGroup* m_group = nullptr;
     QStackedWidget* m_stack = nullptr;
     QPushButton* m_addButton = nullptr;

@@ -179,9 +179,13 @@ void ModulePelloraWidget::deleteItem(PelloraWidgetItem* item, int64_t widgetId)
 {
     if (!item)
         return;
-    m_container->dragFlowLayout()->removeWidget(item);
+    DragFlowLayout* layout = m_container->dragFlowLayout();
+    layout->removeWidget(item);
     item->hide();
     item->deleteLater();
+    // The remaining tiles close the gap at once.
+    layout->invalidate();
+    layout->activate();
     if (nlohmann::json* widgets = layerWidgets()) {
         for (auto it = widgets->begin(); it != widgets->end(); ++it) {
             const auto id = it->is_object() ? it->find("id") : it->end();

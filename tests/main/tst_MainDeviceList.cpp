@@ -243,6 +243,7 @@ private slots:
     {
         QTest::addColumn<qulonglong>("product");
         QTest::addColumn<QStringList>("entries");
+        // The cube's "Config" shows its profile editor (in the main window's edit area), no notice.
         QTest::newRow("screen cube") << qulonglong(0x10000003)
                                      << QStringList{QStringLiteral("Config"), QStringLiteral("Detail"),
                                                     QStringLiteral("Replace"), QStringLiteral("Delete")};
@@ -279,8 +280,8 @@ private slots:
         QTest::mousePress(tile, Qt::RightButton, {}, QPoint(50, 50));
         QCOMPARE(texts, entries);
         if (product == 0x10000003) {
-            QTRY_COMPARE(shown.size(), 1);
-            QVERIFY2(shown.front().contains(QStringLiteral("not available")), qPrintable(shown.front()));
+            QTest::qWait(50);
+            QCOMPARE(shown.size(), 0);
             return;
         }
         // "Detail" opens the module's details.
