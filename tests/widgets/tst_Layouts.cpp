@@ -73,10 +73,11 @@ private slots:
         AnchorLayout::get(filler)->fill(p);
         parent.show();
         QTRY_COMPARE(pinned->geometry(), QRect(240, 40, 40, 20));
-        QCOMPARE(stretched->geometry().left(), 10);
-        QCOMPARE(stretched->geometry().right(), 230);
-        QCOMPARE(centred->geometry(), QRect(130, 40, 40, 20));
-        QCOMPARE(filler->geometry(), QRect(0, 0, 300, 100));
+        // Dependents follow in later layout passes; a loaded machine may not have run them yet.
+        QTRY_COMPARE(stretched->geometry().left(), 10);
+        QTRY_COMPARE(stretched->geometry().right(), 230);
+        QTRY_COMPARE(centred->geometry(), QRect(130, 40, 40, 20));
+        QTRY_COMPARE(filler->geometry(), QRect(0, 0, 300, 100));
 
         // Following the parent's resize, and a margin changed long after anchoring.
         parent.resize(400, 100);
