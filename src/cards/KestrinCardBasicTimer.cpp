@@ -1,0 +1,54 @@
+#include "cards/KestrinCardBasicTimer.h"
+
+#include "core/Logger.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+
+namespace OV {
+
+KestrinCardBasicTimer::KestrinCardBasicTimer(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean))
+{
+    showResourceIcon(QStringLiteral(":/profile/image/icon_basic_timer.png"));
+    setName(tr("Timer"));
+    setEditable(true);
+}
+
+void KestrinCardBasicTimer::init()
+{
+    try {
+        const nlohmann::json& config = configuration();
+        if (config.contains("hour"))
+            setConfig(QString::fromStdString(config.at("name").get<std::string>()), config.at("hour").get<int>(),
+                      config.at("min").get<int>(), config.at("sec").get<int>());
+        else
+            setConfig(QString(), 0, 1, 0);
+    } catch (const std::exception& e) {
+        Logger::error("KestrinCardBasicTimer", "initConfig error: %s", e.what());
+    }
+}
+
+QString KestrinCardBasicTimer::timeText(int hour, int min, int sec)
+{
+    return QStringLiteral("%1:%2:%3")
+        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(min, 2, 10, QLatin1Char('0'))
+        .arg(sec, 2, 10, QLatin1Char('0'));
+}
+
+void KestrinCardBasicTimer::setConfig(const QString& name, int hour, int min, int sec)
+{
+    bean()->name = name;
+    nlohmann::json& config = configuration();
+    config["name"] = name.toStdString();
+    config["hour"] = hour;
+    config["min"] = min;
+    config["sec"] = sec;
+    nlohmann::json& deploy = deploymentData();
+    deploy["id"] = bean()->uid.toStdString();
+    deploy["type"] = "TIMER";
+    deploy["name"] = name.toStdString();
+    const QString time = timeText(hour, min, sec);
+    param()["time"] = time.toStdString();
+    setName(name.isEmpty() ? time : name);
+}
+
+} // namespace OV

@@ -1,0 +1,49 @@
+#include "cards/KestrinCardPCCtrlGroup.h"
+
+#include "project/ProjectDatabase.h"
+#include "project/ProjectDbPluginBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/StoreUtils.h"
+
+#include <stdexcept>
+
+namespace OV {
+
+KestrinCardPCCtrlGroup::KestrinCardPCCtrlGroup(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean))
+{
+    setEditable(true);
+}
+
+void KestrinCardPCCtrlGroup::init()
+{
+    const nlohmann::json& config = configuration();
+    setName(QString::fromStdString(config.at("name").get<std::string>()));
+    QPixmap icon = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
+    if (icon.isNull() && bean()->id < 0) {
+        const QString uuid = QString::fromStdString(config.at("pluginUuid").get<std::string>());
+        const std::shared_ptr<ProjectPluginUseCase> plugins = ProjectManager::instance()->getPluginUseCase();
+        const auto plugin = plugins->findFirst(uuid);
+        if (!plugin.isOk())
+            throw std::runtime_error("plugin data error");
+        if (!*plugin.data)
+            throw std::runtime_error("plugin not install");
+        const auto bytes = plugins->accessor->database()->loadFile((*plugin.data)->id,
+                                                                   QString::fromLatin1(ProjectPluginUseCase::kIconFileName));
+        if (bytes.isOk() && bytes.data)
+            icon.loadFromData(*bytes.data);
+        bean()->icon = QStringLiteral("file://");
+        // The drop stores the record again; this store only brings the icon along.
+        widgetUseCase()->insertOrUpdateWidget(*bean(), &icon);
+        // Every card made from the group's header must have an id of its own on the hub.
+        deploymentData()["id"] = bean()->uid.toStdString();
+    }
+    setIcon(trimTransparentEdges(icon, kTrimThreshold));
+    const auto scale = config.find("iconScale");
+    m_iconScale = scale != config.end() && scale->is_number_integer() ? scale->get<int>() : kDefaultIconScale;
+    deployIcon();
+}
+
+} // namespace OV
