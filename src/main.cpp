@@ -1,5 +1,6 @@
 #include "core/Application.h"
 #include "core/Logger.h"
+#include "main/StartupWindowChoice.h"
 
 #include <cstdio>
 #include <exception>
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
         OV::Application app(argc, argv);
         OV::Application::setInstance(&app);
         app.init();
+        OV::Application::setStartupChoice(&OV::StartupWindowChoice::chooseForApplication);
         const int code = app.run();
         OV::Application::setInstance(nullptr);
         return code;

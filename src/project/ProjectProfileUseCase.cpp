@@ -12,6 +12,7 @@
 #include "store/ZipUtils.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 #include <stdexcept>
 
@@ -339,6 +340,44 @@ void ProjectProfileUseCase::getKsWidgetAppList(const std::shared_ptr<KestrinDevi
         if (callback)
             callback(result);
     });
+}
+
+QString ProjectProfileUseCase::newProfileName()
+{
+    const QString base = QCoreApplication::translate("ProjectProfileUseCase", "New Profile");
+    const BaseResult<BeanList> all = accessor->findAll(false);
+    if (!all.isOk())
+        return base;
+    QSet<QString> names;
+    for (const BeanPtr& profile : *all.data)
+        names.insert(profile->name);
+    if (!names.contains(base))
+        return base;
+    const int count = static_cast<int>(all.data->size());
+    for (int n = 1; n <= count + 1; ++n) {
+        const QString candidate = QCoreApplication::translate("ProjectProfileUseCase", "New Profile %1").arg(n);
+        if (!names.contains(candidate))
+            return candidate;
+    }
+    return base;
+}
+
+QPixmap ProjectProfileUseCase::loadIconFile(const ProjectDbProfileBean& bean)
+{
+    try {
+        const BaseResult<QByteArray> loaded = database()->loadFile(bean.id, QString::fromLatin1(kIconFileName));
+        if (!loaded.isOk()) {
+            if (loaded.code() != Errors::DatabaseEntryNotFound.code)
+                Logger::error("ProjectManager", "loadIconFile error:%s", loaded.message.toUtf8().constData());
+            return {};
+        }
+        QPixmap pixmap;
+        pixmap.loadFromData(*loaded.data);
+        return pixmap;
+    } catch (const std::exception& e) {
+        Logger::error("ProjectManager", "loadIconFile error:%s", e.what());
+        return {};
+    }
 }
 
 } // namespace OV

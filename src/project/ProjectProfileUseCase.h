@@ -40,6 +40,12 @@ public:
     // module, all or nothing. An id without a profile succeeds and changes nothing.
     BaseResult<void> removeProfileAndClearAssociated(int64_t profileId);
 
+    // The name proposed for a new profile: "New Profile", else the first free "New Profile %1"
+    // from 1 on (exact, case-sensitive comparison); the base when the list cannot be read.
+    QString newProfileName();
+    // The profile's stored picture; null when it has none or it cannot be read.
+    QPixmap loadIconFile(const ProjectDbProfileBean& bean);
+
     // Tells the hub which profile to show (nothing is stored); the callback gets its answer.
     static void setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,
                                   const BaseResultCallback<void>& callback);

@@ -1,6 +1,7 @@
 #include "support/TestUtils.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -16,16 +17,30 @@ private:
     QString m_out;
     QString m_err;
 
-    int start(const QStringList& args)
+    // The exit code; -1 when the process was still running once `until` appeared in its output
+    // (it was then ended).
+    int start(const QStringList& args, const QString& until = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
         p.start(m_exe, args);
-        if (!p.waitForFinished(60000))
+        m_out.clear();
+        QElapsedTimer clock;
+        clock.start();
+        bool running = true;
+        while (running && clock.elapsed() < 60000) {
+            running = !p.waitForFinished(100);
+            m_out += QString::fromUtf8(p.readAllStandardOutput());
+            if (running && !until.isEmpty() && m_out.contains(until))
+                break;
+        }
+        if (running) {
             p.kill();
-        m_out = QString::fromUtf8(p.readAllStandardOutput());
+            p.waitForFinished(5000);
+        }
+        m_out += QString::fromUtf8(p.readAllStandardOutput());
         m_err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+        return running ? -1 : p.exitCode();
     }
 
     void put(const QString& name, const QByteArray& data)
@@ -47,18 +62,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("flag");
-        QTest::newRow("exact") << QStringList{QStringLiteral("--autostart")} << 1;
+        QTest::addColumn<int>("exitCode");
+        // Without a project, a start at log-on ends at once; any other start shows the start
+        // window and keeps running.
+        QTest::newRow("exact") << QStringList{QStringLiteral("--autostart")} << 1 << 0;
         QTest::newRow("only the exact argument counts")
-            << QStringList{QStringLiteral("--Autostart"), QStringLiteral("--autostart=1")} << 0;
+            << QStringList{QStringLiteral("--Autostart"), QStringLiteral("--autostart=1")} << 0 << -1;
     }
 
     void autostartPreparesFoldersAndLogs()
     {
         QFETCH(QStringList, args);
         QFETCH(int, flag);
+        QFETCH(int, exitCode);
         put(QStringLiteral("temp/old/file.txt"), "left over");
         put(QStringLiteral("cache/kept.txt"), "kept");
-        QCOMPARE(start(args), 0);
+        QCOMPARE(start(args, QStringLiteral("Is AutoStart: 0\n")), exitCode);
         for (const char* name : {"project", "plugin", "temp"})
             QVERIFY(QFileInfo(m_dir.filePath(QLatin1String(name))).isDir());
         QVERIFY(QDir(m_dir.filePath(QStringLiteral("temp"))).isEmpty());

@@ -233,6 +233,40 @@ void drawColorWheel()
     image.save(file, "PNG");
 }
 
+
+// Main window pictures: the window menu, the store and the deploy glyphs.
+void drawMainWindowGlyphs()
+{
+    save(QStringLiteral("main/image/window_menu.png"), 40, 2.0, [](QPainter& p) {
+        p.setPen(strokePen(Glyph, 2.0));
+        for (int i = 0; i < 3; ++i)
+            p.drawLine(QPointF(4, 5 + i * 5), QPointF(16, 5 + i * 5));
+    });
+    save(QStringLiteral("main/image/icon_store_48x48.png"), 48, 2.0, [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Info);
+        p.drawRoundedRect(QRectF(3, 8, 18, 14), 3, 3);
+        p.setPen(strokePen(Info, 2.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(7.5, 2.5, 9, 10), 0, 180 * 16);
+        p.setPen(strokePen(QColor(255, 255, 255, 235), 1.6));
+        p.drawLine(QPointF(12, 12), QPointF(12, 18));
+        p.drawLine(QPointF(9, 15), QPointF(15, 15));
+    });
+    save(QStringLiteral("image/icon_deploy.png"), 38, 2.0, [](QPainter& p) {
+        p.setPen(strokePen(Glyph, 1.8));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(QPointF(9.5, 3.5), QPointF(9.5, 12.5));
+        p.drawLine(QPointF(5.5, 7.5), QPointF(9.5, 3.5));
+        p.drawLine(QPointF(13.5, 7.5), QPointF(9.5, 3.5));
+        QPainterPath tray;
+        tray.moveTo(3, 11);
+        tray.lineTo(3, 15.5);
+        tray.lineTo(16, 15.5);
+        tray.lineTo(16, 11);
+        p.drawPath(tray);
+    });
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -250,5 +284,8 @@ int main(int argc, char** argv)
     drawPlaceholders();
     drawRefresh();
     drawColorWheel();
+    drawAppIcon(QStringLiteral("image/orvel_mate_icon.png"), 64);
+    drawAppIcon(QStringLiteral("start/image/logo.png"), 200);
+    drawMainWindowGlyphs();
     return 0;
 }

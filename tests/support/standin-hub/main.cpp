@@ -5,6 +5,7 @@
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubDiscovery.h"
+#include "support/StandinHubModuleStates.h"
 #include "support/StandinHubUploads.h"
 
 #include <QCommandLineParser>
@@ -86,6 +87,13 @@ void scriptPlausibleAnswers(StandinHub& hub)
     });
 }
 
+// The modules the hub reports as attached; the one its module discovery finds starts online.
+OV::Test::StandinHubModuleStates& moduleStates()
+{
+    static OV::Test::StandinHubModuleStates states;
+    return states;
+}
+
 void showLine(const QByteArray& line)
 {
     const Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
@@ -109,7 +117,12 @@ void runCommand(StandinHub& hub, const std::string& line)
     if (line == "help") {
         say("cmd TYPE [JSON payload]   send a command to the PC (TEST, PC_CONTROL, GET_VOLUME, SET_VOLUME,");
         say("                          GET_MUTE, SET_MUTE, CPU, MEMORY, STORAGE, NETWORK)");
+        say("module SERIAL online|offline   what the hub reports of a module's online state");
         say("quit                      stop");
+        return;
+    }
+    if (std::string reply; moduleStates().runCommand(line, reply)) {
+        say(reply);
         return;
     }
     if (line == "quit") {
@@ -176,6 +189,8 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
+    moduleStates().install(hub);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
         return 1;

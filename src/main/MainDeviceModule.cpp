@@ -1,0 +1,205 @@
+#include "main/MainDeviceModule.h"
+
+#include "core/Logger.h"
+#include "core/Utils.h"
+#include "main/MainWindow.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
+#include "store/StoreUtils.h"
+#include "widgets/MessageDialog.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+
+namespace OV {
+
+namespace {
+
+constexpr const char* kTag = "MainDeviceModule";
+
+} // namespace
+
+MainDeviceModule::MainDeviceModule(std::shared_ptr<ProjectDbModuleBean> module, QWidget* parent)
+    : MainDeviceListItem(parent), m_module(std::move(module)), m_editKey(createUuid())
+{
+    m_productId = m_module->productId;
+    m_isScreenCube = m_productId == ProjectModuleUseCase::kPelloraProductId;
+    setObjectName(QStringLiteral("deviceListItem"));
+    setFixedSize(180, 180);
+    setBackgroundMargin(2);
+    setToolTip(m_module->name);
+
+    m_onlineDot = new QWidget(this);
+    m_onlineDot->setObjectName(QStringLiteral("deviceModuleOffline"));
+    m_onlineDot->setAttribute(Qt::WA_StyledBackground);
+    m_onlineDot->setGeometry(width() - 14, 6, 8, 8);
+
+    const QString picture = pictureFor(m_productId);
+    if (!picture.isEmpty())
+        setBackgroundImage(picture);
+}
+
+MainDeviceModule::~MainDeviceModule()
+{
+    if (MainWindow::currentEditKey() == m_editKey)
+        MainWindow::clearEditPanel();
+}
+
+int64_t MainDeviceModule::deviceId() const
+{
+    return m_module->id;
+}
+
+QString MainDeviceModule::pictureFor(uint64_t productId)
+{
+    switch (productId) {
+    case ProjectModuleUseCase::kPipwickProductId:
+        return QStringLiteral(":/main/image/icon_device_pipwick.png");
+    case ProjectModuleUseCase::kRollaneProductId:
+        return QStringLiteral(":/main/image/icon_device_rollane.png");
+    case ProjectModuleUseCase::kPelloraProductId:
+        return QStringLiteral(":/main/image/icon_device_pellora.png");
+    case ProjectModuleUseCase::kThessaProductId:
+        return QStringLiteral(":/main/image/icon_device_thessa.png");
+    case ProjectModuleUseCase::kWakerinProductId:
+        return QStringLiteral(":/main/image/icon_device_wakerin.png");
+    default:
+        return {};
+    }
+}
+
+void MainDeviceModule::setOnline(bool online)
+{
+    if (online == m_online)
+        return;
+    m_online = online;
+    m_onlineDot->setObjectName(online ? QStringLiteral("deviceModuleOnline") : QStringLiteral("deviceModuleOffline"));
+    m_onlineDot->style()->unpolish(m_onlineDot);
+    m_onlineDot->style()->polish(m_onlineDot);
+    m_onlineDot->update();
+}
+
+void MainDeviceModule::onSelectedChanged(bool selected)
+{
+    if (selected)
+        showProfileEditor();
+}
+
+QWidget* MainDeviceModule::createProfileEditor()
+{
+    // The per-module editors come with module configuration; until they are part of the program
+    // a selected module has nothing to edit.
+    switch (m_productId) {
+    case ProjectModuleUseCase::kPipwickProductId:
+    case ProjectModuleUseCase::kRollaneProductId:
+    case ProjectModuleUseCase::kPelloraProductId:
+    case ProjectModuleUseCase::kThessaProductId:
+    default:
+        return nullptr;
+    }
+}
+
+void MainDeviceModule::showProfileEditor()
+{
+    if (MainWindow::currentEditKey() == m_editKey)
+        return;
+    QWidget* editor = createProfileEditor();
+    if (!editor) {
+        Logger::debug(kTag, "no profile editor for product:%llu", static_cast<unsigned long long>(m_productId));
+        return;
+    }
+    MainWindow::setEditPanel(m_editKey, editor);
+}
+
+void MainDeviceModule::reloadEditor()
+{
+    if (MainWindow::currentEditKey() != m_editKey)
+        return;
+    MainWindow::clearEditPanel();
+    showProfileEditor();
+}
+
+void MainDeviceModule::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        auto* menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        const auto addEntry = [menu](const QString& text, int id) {
+            QAction* action = menu->addAction(text);
+            action->setProperty("id", id);
+        };
+        if (m_isScreenCube) {
+            addEntry(tr("Config"), MenuConfig);
+            menu->addSeparator();
+        }
+        addEntry(tr("Detail"), MenuDetail);
+        menu->addSeparator();
+        addEntry(tr("Replace"), MenuReplace);
+        menu->addSeparator();
+        addEntry(tr("Delete"), MenuDelete);
+        connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+            switch (action->property("id").toInt()) {
+            case MenuConfig:
+                onClickMenuConfig();
+                break;
+            case MenuDetail:
+                onClickMenuDetail();
+                break;
+            case MenuReplace:
+                onClickMenuReplace();
+                break;
+            case MenuDelete:
+                onClickMenuDelete();
+                break;
+            default:
+                break;
+            }
+        });
+        menu->popup(event->globalPosition().toPoint());
+        emit contextMenuShown(menu);
+    }
+    MainDeviceListItem::mousePressEvent(event);
+}
+
+void MainDeviceModule::showNotAvailable(const QString& what)
+{
+    MessageDialog::information(tr("%1 is not available in this version of the program.").arg(what), true);
+}
+
+void MainDeviceModule::onClickMenuConfig()
+{
+    if (!m_isScreenCube)
+        return;
+    showNotAvailable(tr("The screen cube configuration"));
+}
+
+void MainDeviceModule::onClickMenuDetail()
+{
+    showNotAvailable(tr("The module details"));
+}
+
+void MainDeviceModule::onClickMenuReplace()
+{
+    const BaseResult<ProjectModuleUseCase::BeanList> all =
+        ProjectManager::instance()->getModuleUseCase()->accessor->findAll(false);
+    if (!all.isOk()) {
+        Logger::error(kTag, "find module error:%s", formatErrorDetails(all).toUtf8().constData());
+        return;
+    }
+    showNotAvailable(tr("Replacing a module"));
+}
+
+void MainDeviceModule::onClickMenuDelete()
+{
+    const BaseResult<int> removed = ProjectManager::instance()->getModuleUseCase()->remove(m_module->id);
+    if (!removed.isOk()) {
+        MessageDialog::error(formatErrorDetails(removed), true);
+        return;
+    }
+    if (removedCallback)
+        removedCallback(m_module);
+}
+
+} // namespace OV

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "widgets/BaseWidget.h"
+
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace OV {
+
+class BaseDialog;
+class BaseWidgetSelectGroup;
+class DelayOpMessageDialog;
+class ElidedLabel;
+class ProjectDbProfileBean;
+class ProjectProfileUseCase;
+
+// The profile drop-down of the main window: names the current profile and lists every profile
+// of the project with "Edit name", "Save as preferred" and "Delete", and "New Profile..." last.
+class MainProfileWidget : public BaseWidget
+{
+    Q_OBJECT
+public:
+    using ProfilePtr = std::shared_ptr<ProjectDbProfileBean>;
+
+    // One row of the drop-down.
+    class ProfileItem : public BaseWidget
+    {
+    public:
+        ProfileItem(MainProfileWidget* owner, ProfilePtr profile, QWidget* parent);
+
+        const ProfilePtr& profile() const { return m_profile; }
+        QLabel* star() const { return m_star; }
+        QPushButton* menuButton() const { return m_menuButton; }
+        // Opens the row's menu; returns it (it deletes itself on close).
+        QMenu* openRowMenu();
+
+    protected:
+        void onClicked() override;
+        void onPressedChanged(bool pressed) override;
+        void enterEvent(QEnterEvent* event) override;
+        void leaveEvent(QEvent* event) override;
+
+    private:
+        ProfilePtr m_profile;
+        MainProfileWidget* m_owner = nullptr;
+        BaseWidget* m_icon = nullptr;
+        ElidedLabel* m_name = nullptr;
+        QLabel* m_star = nullptr;
+        QPushButton* m_menuButton = nullptr;
+    };
+
+    explicit MainProfileWidget(QWidget* parent = nullptr);
+
+    std::function<void(ProfilePtr)> currentProfileCallback;
+
+    void initDropDownMenu();
+    void setCurrentProfile(ProfilePtr profile);
+    const ProfilePtr& currentProfile() const { return m_currentProfile; }
+
+    // Each opens its dialog (returned, deleted on close) or, for the preference, stores at once.
+    BaseDialog* onClickNewProfile();
+    BaseDialog* onClickEditProfileName(const ProfilePtr& profile);
+    void onClickSaveAsPreferred(const ProfilePtr& profile);
+    DelayOpMessageDialog* onClickDeleteProfile(const ProfilePtr& profile);
+
+    QMenu* dropDownMenu() const { return m_menu; }
+    BaseWidgetSelectGroup* selectGroup() const { return m_selectGroup; }
+    QList<ProfileItem*> rows() const;
+    ElidedLabel* nameLabel() const { return m_nameLabel; }
+
+    static constexpr const char* kNewProfileText = "New Profile...";
+
+signals:
+    // A row's menu just opened (tests answer it from here).
+    void rowMenuShown(QMenu* menu, const std::shared_ptr<ProjectDbProfileBean>& profile);
+
+protected:
+    void onClicked() override;
+
+private:
+    void onRowChosen(BaseWidget* row);
+
+    ProfilePtr m_currentProfile;
+    ElidedLabel* m_nameLabel = nullptr;
+    QMenu* m_menu = nullptr;
+    BaseWidgetSelectGroup* m_selectGroup = nullptr;
+    QAction* m_newProfileAction = nullptr;
+    std::shared_ptr<ProjectProfileUseCase> m_useCase;
+};
+
+} // namespace OV

@@ -1,0 +1,359 @@
+#include "main/MainWindow.h"
+
+#include "core/ImageLoader.h"
+#include "core/Logger.h"
+#include "core/ThemeLoader.h"
+#include "core/Utils.h"
+#include "main/MainDeviceListItem.h"
+#include "main/MainDeviceListWidget.h"
+#include "main/MainProfilePanel.h"
+#include "main/MainTitleBar.h"
+#include "main/SettingsWindow.h"
+#include "main/StartWindow.h"
+#include "project/ProjectDbProfileBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectProfileUseCase.h"
+#include "widgets/FileDialog.h"
+#include "widgets/MessageDialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace OV {
+
+namespace {
+MainWindow* g_instance = nullptr;
+
+QWidget* makeDivider(QWidget* parent, bool horizontal)
+{
+    auto* divider = new QWidget(parent);
+    divider->setObjectName(QStringLiteral("divider"));
+    divider->setAttribute(Qt::WA_StyledBackground);
+    if (horizontal)
+        divider->setFixedHeight(2);
+    else
+        divider->setFixedWidth(2);
+    return divider;
+}
+
+// Where a panel that is not part of this window yet will stand: its title and a short note.
+QWidget* makeSlot(QWidget* parent, const char* objectName, const QString& note)
+{
+    auto* slot = new QWidget(parent);
+    slot->setObjectName(QLatin1String(objectName));
+    auto* layout = new QVBoxLayout(slot);
+    layout->setContentsMargins(16, 16, 16, 16);
+    auto* label = new QLabel(note, slot);
+    label->setObjectName(QStringLiteral("slotNote"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setEnabled(false);
+    layout->addWidget(label, 1);
+    return slot;
+}
+
+constexpr const char* kProjectFilter = "OrvelMate Project (*%1)";
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
+{
+    m_projectManager = ProjectManager::instance();
+    // Set before any panel is built: panels may use the static operations while they are made.
+    g_instance = this;
+
+    QScreen* screen = windowHandle() ? windowHandle()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        const int w = static_cast<int>(static_cast<float>(area.width()) * 0.7f);
+        const int h = std::min(static_cast<int>(static_cast<float>(area.height()) * 0.8f),
+                               static_cast<int>(static_cast<float>(w) * 0.7f));
+        setMinimumSize(w, h);
+    }
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    setTitle(QString());
+    createTrayIcon();
+    createTitleBar();
+    m_profileUseCase = m_projectManager->getProfileUseCase();
+
+    QWidget* content = contentArea();
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* topRow = new QWidget(content);
+    auto* topLayout = new QHBoxLayout(topRow);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    topLayout->setSpacing(0);
+    m_profilePanel = createProfilePanel(content);
+    m_deviceList = createDeviceList(content);
+    topLayout->addWidget(m_profilePanel, 0);
+    topLayout->addWidget(makeDivider(content, false));
+    topLayout->addWidget(m_deviceList, 0);
+    topRow->setFixedHeight(m_deviceList->height());
+
+    auto* bottomRow = new QHBoxLayout();
+    bottomRow->setContentsMargins(0, 0, 0, 0);
+    bottomRow->setSpacing(0);
+    QWidget* topDivider = makeDivider(content, true);
+    QWidget* middleDivider = makeDivider(content, true);
+    m_editArea = new QWidget(content);
+    m_editArea->setObjectName(QStringLiteral("editArea"));
+    m_editLayout = new QVBoxLayout(m_editArea);
+    m_editLayout->setContentsMargins(0, 0, 0, 0);
+    m_editLayout->setSpacing(0);
+    QWidget* sideDivider = makeDivider(content, false);
+    m_widgetListPanel = createWidgetListPanel(content);
+    bottomRow->addWidget(m_editArea, 65);
+    bottomRow->addWidget(sideDivider);
+    bottomRow->addWidget(m_widgetListPanel, 35);
+
+    layout->addWidget(topDivider);
+    layout->addWidget(topRow);
+    layout->addWidget(middleDivider);
+    layout->addLayout(bottomRow, 1);
+
+    updateEnabledState();
+}
+
+MainWindow::~MainWindow()
+{
+    ImageLoader::instance()->clearMemoryCache();
+    if (g_instance == this)
+        g_instance = nullptr;
+    Logger::info("MainWindow", "~MainWindow()");
+}
+
+MainWindow* MainWindow::instance()
+{
+    return g_instance;
+}
+
+std::shared_ptr<ProjectDbProfileBean> MainWindow::currentProfile()
+{
+    return g_instance ? g_instance->m_currentProfile : nullptr;
+}
+
+QString MainWindow::currentEditPanelKey()
+{
+    return g_instance ? g_instance->m_editPanelKey : QString();
+}
+
+void MainWindow::setCurrentProfile(std::shared_ptr<ProjectDbProfileBean> profile)
+{
+    if (!g_instance)
+        return;
+    g_instance->m_currentProfile = std::move(profile);
+    g_instance->updateEnabledState();
+    g_instance->reloadDeviceTiles();
+}
+
+void MainWindow::setEditPanel(const QString& key, QWidget* widget)
+{
+    if (g_instance)
+        g_instance->showEditPanel(key, widget);
+}
+
+void MainWindow::clearEditPanel()
+{
+    setEditPanel(createUuid(), nullptr);
+}
+
+void MainWindow::showEditPanel(const QString& key, QWidget* widget)
+{
+    if (widget == m_editPanel.data() || key == m_editPanelKey)
+        return;
+    while (QLayoutItem* item = m_editLayout->takeAt(0)) {
+        if (QWidget* old = item->widget()) {
+            old->setParent(nullptr);
+            old->deleteLater();
+        }
+        delete item;
+    }
+    m_editPanel = widget;
+    m_editPanelKey = key;
+    if (widget)
+        m_editLayout->addWidget(widget, 1);
+}
+
+void MainWindow::updateEnabledState()
+{
+    const bool enabled = m_currentProfile != nullptr;
+    for (QWidget* area : {m_deviceList, m_widgetListPanel, m_editArea}) {
+        if (area)
+            area->setEnabled(enabled);
+    }
+}
+
+void MainWindow::reloadDeviceTiles()
+{
+    auto* row = qobject_cast<MainDeviceListWidget*>(m_deviceList);
+    if (!row)
+        return;
+    for (MainDeviceListItem* tile : row->tiles())
+        tile->onCurrentProfileChanged(m_currentProfile ? std::make_shared<ProjectDbProfileBean>(*m_currentProfile)
+                                                       : nullptr);
+}
+
+QWidget* MainWindow::createProfilePanel(QWidget* parent)
+{
+    return new MainProfilePanel(parent);
+}
+
+QWidget* MainWindow::createDeviceList(QWidget* parent)
+{
+    return new MainDeviceListWidget(parent);
+}
+
+QWidget* MainWindow::createWidgetListPanel(QWidget* parent)
+{
+    QWidget* slot = makeSlot(parent, "widgetListSlot", tr("The widget list appears here."));
+    slot->setMinimumWidth(400);
+    slot->setMaximumWidth(600);
+    return slot;
+}
+
+void MainWindow::createTrayIcon()
+{
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setIcon(QIcon(QStringLiteral(":/image/orvel_mate_icon.png")));
+    m_trayIcon->setVisible(true);
+    auto* menu = new QMenu(this);
+    m_exitAction = menu->addAction(tr("Exit"));
+    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    m_trayIcon->setContextMenu(menu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
+}
+
+void MainWindow::onTrayActivated(int reason)
+{
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    showNormal();
+    activateWindow();
+}
+
+void MainWindow::createTitleBar()
+{
+    m_titleBar = new MainTitleBar();
+    setTitleBarWidget(m_titleBar);
+    for (QWidget* widget : m_titleBar->hitTestWidgets())
+        setHitTestVisible(widget, true);
+    m_titleBar->setProjectName(m_projectManager->projectFileInfo().baseName());
+    m_titleBar->menuHandler = [this](int id) { onTitleMenu(id); };
+}
+
+void MainWindow::onThemeChanged(ThemeLoader* loader)
+{
+    setStyleSheet(loader->load(QStringLiteral("main_window")));
+}
+
+QSize MainWindow::defaultWindowSize()
+{
+    return minimumSize();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_quit) {
+        BaseWindow::closeEvent(event);
+        return;
+    }
+    hide();
+    event->ignore();
+}
+
+void MainWindow::onTitleMenu(int id)
+{
+    switch (id) {
+    case MainTitleBar::MenuCloseProject:
+        closeProject();
+        break;
+    case MainTitleBar::MenuSaveProjectAs:
+        saveProjectAs();
+        break;
+    case MainTitleBar::MenuSettings:
+        openSettings();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::closeProject()
+{
+    // The deploy reads the open project until it ends.
+    if (m_projectManager->isDeploying()) {
+        MessageDialog::warning(tr("A deploy is running. Try again when it has finished."), true);
+        return;
+    }
+    m_quit = true;
+    m_projectManager->closeProject();
+    auto* start = new StartWindow(nullptr);
+    start->setAttribute(Qt::WA_DeleteOnClose);
+    start->show();
+    close();
+}
+
+void MainWindow::saveProjectAs()
+{
+    if (m_projectManager->isDeploying()) {
+        MessageDialog::warning(tr("A deploy is running. Try again when it has finished."), true);
+        return;
+    }
+    const QFileInfo source = m_projectManager->projectFileInfo();
+    const QString filter = QString::fromLatin1(kProjectFilter).arg(QLatin1String(ProjectManager::kProjectExtension));
+    const QString proposed = QDir::homePath() + QLatin1Char('/') + source.baseName();
+    const QString target = FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter);
+    if (target.isEmpty())
+        return;
+    const QFileInfo targetInfo(target);
+    // Writing over the open file would destroy the project being copied.
+    if (targetInfo.exists() && targetInfo.canonicalFilePath() == source.canonicalFilePath()) {
+        MessageDialog::error(tr("The project is already saved in this file. Choose another file."), true);
+        return;
+    }
+    if (targetInfo.exists() && !targetInfo.isFile()) {
+        MessageDialog::error(tr("Delete target file failed."), true);
+        return;
+    }
+    // The copy is written beside the target and renamed over it only when complete.
+    QFile in(source.absoluteFilePath());
+    QSaveFile out(target);
+    bool ok = in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly);
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    }
+    ok = ok && in.error() == QFileDevice::NoError && out.commit();
+    if (!ok) {
+        out.cancelWriting();
+        Logger::error("MainWindow", "save project as failed, path:%s", target.toUtf8().constData());
+        MessageDialog::error(tr("Save project file failed."), true);
+        return;
+    }
+    MessageDialog::information(tr("Save project file success."), true);
+}
+
+void MainWindow::openSettings()
+{
+    auto* settings = new SettingsWindow(nullptr);
+    settings->setAttribute(Qt::WA_DeleteOnClose);
+    settings->show();
+}
+
+} // namespace OV

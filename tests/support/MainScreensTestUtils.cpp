@@ -1,0 +1,61 @@
+#include "support/MainScreensTestUtils.h"
+
+#include "device/KestrinDevice.h"
+#include "project/ProjectDbHostBean.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectHostUseCase.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
+#include "support/StandinHub.h"
+
+#include <QFile>
+#include <QTest>
+
+namespace OV::Test {
+
+bool openFreshProject(const QString& folder, const QString& name)
+{
+    ProjectManager* pm = ProjectManager::instance();
+    pm->closeProject();
+    QFile::remove(folder + QLatin1Char('/') + name + QLatin1String(ProjectManager::kProjectExtension));
+    return pm->createProject(name, folder).isOk();
+}
+
+std::vector<int64_t> addModules(const std::vector<QString>& serials, uint64_t productId)
+{
+    ProjectModuleUseCase::BeanList beans;
+    for (const QString& serial : serials) {
+        auto bean = std::make_shared<ProjectDbModuleBean>();
+        bean->gatewayType = QStringLiteral("can");
+        bean->productId = productId;
+        bean->sn = serial;
+        bean->name = serial;
+        beans.push_back(bean);
+    }
+    std::vector<int64_t> ids;
+    if (!ProjectManager::instance()->getModuleUseCase()->addModules(beans).isOk())
+        return ids;
+    for (const auto& bean : beans)
+        ids.push_back(bean->id);
+    return ids;
+}
+
+bool pairCurrentHub(StandinHub& hub, const QString& serial, int timeoutMs)
+{
+    ProjectManager* pm = ProjectManager::instance();
+    auto host = std::make_shared<ProjectDbHostBean>();
+    host->connType = QStringLiteral("tcp");
+    host->ip = hub.listenAddress();
+    host->port = hub.port();
+    host->sn = serial;
+    if (!pm->getHostUseCase()->saveHost(*host).isOk())
+        return false;
+    pm->setCurrentKestrin(host);
+    const std::shared_ptr<KestrinDevice> device = pm->getCurrentKestrin();
+    if (!device)
+        return false;
+    device->start(nullptr);
+    return QTest::qWaitFor([&] { return device->isReady(); }, timeoutMs);
+}
+
+} // namespace OV::Test
