@@ -1,7 +1,12 @@
 #include "store/StoreUtils.h"
 
+#include "core/ImageLoader.h"
+#include "widgets/BaseWidget.h"
+
 #include <QCoreApplication>
 #include <QImage>
+#include <QPointer>
+#include <QVBoxLayout>
 
 namespace OV {
 
@@ -43,6 +48,61 @@ QPixmap trimTransparentEdges(const QPixmap& pixmap, int alphaThreshold)
     while (bottom > top && !rowCounts(bottom, left, right))
         --bottom;
     return QPixmap::fromImage(image.copy(left, top, right - left + 1, bottom - top + 1));
+}
+
+namespace {
+QPointer<ImageLoader> g_iconLoader;
+const QString kLoadingPicture = QStringLiteral(":/image/image_loading.png");
+const QString kErrorPicture = QStringLiteral(":/image/image_load_error.png");
+constexpr const char* kRequestProperty = "storeIconRequest";
+} // namespace
+
+ImageLoader* StoreUtils::iconLoader()
+{
+    if (!g_iconLoader)
+        g_iconLoader = new ImageLoader(QCoreApplication::instance());
+    return g_iconLoader;
+}
+
+void StoreUtils::releaseIconLoader()
+{
+    if (g_iconLoader)
+        g_iconLoader->deleteLater();
+    g_iconLoader = nullptr;
+}
+
+void StoreUtils::loadIcon(BaseWidget* widget, const QString& url, bool trim,
+                          std::function<void(const QPixmap&)> callback)
+{
+    if (!widget)
+        return;
+    QPointer<BaseWidget> guard(widget);
+    // Tiles are reused from page to page: an icon asked for earlier never replaces a later one.
+    const quint64 request = widget->property(kRequestProperty).toULongLong() + 1;
+    widget->setProperty(kRequestProperty, request);
+    widget->setBackgroundImage(kLoadingPicture);
+    iconLoader()->load(url, [guard, request, trim, callback = std::move(callback)](const QPixmap& pixmap) {
+        if (!guard || guard->property(kRequestProperty).toULongLong() != request)
+            return;
+        if (pixmap.isNull()) {
+            guard->setBackgroundImage(kErrorPicture);
+            return;
+        }
+        const QPixmap shown = trim ? trimTransparentEdges(pixmap, kTrimThreshold) : pixmap;
+        guard->setBackgroundPixmap(shown);
+        if (callback)
+            callback(shown);
+    });
+}
+
+QWidget* wrapInContainer(QWidget* parent, QWidget* widget, int left, int top, int right, int bottom)
+{
+    auto* container = new QWidget(parent);
+    widget->setParent(container);
+    auto* box = new QVBoxLayout(container);
+    box->setContentsMargins(left, top, right, bottom);
+    box->addWidget(widget);
+    return container;
 }
 
 QString formatErrorDetails(const ErrorCode& error, const QString& detail)

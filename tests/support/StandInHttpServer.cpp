@@ -344,6 +344,11 @@ void StandInHttpServer::dispatch(QTcpSocket* socket, const HttpRequest& request)
     }
 }
 
+static qsizetype partOf(const HttpReply& reply)
+{
+    return reply.partBytes < 0 ? reply.body.size() / 2 : qsizetype(reply.partBytes);
+}
+
 void StandInHttpServer::act(QTcpSocket* socket, const HttpReply& reply)
 {
     switch (reply.kind) {
@@ -354,11 +359,11 @@ void StandInHttpServer::act(QTcpSocket* socket, const HttpReply& reply)
     case HttpReply::Kind::Silent:
         break;
     case HttpReply::Kind::StallMidBody:
-        socket->write(responseHead(reply, false) + reply.body.left(reply.body.size() / 2));
+        socket->write(responseHead(reply, false) + reply.body.left(partOf(reply)));
         socket->flush();
         break;
     case HttpReply::Kind::CloseEarly:
-        socket->write(responseHead(reply, true) + reply.body.left(reply.body.size() / 2));
+        socket->write(responseHead(reply, true) + reply.body.left(partOf(reply)));
         socket->disconnectFromHost();
         break;
     case HttpReply::Kind::AnswerTwice: {

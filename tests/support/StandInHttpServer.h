@@ -57,7 +57,8 @@ struct HttpReply
     int status = 200;
     QByteArray contentType = "application/json";
     QByteArray body;
-    int delayMs = 0; // wait this long before acting
+    int delayMs = 0;       // wait this long before acting
+    qint64 partBytes = -1; // StallMidBody and CloseEarly: body bytes sent; half when negative
 
     static HttpReply json(const nlohmann::json& value, int status = 200);
     static HttpReply bytes(const QByteArray& body, const QByteArray& contentType, int status = 200);

@@ -1,0 +1,301 @@
+#include "store/MainUtils.h"
+
+#include "core/AppDirs.h"
+#include "core/FileUtils.h"
+#include "core/ImageLoader.h"
+#include "core/Logger.h"
+#include "core/MainThread.h"
+#include "core/Utils.h"
+#include "project/ProjectDbPluginBean.h"
+#include "project/ProjectPluginUseCase.h"
+#include "store/StoreUtils.h"
+#include "store/ZipUtils.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace OV {
+
+namespace {
+
+constexpr const char* kTag = "MainUtils";
+constexpr const char* kMarkerFormat = "orvel-plugin-unpack/1 ";
+
+std::mutex g_rootMutex;
+QString g_pluginRoot;
+
+// One lock per uuid; entries are few (one per plug-in) and kept for the process's life.
+std::mutex g_locksMutex;
+std::map<QString, std::shared_ptr<std::mutex>> g_locks;
+
+std::shared_ptr<std::mutex> uuidLock(const QString& uuid)
+{
+    std::lock_guard<std::mutex> guard(g_locksMutex);
+    std::shared_ptr<std::mutex>& lock = g_locks[uuid];
+    if (!lock)
+        lock = std::make_shared<std::mutex>();
+    return lock;
+}
+
+bool holdsPackage(const QString& folder, const QByteArray& marker)
+{
+    if (!isDirectory(folder) || QFileInfo(folder).isSymLink())
+        return false;
+    QFile file(folder + QLatin1Char('/') + QLatin1String(MainUtils::kMarkerFileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return file.read(marker.size() + 1) == marker;
+}
+
+// Hidden siblings of a plug-in's folder: "<root>/.<uuid>.<kind>-<random>".
+QString siblingPrefix(const QString& uuid)
+{
+    return QLatin1Char('.') + uuid + QLatin1Char('.');
+}
+
+// Siblings left by an unpack that was cut off (a crash, a power loss).
+void removeStaleSiblings(const QString& root, const QString& uuid)
+{
+    const QString prefix = siblingPrefix(uuid);
+    const QStringList names =
+        QDir(root).entryList({prefix + QStringLiteral("*")}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names)
+        removeAll(root + QLatin1Char('/') + name);
+}
+
+} // namespace
+
+void MainUtils::setPluginRoot(const QString& root)
+{
+    std::lock_guard<std::mutex> guard(g_rootMutex);
+    g_pluginRoot = root;
+}
+
+QString MainUtils::pluginRoot()
+{
+    {
+        std::lock_guard<std::mutex> guard(g_rootMutex);
+        if (!g_pluginRoot.isEmpty())
+            return g_pluginRoot;
+    }
+    return AppDirs::pluginDir();
+}
+
+QString MainUtils::pluginFolder(const QString& uuid)
+{
+    if (!isSafePathComponent(uuid))
+        return {};
+    return pluginRoot() + QLatin1Char('/') + uuid;
+}
+
+QByteArray MainUtils::markerFor(const QByteArray& pack)
+{
+    return QByteArray(kMarkerFormat) + QCryptographicHash::hash(pack, QCryptographicHash::Sha256).toHex() + '\n';
+}
+
+BaseResult<QByteArray> MainUtils::loadPluginPack(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin)
+{
+    try {
+        return useCase.accessor->database()->loadFile(plugin.id,
+                                                      QString::fromLatin1(ProjectPluginUseCase::kPackFileName));
+    } catch (const std::exception& e) {
+        return BaseResult<QByteArray>(Errors::Unknown, QString::fromUtf8(e.what()));
+    }
+}
+
+bool MainUtils::isPluginUnpacked(const QString& uuid, const QByteArray& pack)
+{
+    try {
+        const QString folder = pluginFolder(uuid);
+        return !folder.isEmpty() && holdsPackage(folder, markerFor(pack));
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "isPluginUnpacked error:%s", e.what());
+        return false;
+    }
+}
+
+bool MainUtils::isPluginUnpacked(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin)
+{
+    const BaseResult<QByteArray> pack = loadPluginPack(useCase, plugin);
+    return pack.isOk() && isPluginUnpacked(plugin.k1, *pack.data);
+}
+
+BaseResult<void> MainUtils::unpackPlugin(const QString& uuid, const QByteArray& pack)
+{
+    if (!isSafePathComponent(uuid))
+        return BaseResult<void>(Errors::InvalidArgument, QStringLiteral("invalid uuid:") + uuid);
+    const BaseResult<void> failed(Errors::WriteFailed, QStringLiteral("unzip plugin error"));
+    try {
+        const std::shared_ptr<std::mutex> lock = uuidLock(uuid);
+        std::lock_guard<std::mutex> guard(*lock);
+        const QString root = pluginRoot();
+        const QString folder = root + QLatin1Char('/') + uuid;
+        const QByteArray marker = markerFor(pack);
+        if (holdsPackage(folder, marker))
+            return {};
+        removeStaleSiblings(root, uuid);
+
+        const QString staging =
+            root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("unpacking-") + createUuid();
+        QString why;
+        bool ok = unzipToDirectory(pack, staging, &why);
+        if (ok) {
+            QSaveFile file(staging + QLatin1Char('/') + QLatin1String(kMarkerFileName));
+            ok = file.open(QIODevice::WriteOnly) && file.write(marker) == marker.size() && file.commit();
+            if (!ok)
+                why = QStringLiteral("cannot write the marker");
+        }
+        // The folder that was there (another package, or a half-written one from an older
+        // program) goes aside first, so the rename puts the new one in place whole.
+        if (ok && QFileInfo::exists(folder)) {
+            const QString old = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("old-") + createUuid();
+            if (!QDir().rename(folder, old) && !removeAll(folder)) {
+                ok = false;
+                why = QStringLiteral("cannot replace the folder");
+            }
+            removeAll(old);
+        }
+        if (ok && !QDir().rename(staging, folder)) {
+            ok = false;
+            why = QStringLiteral("cannot rename into place");
+        }
+        if (!ok) {
+            Logger::error(kTag, "unpack plugin %s failed:%s", uuid.toUtf8().constData(), why.toUtf8().constData());
+            removeAll(staging);
+            removeAll(folder);
+            return failed;
+        }
+        return {};
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "unpack plugin error:%s", e.what());
+        return failed;
+    }
+}
+
+void MainUtils::asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin,
+                                  const QObject* guard, std::function<void(const BaseResult<void>&)> done)
+{
+    const BaseResult<QByteArray> pack = loadPluginPack(useCase, plugin);
+    if (!pack.isOk()) {
+        if (done)
+            done(BaseResult<void>::from(pack));
+        return;
+    }
+    if (isPluginUnpacked(plugin.k1, *pack.data)) {
+        if (done)
+            done({});
+        return;
+    }
+    QPointer<const QObject> alive(guard);
+    std::thread([uuid = plugin.k1, bytes = *pack.data, alive, done = std::move(done)]() mutable {
+        const BaseResult<void> result = unpackPlugin(uuid, bytes);
+        runOnMainThread([alive, result, done = std::move(done)]() {
+            if (alive && done)
+                done(result);
+        });
+    }).detach();
+}
+
+bool MainUtils::removeUnpackedPlugin(const QString& uuid)
+{
+    if (!isSafePathComponent(uuid))
+        return false;
+    try {
+        const std::shared_ptr<std::mutex> lock = uuidLock(uuid);
+        std::lock_guard<std::mutex> guard(*lock);
+        return removeAll(pluginRoot() + QLatin1Char('/') + uuid);
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "remove unpacked plugin error:%s", e.what());
+        return false;
+    }
+}
+
+BaseResult<void> MainUtils::uninstallPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin)
+{
+    const int64_t id = plugin.id;
+    const BaseResult<void> removed = useCase.transaction([&]() {
+        const auto& database = useCase.accessor->database();
+        for (const char* name : {ProjectPluginUseCase::kPackFileName, ProjectPluginUseCase::kIconFileName}) {
+            const BaseResult<void> file = database->removeFile(id, QString::fromLatin1(name));
+            if (!file.isOk())
+                return file;
+        }
+        const BaseResult<int> record = useCase.remove(id);
+        if (!record.isOk())
+            return BaseResult<void>::from(record);
+        if (*record.data == 0)
+            return BaseResult<void>(Errors::RecordNotExists, QStringLiteral("plugin id:%1").arg(id));
+        return BaseResult<void>();
+    });
+    if (removed.isOk())
+        removeUnpackedPlugin(plugin.k1);
+    return removed;
+}
+
+void MainUtils::asyncLoadPluginImage(const QString& uuid, const QString& image,
+                                     std::function<void(const QPixmap&)> callback)
+{
+    if (!callback)
+        return;
+    auto deliver = [callback](const QPixmap& pixmap) {
+        callback(trimTransparentEdges(pixmap, StoreUtils::kTrimThreshold));
+    };
+    const QString lower = image.trimmed().toLower();
+    const QLatin1String prefix("file://");
+    if (!lower.startsWith(prefix)) {
+        ImageLoader::instance()->load(image, deliver);
+        return;
+    }
+    // The path inside the package must pass the same rules as the package's member names.
+    QString folder;
+    try {
+        folder = pluginFolder(uuid);
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "asyncLoadPluginImage error:%s", e.what());
+    }
+    const QString relative = lower.mid(prefix.size());
+    const QStringList segments = relative.split(QLatin1Char('/'));
+    bool safe = !folder.isEmpty() && !relative.isEmpty();
+    for (const QString& segment : segments)
+        safe = safe && isSafePathComponent(segment) && !segment.contains(QLatin1Char(':'));
+    if (!safe) {
+        Logger::error(kTag, "plugin image outside its folder:%s", image.toUtf8().constData());
+        callback(QPixmap());
+        return;
+    }
+    // The reference is lower-cased; a package whose names carry capitals is still found on
+    // a case-sensitive file system through the name as written.
+    QString path = folder + QLatin1Char('/') + relative;
+    if (!QFileInfo::exists(path)) {
+        const QString written = image.trimmed().mid(prefix.size());
+        if (written.compare(relative, Qt::CaseInsensitive) == 0)
+            path = folder + QLatin1Char('/') + written;
+    }
+    ImageLoader::instance()->load(path, deliver);
+}
+
+QPixmap MainUtils::loadPluginIcon(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin)
+{
+    try {
+        const BaseResult<QByteArray> bytes =
+            useCase.accessor->database()->loadFile(plugin.id, QString::fromLatin1(ProjectPluginUseCase::kIconFileName));
+        QPixmap pixmap;
+        if (bytes.isOk() && !bytes.data->isEmpty())
+            pixmap.loadFromData(*bytes.data);
+        return pixmap;
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "loadPluginIcon error:%s", e.what());
+        return {};
+    }
+}
+
+} // namespace OV
