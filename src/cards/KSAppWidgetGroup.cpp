@@ -23,7 +23,7 @@ QWidget* KSAppWidgetGroup::createTitleExtWidget(QWidget* parent)
     m_refreshButton->setIcon(QIcon(QStringLiteral(":/image/icon_refresh_48x48.png")));
     m_refreshButton->setIconSize(QSize(14, 14));
     m_refreshButton->setToolTip(QCoreApplication::translate("OV::KSAppWidgetGroup", "Refresh"));
-    m_refreshButton->hide();
+    m_refreshButton->setVisible(isExpanded());
     layout->addWidget(m_refreshButton);
     std::weak_ptr<WidgetListGroupItem> weak = weak_from_this();
     QObject::connect(m_refreshButton, &QPushButton::clicked, m_refreshButton, [weak]() {

@@ -2,9 +2,9 @@
 
 #include "cards/SimpleAsyncLoadWidgetListGroupItem.h"
 
-#include <nlohmann/json.hpp>
+#include <QPushButton>
 
-class QPushButton;
+#include <nlohmann/json.hpp>
 
 namespace OV {
 

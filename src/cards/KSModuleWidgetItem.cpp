@@ -13,7 +13,8 @@ KSModuleWidgetItem::KSModuleWidgetItem(QWidget* parent, const QString& typeId, c
     setIcon(QPixmap(icon));
     setName(name);
     try {
-        setData(nlohmann::json{{"name", name.toStdString()}, {"typeId", typeId.toStdString()}, {"icon", icon.toStdString()}});
+        setData(nlohmann::json{
+            {"name", name.toStdString()}, {"typeId", typeId.toStdString()}, {"icon", icon.toStdString()}});
     } catch (const std::exception& e) {
         Logger::error("KSModuleWidgetItem", "new KSModuleWidgetItem error:%s", e.what());
     }

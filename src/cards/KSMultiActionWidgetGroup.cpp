@@ -23,7 +23,8 @@ int KSMultiActionWidgetGroup::itemCount()
 void KSMultiActionWidgetGroup::createItem(std::vector<SimpleWidgetListContentItem*>& rows, QWidget* parent)
 {
     rows.push_back(new KSMultiActionItem(parent, QStringLiteral("multiAction"),
-                                         QStringLiteral(":/profile/image/icon_ma_multi_action.png"), tr("Multi-Action")));
+                                         QStringLiteral(":/profile/image/icon_ma_multi_action.png"),
+                                         tr("Multi-Action")));
 }
 
 } // namespace OV

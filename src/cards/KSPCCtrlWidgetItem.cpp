@@ -1,9 +1,9 @@
 #include "cards/KSPCCtrlWidgetItem.h"
 
-
 namespace OV {
 
-KSPCCtrlWidgetItem::KSPCCtrlWidgetItem(QWidget* parent, const QString& typeId, const QString& icon, const QString& name, const QString& extCmd)
+KSPCCtrlWidgetItem::KSPCCtrlWidgetItem(QWidget* parent, const QString& typeId, const QString& icon, const QString& name,
+                                       const QString& extCmd)
     : SimpleWidgetListContentItem(parent)
 {
     setMimeType(QString::fromLatin1(kMimeType));
@@ -11,7 +11,10 @@ KSPCCtrlWidgetItem::KSPCCtrlWidgetItem(QWidget* parent, const QString& typeId, c
     setWidgetType(QStringLiteral("pcCtrl"));
     setIcon(QPixmap(icon));
     setName(name);
-    setData(nlohmann::json{{"name", name.toStdString()}, {"typeId", typeId.toStdString()}, {"icon", icon.toStdString()}, {"extCmd", extCmd.toStdString()}});
+    setData(nlohmann::json{{"name", name.toStdString()},
+                           {"typeId", typeId.toStdString()},
+                           {"icon", icon.toStdString()},
+                           {"extCmd", extCmd.toStdString()}});
 }
 
 bool KSPCCtrlWidgetItem::canDrag(QMouseEvent* /*event*/)

@@ -9,7 +9,8 @@ class KSPCCtrlWidgetItem : public SimpleWidgetListContentItem
 {
     Q_OBJECT
 public:
-    KSPCCtrlWidgetItem(QWidget* parent, const QString& typeId, const QString& icon, const QString& name, const QString& extCmd);
+    KSPCCtrlWidgetItem(QWidget* parent, const QString& typeId, const QString& icon, const QString& name,
+                       const QString& extCmd);
 
     bool canDrag(QMouseEvent* event) override;
 };

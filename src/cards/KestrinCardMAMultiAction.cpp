@@ -22,8 +22,8 @@ void KestrinCardMAMultiAction::init()
         setIcon(stored);
     } else {
         const auto name = config.find("name");
-        bean()->name = name != config.end() && name->is_string() ? QString::fromStdString(name->get<std::string>())
-                                                                    : QString();
+        bean()->name =
+            name != config.end() && name->is_string() ? QString::fromStdString(name->get<std::string>()) : QString();
         loadIcon(QString::fromLatin1(kIcon));
     }
     setName(bean()->name);

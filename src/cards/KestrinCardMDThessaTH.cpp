@@ -9,7 +9,8 @@
 
 namespace OV {
 
-KestrinCardMDThessaTH::KestrinCardMDThessaTH(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean)) {}
+KestrinCardMDThessaTH::KestrinCardMDThessaTH(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean))
+{}
 
 void KestrinCardMDThessaTH::init()
 {
@@ -17,7 +18,8 @@ void KestrinCardMDThessaTH::init()
         const auto modules = ProjectManager::instance()->getModuleUseCase()->accessor->findAll(
             [](const ProjectDbModuleBean& module) { return module.productId == kProductId; }, false);
         if (!modules.isOk()) {
-            Logger::error("KestrinCardMDThessaTH", "initConfig error: %s", formatErrorDetails(modules).toUtf8().constData());
+            Logger::error("KestrinCardMDThessaTH", "initConfig error: %s",
+                          formatErrorDetails(modules).toUtf8().constData());
             return;
         }
         const nlohmann::json& config = configuration();

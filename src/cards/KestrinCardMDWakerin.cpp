@@ -9,7 +9,8 @@
 
 namespace OV {
 
-KestrinCardMDWakerin::KestrinCardMDWakerin(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean)) {}
+KestrinCardMDWakerin::KestrinCardMDWakerin(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean))
+{}
 
 void KestrinCardMDWakerin::init()
 {
@@ -17,7 +18,8 @@ void KestrinCardMDWakerin::init()
         const auto modules = ProjectManager::instance()->getModuleUseCase()->accessor->findAll(
             [](const ProjectDbModuleBean& module) { return module.productId == kProductId; }, false);
         if (!modules.isOk()) {
-            Logger::error("KestrinCardMDWakerin", "initConfig error: %s", formatErrorDetails(modules).toUtf8().constData());
+            Logger::error("KestrinCardMDWakerin", "initConfig error: %s",
+                          formatErrorDetails(modules).toUtf8().constData());
             return;
         }
         const nlohmann::json& config = configuration();

@@ -1,9 +1,9 @@
 #include "cards/KestrinCardPCCtrl.h"
 
-#include "core/ImageLoader.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/MainUtils.h"
 #include "store/StoreUtils.h"
 
 #include <QPointer>
@@ -67,7 +67,7 @@ void KestrinCardPCCtrl::init()
         bean()->icon = textOr(config, "icon");
         if (!bean()->icon.isEmpty()) {
             QPointer<KestrinCardPCCtrl> self(this);
-            ImageLoader::instance()->load(bean()->icon, [self](const QPixmap& image) {
+            MainUtils::asyncLoadPluginImage(textOr(config, "pluginUuid"), bean()->icon, [self](const QPixmap& image) {
                 if (self)
                     self->onPluginImage(image);
             });

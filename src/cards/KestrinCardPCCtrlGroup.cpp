@@ -1,18 +1,19 @@
 #include "cards/KestrinCardPCCtrlGroup.h"
 
-#include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/MainUtils.h"
 #include "store/StoreUtils.h"
 
 #include <stdexcept>
 
 namespace OV {
 
-KestrinCardPCCtrlGroup::KestrinCardPCCtrlGroup(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean))
+KestrinCardPCCtrlGroup::KestrinCardPCCtrlGroup(QWidget* parent, BeanPtr bean)
+    : SimpleKestrinCard(parent, std::move(bean))
 {
     setEditable(true);
 }
@@ -30,10 +31,7 @@ void KestrinCardPCCtrlGroup::init()
             throw std::runtime_error("plugin data error");
         if (!*plugin.data)
             throw std::runtime_error("plugin not install");
-        const auto bytes = plugins->accessor->database()->loadFile((*plugin.data)->id,
-                                                                   QString::fromLatin1(ProjectPluginUseCase::kIconFileName));
-        if (bytes.isOk() && bytes.data)
-            icon.loadFromData(*bytes.data);
+        icon = MainUtils::loadPluginIcon(*plugins, **plugin.data);
         bean()->icon = QStringLiteral("file://");
         // The drop stores the record again; this store only brings the icon along.
         widgetUseCase()->insertOrUpdateWidget(*bean(), &icon);

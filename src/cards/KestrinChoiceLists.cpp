@@ -37,12 +37,15 @@ QList<KestrinChoiceLists::TimeZone> KestrinChoiceLists::timeZones()
 {
     QList<TimeZone> zones;
     try {
-        const nlohmann::json list = nlohmann::json::parse(readResource(QString::fromLatin1(kTimeZoneResource)).toStdString());
+        const nlohmann::json list =
+            nlohmann::json::parse(readResource(QString::fromLatin1(kTimeZoneResource)).toStdString());
         for (const nlohmann::json& entry : list) {
             TimeZone zone;
             zone.offset = QString::fromStdString(entry.at("offset").get<std::string>());
-            zone.textEn = jsonText(entry, "city", "en_US") + QStringLiteral(" - ") + jsonText(entry, "country", "en_US");
-            zone.textZh = jsonText(entry, "city", "zh_CN") + QStringLiteral(" - ") + jsonText(entry, "country", "zh_CN");
+            zone.textEn =
+                jsonText(entry, "city", "en_US") + QStringLiteral(" - ") + jsonText(entry, "country", "en_US");
+            zone.textZh =
+                jsonText(entry, "city", "zh_CN") + QStringLiteral(" - ") + jsonText(entry, "country", "zh_CN");
             zones.append(zone);
         }
     } catch (const std::exception& e) {
@@ -56,7 +59,8 @@ QList<KestrinChoiceLists::Sound> KestrinChoiceLists::sounds()
 {
     QList<Sound> list;
     try {
-        const nlohmann::json entries = nlohmann::json::parse(readResource(QString::fromLatin1(kSoundResource)).toStdString());
+        const nlohmann::json entries =
+            nlohmann::json::parse(readResource(QString::fromLatin1(kSoundResource)).toStdString());
         for (const nlohmann::json& entry : entries) {
             Sound sound;
             sound.id = QString::fromStdString(entry.at("id").get<std::string>());

@@ -68,7 +68,8 @@ KestrinDeviceScreenUI::KestrinDeviceScreenUI(QWidget* parent, WheelHorizontalScr
     m_layout->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setObjectName(QStringLiteral("kestrinScreenUI"));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("main_window")));
+    setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("main_window")) +
+                  ThemeLoader::instance()->load(QStringLiteral("kestrin_screen")));
     setAcceptDrops(true);
     initData();
 }
@@ -146,7 +147,7 @@ KestrinCard* KestrinDeviceScreenUI::makeCard(const std::shared_ptr<ProjectDbProf
         return new KestrinCardPCCtrl(this, bean);
     if (widgetType == "multiAction")
         return config.at("typeId").get<std::string>() == "multiAction" ? new KestrinCardMAMultiAction(this, bean)
-                                                                         : nullptr;
+                                                                       : nullptr;
     if (widgetType == "module") {
         const std::string typeId = config.at("typeId").get<std::string>();
         KestrinCard* card = nullptr;
@@ -165,7 +166,8 @@ KestrinCard* KestrinDeviceScreenUI::makeCard(const std::shared_ptr<ProjectDbProf
     return nullptr;
 }
 
-KestrinCard* KestrinDeviceScreenUI::createDeskCard(int64_t profileId, std::shared_ptr<ProjectDbProfileKsWidgetBean> bean,
+KestrinCard* KestrinDeviceScreenUI::createDeskCard(int64_t profileId,
+                                                   std::shared_ptr<ProjectDbProfileKsWidgetBean> bean,
                                                    const std::string& widgetType, const nlohmann::json& config)
 {
     KestrinCard* card = nullptr;

@@ -16,12 +16,25 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSet>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <typeinfo>
+
 namespace OV {
 
-KestrinWidgetListPanel::KestrinWidgetListPanel(QWidget* parent) : QWidget(parent), m_list(new CollapsibleListWidget(this))
+namespace {
+
+QString groupKey(const WidgetListGroupItem& group)
+{
+    return QString::fromLatin1(typeid(group).name()) + QLatin1Char('/') + group.title();
+}
+
+} // namespace
+
+KestrinWidgetListPanel::KestrinWidgetListPanel(QWidget* parent)
+    : QWidget(parent), m_list(new CollapsibleListWidget(this))
 {
     setMinimumWidth(400);
     setMaximumWidth(600);
@@ -39,7 +52,8 @@ KestrinWidgetListPanel::KestrinWidgetListPanel(QWidget* parent) : QWidget(parent
     titleLayout->addWidget(title);
     layout->addWidget(titleBar);
     layout->addWidget(m_list, 1);
-    m_list->viewport()->setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("main_window")));
+    m_list->viewport()->setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("main_window")) +
+                                      ThemeLoader::instance()->load(QStringLiteral("kestrin_screen")));
     initGroups();
     connect(EventBus::instance(), &EventBus::messagePosted, this, &KestrinWidgetListPanel::onMessage);
 }
@@ -115,9 +129,19 @@ void KestrinWidgetListPanel::onMessage(const QSharedPointer<EventBusMessage>& me
 {
     if (!message || message->topic != QLatin1String(Topics::PluginInstalled))
         return;
+    // The user's open groups stay open across the rebuild.
+    QSet<QString> expanded;
+    for (const auto& group : m_groups) {
+        if (group->isExpanded())
+            expanded.insert(groupKey(*group));
+    }
     m_list->clear();
     m_groups.clear();
     initGroups();
+    for (const auto& group : m_groups) {
+        if (group->isExpanded() != expanded.contains(groupKey(*group)))
+            group->setExpanded(!group->isExpanded());
+    }
 }
 
 } // namespace OV

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cards/KestrinDragWidget.h"
 #include "widgets/CollapseItem.h"
 #include "widgets/CollapsibleListWidget.h"
 

@@ -4,6 +4,7 @@
 
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
+#include "support/StandinHubAppList.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModuleStates.h"
 #include "support/StandinHubUploads.h"
@@ -189,6 +190,7 @@ int main(int argc, char** argv)
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
+    OV::Test::installAppList(hub);
     moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
     moduleStates().install(hub);
     if (!hub.listen(address, port)) {
