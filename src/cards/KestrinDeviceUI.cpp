@@ -6,6 +6,7 @@
 #include "widgets/WheelHorizontalScrollArea.h"
 
 #include <QHBoxLayout>
+#include <QScrollBar>
 
 namespace OV {
 
@@ -28,6 +29,12 @@ KestrinDeviceUI::KestrinDeviceUI(QWidget* parent, BaseWidgetSelectGroup* group)
     m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
     m_scrollArea->setStyleSheet(QStringLiteral("background:transparent;"));
     m_scrollArea->setWheelScrollingEnabled(true);
+    // A thin bar, so it hides little of the cards above it.
+    m_scrollArea->horizontalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:horizontal { height: 6px; background: transparent; }"
+                       "QScrollBar::handle:horizontal { background: #3A3F48; border-radius: 3px; min-width: 30px; }"
+                       "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
+                       "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }"));
     m_screen = new KestrinDeviceScreenUI(m_scrollArea, m_scrollArea, group);
     m_scrollArea->setWidget(m_screen);
 }
