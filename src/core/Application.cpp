@@ -68,13 +68,11 @@ void Application::setStartupChoice(StartupChoice choice)
 int Application::run()
 {
     const bool autoStart = isAutoStart();
-    // The main window lives on in the tray when its last visible window closes; the program
-    // quits through the tray's "Exit" or when the start window closes with no main window.
-    setQuitOnLastWindowClosed(false);
     const bool windowOpened = startupChoice() ? startupChoice()() : false;
     if (!windowOpened) {
-        if (!autoStart)
-            Logger::warn("Application", "no start-up window available");
+        if (autoStart)
+            return 0;
+        Logger::warn("Application", "no start-up window available");
         return 0;
     }
     return QApplication::exec();

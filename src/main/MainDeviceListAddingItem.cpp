@@ -6,6 +6,7 @@ MainDeviceListAddingItem::MainDeviceListAddingItem(QWidget* parent) : MainDevice
 {
     setObjectName(QStringLiteral("deviceListAddingItem"));
     setFixedSize(180, 180);
+    setBackgroundMargin(2);
     setSelectable(false);
     setDraggable(false);
     m_keepEveryPress = true;

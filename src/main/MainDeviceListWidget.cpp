@@ -9,8 +9,10 @@
 #include "main/MainDeviceListAddingItem.h"
 #include "main/MainDeviceListContent.h"
 #include "main/MainDeviceModule.h"
+#include "main/MainWindow.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
+#include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "widgets/BaseWidgetSelectGroup.h"
@@ -60,6 +62,7 @@ MainDeviceListWidget::MainDeviceListWidget(QWidget* parent) : BaseWidget(parent)
     m_hubTile->hide();
 
     m_moduleUseCase = ProjectManager::instance()->getModuleUseCase();
+    handCurrentProfile(m_content->addingItem());
     reloadModules();
     m_content->orderCallback = [this](std::vector<int64_t> ids) { saveOrder(ids); };
     connect(m_content->addingItem(), &BaseWidget::clicked, this, &MainDeviceListWidget::onClickAddingItem);
@@ -91,10 +94,18 @@ QList<MainDeviceModule*> MainDeviceListWidget::moduleTiles() const
     return result;
 }
 
+void MainDeviceListWidget::handCurrentProfile(MainDeviceListItem* tile)
+{
+    // A tile made after the current profile was set starts with it as the others have it.
+    const std::shared_ptr<ProjectDbProfileBean> profile = MainWindow::currentProfile();
+    tile->onCurrentProfileChanged(profile ? std::make_shared<ProjectDbProfileBean>(*profile) : nullptr);
+}
+
 void MainDeviceListWidget::placeTile(MainDeviceListItem* tile)
 {
     m_content->insertTile(tile);
     tile->show();
+    handCurrentProfile(tile);
     m_content->updateWidth();
     m_content->reportOrder();
     m_selectGroup->addWidget(tile);

@@ -63,6 +63,7 @@ protected:
 
 private:
     void placeTile(MainDeviceListItem* tile);
+    void handCurrentProfile(MainDeviceListItem* tile);
     void refreshDots();
     void onOnlineReply(const nlohmann::json& value);
 

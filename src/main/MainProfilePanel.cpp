@@ -56,9 +56,11 @@ MainProfilePanel::MainProfilePanel(QWidget* parent) : QWidget(parent)
     m_header->currentProfileCallback = [this](std::shared_ptr<ProjectDbProfileBean> profile) {
         followProfile(std::move(profile));
     };
-    // The header chose its profile while it was built; the queued re-select reports it again.
-    if (m_header->currentProfile())
-        followProfile(m_header->currentProfile());
+    // The main window is handed its profile while it is built: the first row is chosen now
+    // rather than by the header's queued re-selection, which then finds it chosen already.
+    const QList<MainProfileWidget::ProfileItem*> rows = m_header->rows();
+    if (!m_header->currentProfile() && !rows.isEmpty())
+        rows.front()->setSelected(true);
     m_picture->setPressedCallback([this](bool pressed) { m_picture->setOpacity(pressed ? 0.6f : 1.0f); });
     connect(m_picture, &BaseWidget::clicked, this, &MainProfilePanel::onEditProfileIcon);
 }

@@ -190,6 +190,7 @@ MainProfileWidget::MainProfileWidget(QWidget* parent) : BaseWidget(parent)
     divider->setObjectName(QStringLiteral("divider2"));
     divider->setFixedWidth(2);
     m_nameLabel = new ElidedLabel(this);
+    m_nameLabel->setObjectName(QStringLiteral("profileName"));
     m_nameLabel->setMaximumWidth(130);
     auto* arrow = new QLabel(this);
     arrow->setFixedSize(20, 20);

@@ -19,6 +19,7 @@
 #include "widgets/MessageDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,9 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
                                static_cast<int>(static_cast<float>(w) * 0.7f));
         setMinimumSize(w, h);
     }
+    // The window lives on in the tray: closing the last visible window (this one, the store, a
+    // picker) must not end the program; it ends through "Exit".
+    QApplication::setQuitOnLastWindowClosed(false);
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setTitle(QString());
     createTrayIcon();
@@ -216,7 +220,11 @@ void MainWindow::createTrayIcon()
     m_trayIcon->setVisible(true);
     auto* menu = new QMenu(this);
     m_exitAction = menu->addAction(tr("Exit"));
-    connect(m_exitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Quitting closes every window: this one then closes for real instead of hiding.
+    connect(m_exitAction, &QAction::triggered, this, [this] {
+        m_quit = true;
+        QCoreApplication::quit();
+    });
     m_trayIcon->setContextMenu(menu);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });

@@ -2,6 +2,7 @@
 
 #include "core/Logger.h"
 #include "core/Settings.h"
+#include "core/ThemeLoader.h"
 #include "widgets/MessageDialog.h"
 
 #include <QCheckBox>
@@ -35,6 +36,11 @@ SettingsWindow::SettingsWindow(QWidget* parent) : BaseWindow(parent)
 
     m_autoStart->setChecked(Settings::instance()->isAutoStartEnabled());
     connect(m_autoStart, &QCheckBox::toggled, this, &SettingsWindow::onAutoStartToggled);
+}
+
+void SettingsWindow::onThemeChanged(ThemeLoader* loader)
+{
+    m_autoStart->setStyleSheet(loader->load(QStringLiteral("settings_window")));
 }
 
 void SettingsWindow::onAutoStartToggled(bool enabled)

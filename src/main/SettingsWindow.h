@@ -15,6 +15,9 @@ public:
 
     QCheckBox* autoStartBox() const { return m_autoStart; }
 
+protected:
+    void onThemeChanged(ThemeLoader* loader) override;
+
 private:
     void onAutoStartToggled(bool enabled);
 

@@ -133,7 +133,9 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
 void StartWindow::onThemeChanged(ThemeLoader* loader)
 {
     setStyleSheet(loader->load(QStringLiteral("start_window")));
-    m_newButton->setStyleSheet(loader->load(QStringLiteral("primary_button")));
+    // The fixed 100-pixel button needs a narrower padding than the shared sheet's.
+    m_newButton->setStyleSheet(loader->load(QStringLiteral("primary_button")) +
+                               QStringLiteral("QPushButton { padding: 0 6px; }"));
 }
 
 void StartWindow::onClose()

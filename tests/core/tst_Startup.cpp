@@ -1,3 +1,4 @@
+#include "project/ProjectManager.h"
 #include "support/TestUtils.h"
 
 #include <QDir>
@@ -31,8 +32,11 @@ private:
         while (running && clock.elapsed() < 60000) {
             running = !p.waitForFinished(100);
             m_out += QString::fromUtf8(p.readAllStandardOutput());
-            if (running && !until.isEmpty() && m_out.contains(until))
+            if (running && !until.isEmpty() && m_out.contains(until)) {
+                // A process that was about to end gets a moment to do so.
+                running = !p.waitForFinished(1000);
                 break;
+            }
         }
         if (running) {
             p.kill();
@@ -108,6 +112,23 @@ private slots:
         QFile::remove(m_dir.filePath(file));
         QVERIFY(exitCode != 0);
         QVERIFY2(m_err.contains(message), qPrintable(m_err));
+    }
+
+    // A start at log-on with a usable last project opens it into a hidden main window and keeps
+    // running in the tray.
+    void autostartOpensTheLastProjectHidden()
+    {
+        const QString recent = m_dir.filePath(QStringLiteral("cache/recent_project_list.json"));
+        const QString folder = m_dir.filePath(QStringLiteral("project"));
+        {
+            OV::ProjectManager pm(recent, folder);
+            QVERIFY(pm.createProject(QStringLiteral("Desk"), folder).isOk());
+            pm.closeProject();
+            QCOMPARE(pm.recentList().value(0), folder + QStringLiteral("/Desk.ovpf"));
+        }
+        QCOMPARE(start({QStringLiteral("--autostart")}, QStringLiteral("[ProjectDatabase] init, succeed")), -1);
+        QVERIFY2(m_err.isEmpty() || !m_err.contains(QStringLiteral("failed")), qPrintable(m_err));
+        QVERIFY(QFile::remove(recent));
     }
 };
 

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <type_traits>
+
 using namespace OV;
 
 namespace {
@@ -60,6 +62,10 @@ public:
 protected:
     void onResetEdit() override { ++resets; }
 };
+
+// The editor keeps a reference to its configuration: a temporary would dangle.
+static_assert(!std::is_constructible_v<MainProfileParamsEditor, QWidget*, nlohmann::json&&>);
+static_assert(std::is_constructible_v<MainProfileParamsEditor, QWidget*, const nlohmann::json&>);
 
 } // namespace
 

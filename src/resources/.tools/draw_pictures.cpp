@@ -233,7 +233,6 @@ void drawColorWheel()
     image.save(file, "PNG");
 }
 
-
 // Main window pictures: the window menu, the store and the deploy glyphs.
 void drawMainWindowGlyphs()
 {
@@ -252,6 +251,11 @@ void drawMainWindowGlyphs()
         p.setPen(strokePen(QColor(255, 255, 255, 235), 1.6));
         p.drawLine(QPointF(12, 12), QPointF(12, 18));
         p.drawLine(QPointF(9, 15), QPointF(15, 15));
+    });
+    save(QStringLiteral("main/image/check.png"), 16, 1.0, [](QPainter& p) {
+        p.setPen(strokePen(QColor(255, 255, 255), 2.0));
+        p.drawLine(QPointF(3.5, 8.5), QPointF(6.5, 11.5));
+        p.drawLine(QPointF(6.5, 11.5), QPointF(12.5, 4.5));
     });
     save(QStringLiteral("image/icon_deploy.png"), 38, 2.0, [](QPainter& p) {
         p.setPen(strokePen(Glyph, 1.8));

@@ -118,7 +118,8 @@ void runCommand(StandinHub& hub, const std::string& line)
     if (line == "help") {
         say("cmd TYPE [JSON payload]   send a command to the PC (TEST, PC_CONTROL, GET_VOLUME, SET_VOLUME,");
         say("                          GET_MUTE, SET_MUTE, CPU, MEMORY, STORAGE, NETWORK)");
-        say("module SERIAL online|offline   what the hub reports of a module's online state");
+        say("module SERIAL online|offline");
+        say("                          what the hub reports of a module's online state (act 30730)");
         say("quit                      stop");
         return;
     }
