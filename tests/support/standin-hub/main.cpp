@@ -4,6 +4,7 @@
 
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
+#include "support/StandinHubActionTree.h"
 #include "support/StandinHubAppList.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModuleStates.h"
@@ -194,6 +195,7 @@ int main(int argc, char** argv)
     OV::Test::installAppList(hub);
     moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
     moduleStates().install(hub);
+    OV::Test::installActionTree(hub);
     if (!hub.listen(address, port)) {
         say("cannot listen on " + address.toString().toStdString() + ":" + std::to_string(port));
         return 1;

@@ -1,0 +1,58 @@
+#include "scene/LoadedTreeItem.h"
+
+#include <QCoreApplication>
+
+namespace OV {
+
+namespace {
+
+constexpr const char* kPlaceholderText = "loading...";
+
+} // namespace
+
+LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
+{
+    const auto nameIt = node.is_object() ? node.find("name") : node.end();
+    const bool hasName = nameIt != node.end() && nameIt->is_string();
+    setText(hasName ? QString::fromStdString(nameIt->get<std::string>()) : QStringLiteral("NULL"));
+    setEditable(false);
+    m_name = QString::fromStdString(node.at("name").get<std::string>());
+    m_last = node.at("last").get<bool>();
+    if (m_last) {
+        m_state = Loaded;
+        return;
+    }
+    setSelectable(false);
+    const auto failedIt = node.find("loadFailedNode");
+    if (failedIt != node.end() && failedIt->is_boolean() && failedIt->get<bool>()) {
+        m_state = LoadFailed;
+        return;
+    }
+    m_id = QString::fromStdString(node.at("id").get<std::string>());
+    // Gives the view an expander before anything is known of the children.
+    auto* placeholder = new QStandardItem(QString::fromLatin1(kPlaceholderText));
+    placeholder->setEditable(false);
+    placeholder->setSelectable(false);
+    appendRow(placeholder);
+}
+
+LoadedTreeItem::~LoadedTreeItem()
+{
+    *m_alive = false;
+}
+
+nlohmann::json LoadedTreeItem::rootNode()
+{
+    return {{"name", ""}, {"id", ""}, {"type", ""}, {"last", false}};
+}
+
+nlohmann::json LoadedTreeItem::retryNode()
+{
+    return {{"name", QCoreApplication::translate("LoadedTreeModel", "Load failed, click to retry").toStdString()},
+            {"last", false},
+            {"id", ""},
+            {"type", ""},
+            {"loadFailedNode", true}};
+}
+
+} // namespace OV

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "widgets/BaseWidget.h"
+
+#include <memory>
+
+class QLabel;
+
+namespace OV {
+
+class ProjectDbPluginBean;
+
+// A row of the plug-in list of the plug-in widget editor: the plug-in's icon and name.
+class ScenePluginWidgetListItem : public BaseWidget
+{
+    Q_OBJECT
+public:
+    // Throws std::invalid_argument "invalid ProjectDbPluginBean type" for a plug-in that is
+    // not a widget plug-in.
+    explicit ScenePluginWidgetListItem(std::shared_ptr<ProjectDbPluginBean> plugin, QWidget* parent = nullptr);
+
+    const std::shared_ptr<ProjectDbPluginBean>& plugin() const { return m_plugin; }
+    QLabel* nameLabel() const { return m_nameLabel; }
+
+protected:
+    void onSelectedChanged(bool selected) override;
+
+private:
+    std::shared_ptr<ProjectDbPluginBean> m_plugin;
+    QLabel* m_iconLabel = nullptr;
+    QLabel* m_nameLabel = nullptr;
+};
+
+} // namespace OV
