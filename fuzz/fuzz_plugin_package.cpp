@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the plug-in package checks and the unpacker. Findings: any memory
 // error, a package that verifies but does not unpack (or the other way round), and any file
-// that appears outside the target folder. Seeds: tests/store/package_corpus.
+// that appears outside the target folder. Seeds: tests/store/package_corpus; what a run keeps
+// goes (merged) to tests/store/package_corpus/fuzz, which the ordinary tests replay.
 #include "store/ZipUtils.h"
 
 #include <QByteArray>

@@ -9,6 +9,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
 #include "store/StoreUtils.h"
+#include "store/StoreWindow.h"
 #include "widgets/AnchorLayout.h"
 #include "widgets/BusyIndicator.h"
 #include "widgets/ElidedLabel.h"
@@ -139,7 +140,10 @@ void MainTitleBar::updateDeployButton()
 
 void MainTitleBar::openStore()
 {
-    // The plug-in store window opens here: a parentless StoreWindow, deleted on close, shown.
+    // Every click makes a new window, which owns its life from then on.
+    auto* store = new StoreWindow(nullptr);
+    store->setAttribute(Qt::WA_DeleteOnClose);
+    store->show();
 }
 
 void MainTitleBar::deployProject()

@@ -33,6 +33,7 @@ BaseDownloadDialog::BaseDownloadDialog(QWidget* parent) : BaseDialog(parent)
     column->setSpacing(12);
     m_status = new QLabel(tr("Ready to download"), content);
     m_status->setObjectName(QStringLiteral("downloadStatus"));
+    m_status->setWordWrap(true);
     m_progressBar = new QProgressBar(content);
     m_progressBar->setFixedHeight(16);
     m_progressBar->setRange(0, 100);
@@ -92,6 +93,8 @@ void BaseDownloadDialog::start()
     }
     m_reply = m_manager->get(QNetworkRequest(url));
     connect(m_reply, &QNetworkReply::downloadProgress, this, &BaseDownloadDialog::onProgress);
+    // The reply's own progress signal is throttled; the announced size is checked at once.
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] { onProgress(m_written, announcedSize()); });
     connect(m_reply, &QNetworkReply::readyRead, this, &BaseDownloadDialog::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &BaseDownloadDialog::onReplyFinished);
 }
@@ -104,7 +107,7 @@ void BaseDownloadDialog::onProgress(qint64 received, qint64 total)
         fail(tr("file too large"));
         return;
     }
-    if (total < 1)
+    if (total < 1 || (m_reply && m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400))
         return;
     const int percent = int(double(received) * 100.0 / double(total));
     m_progressBar->setValue(percent);
@@ -116,7 +119,8 @@ void BaseDownloadDialog::onReadyRead()
     if (m_reported || !m_reply)
         return;
     const QByteArray bytes = m_reply->readAll();
-    if (bytes.isEmpty())
+    // An error page is no part of the file and no progress of it.
+    if (bytes.isEmpty() || m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400)
         return;
     if (m_written + bytes.size() > kMaxFileSize) {
         fail(tr("file too large"));
@@ -127,6 +131,16 @@ void BaseDownloadDialog::onReadyRead()
         return;
     }
     m_written += bytes.size();
+    onProgress(m_written, announcedSize());
+}
+
+qint64 BaseDownloadDialog::announcedSize() const
+{
+    if (!m_reply)
+        return -1;
+    bool ok = false;
+    const qint64 size = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+    return ok ? size : -1;
 }
 
 void BaseDownloadDialog::onReplyFinished()

@@ -51,6 +51,7 @@ protected:
 private:
     void onProgress(qint64 received, qint64 total);
     void onReadyRead();
+    qint64 announcedSize() const;
     void onReplyFinished();
     // Ends the transfer with a failure shown as the status; the reply is aborted.
     void fail(const QString& status);

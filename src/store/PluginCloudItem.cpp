@@ -78,6 +78,32 @@ QString fileSha256(const QString& path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// A listed checksum must match what arrived, and the package must be one that unpacks. A file
+// over the size limit is left to the install, which reports it in its own words.
+BaseResult<void> checkPackage(const QString& path, const QString& sha256)
+{
+    const QString expected = sha256.trimmed();
+    if (!expected.isEmpty() && fileSha256(path).compare(expected, Qt::CaseInsensitive) != 0)
+        return BaseResult<void>(
+            Errors::InvalidArgument,
+            QCoreApplication::translate("OV::PluginCloudItem", "the downloaded package does not match its sha256"));
+    QString why;
+    if (fileSize(path) <= uint64_t(kStoreFileLimit) && !verifyPackage(readFile(path), &why))
+        return BaseResult<void>(
+            Errors::ReadFailed,
+            QCoreApplication::translate("OV::PluginCloudItem", "invalid plugin package: %1").arg(why));
+    return {};
+}
+
+// The open project's plug-ins; null while no project is open.
+std::shared_ptr<ProjectPluginUseCase> pluginUseCase()
+{
+    ProjectManager* manager = ProjectManager::instance();
+    if (manager->projectFileInfo().filePath().isEmpty())
+        return {};
+    return manager->getPluginUseCase();
+}
+
 QLabel* captionRow(QVBoxLayout* column, QWidget* parent, const QString& caption, ElidedLabel** value)
 {
     auto* row = new QHBoxLayout();
@@ -234,7 +260,8 @@ void PluginCloudItem::updateInstallState()
 {
     BaseResult<bool> exists(Errors::NotInitialized);
     try {
-        exists = ProjectManager::instance()->getPluginUseCase()->exists(m_identifier);
+        if (const auto plugins = pluginUseCase())
+            exists = plugins->exists(m_identifier);
     } catch (const std::exception& e) {
         exists = BaseResult<bool>(Errors::Unknown, QString::fromUtf8(e.what()));
     }
@@ -276,7 +303,7 @@ void PluginCloudItem::downloadPluginFile()
     dialog->filePath = target;
     QPointer<PluginCloudItem> self(this);
     const QString identifier = m_identifier;
-    dialog->onFinished = [self, identifier, target](int code) {
+    dialog->onFinished = [self, identifier](int code) {
         if (!self || self->m_record.is_null() || self->m_identifier != identifier)
             return;
         self->installPlugin(code);
@@ -287,7 +314,6 @@ void PluginCloudItem::downloadPluginFile()
 
 void PluginCloudItem::installPlugin(int code)
 {
-    const QString target = AppDirs::tempDir() + QLatin1Char('/') + m_identifier + QStringLiteral(".zip");
     if (code == BaseDownloadDialog::Failed) {
         MessageDialog::error(tr("download failed"), true);
         m_installButton->setEnabled(true);
@@ -298,16 +324,10 @@ void PluginCloudItem::installPlugin(int code)
         return;
     }
     try {
-        BaseResult<void> result;
-        // A listed checksum must match what arrived, and the package must be one we can unpack.
-        const QString sha = fileSha256(target);
-        if (!m_sha256.trimmed().isEmpty() && sha.compare(m_sha256.trimmed(), Qt::CaseInsensitive) != 0) {
-            result = BaseResult<void>(Errors::InvalidArgument, tr("the downloaded package does not match its sha256"));
-        } else if (fileSize(target) <= uint64_t(kStoreFileLimit)) {
-            QString why;
-            if (!verifyPackage(readFile(target), &why))
-                result = BaseResult<void>(Errors::ReadFailed, tr("invalid plugin package: %1").arg(why));
-        }
+        const QString target = AppDirs::tempDir() + QLatin1Char('/') + m_identifier + QStringLiteral(".zip");
+        const auto plugins = pluginUseCase();
+        BaseResult<void> result = plugins ? checkPackage(target, m_sha256)
+                                          : BaseResult<void>(Errors::NotInitialized, tr("no project is open"));
         if (result.isOk()) {
             ProjectDbPluginBean bean;
             bean.k1 = m_identifier;
@@ -321,7 +341,7 @@ void PluginCloudItem::installPlugin(int code)
             bean.versionCode = m_versionCode;
             bean.official = 0;
             const QPixmap icon = m_icon->backgroundPixmap();
-            result = ProjectManager::instance()->getPluginUseCase()->saveOrUpdate(bean, icon, target);
+            result = plugins->saveOrUpdate(bean, icon, target);
         }
         if (result.isOk()) {
             EventBus::instance()->publish(

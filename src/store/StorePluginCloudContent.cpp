@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <utility>
 
 namespace OV {
 
@@ -62,10 +63,10 @@ void StorePluginCloudContent::requestPage(int page)
 void StorePluginCloudContent::asyncRequestData()
 {
     const quint64 request = ++m_request;
-    const bool followUp = m_followUp;
-    m_followUp = false;
+    const bool followUp = std::exchange(m_followUp, false);
     while (QLayoutItem* item = m_flow->takeAt(0))
         delete item;
+    m_flow->invalidate();
     for (PluginCloudItem* item : m_items) {
         item->hide();
         item->reset();
@@ -86,10 +87,8 @@ void StorePluginCloudContent::asyncRequestData()
         HttpClient::instance()->get(gateway + QLatin1String(kListPath), query, {}, m_requestTimeoutMs);
     QPointer<StorePluginCloudContent> self(this);
     connect(response, &HttpResponse::success, this, [self, request, followUp](const QByteArray& body) {
-        if (!self || request != self->m_request)
-            return;
-        self->m_followUp = followUp;
-        self->handleReply(request, body);
+        if (self && request == self->m_request)
+            self->handleReply(body, followUp);
     });
     connect(response, &HttpResponse::error, this, [self, request](const QString& message) {
         if (self && request == self->m_request)
@@ -97,10 +96,8 @@ void StorePluginCloudContent::asyncRequestData()
     });
 }
 
-void StorePluginCloudContent::handleReply(quint64 request, const QByteArray& body)
+void StorePluginCloudContent::handleReply(const QByteArray& body, bool followUp)
 {
-    const bool followUp = m_followUp;
-    m_followUp = false;
     int shown = 0;
     try {
         const nlohmann::json reply = nlohmann::json::parse(body.constBegin(), body.constEnd());
@@ -138,7 +135,10 @@ void StorePluginCloudContent::handleReply(quint64 request, const QByteArray& bod
         if (m_flow->count() == 0)
             showNotice(QString::fromUtf8(e.what()));
     }
-    if (shown > 0 && shown != m_page && !followUp && request == m_request) {
+    // The flow layout does not notice items coming and going by itself.
+    m_flow->invalidate();
+    // A reply naming another page than the one asked for: that page is asked for once.
+    if (shown > 0 && shown != m_page && !followUp) {
         m_page = shown;
         m_followUp = true;
         asyncRequestData();

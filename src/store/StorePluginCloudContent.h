@@ -42,7 +42,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void handleReply(quint64 request, const QByteArray& body);
+    void handleReply(const QByteArray& body, bool followUp);
     void showNotice(const QString& detail);
 
     std::vector<PluginCloudItem*> m_items;
@@ -51,7 +51,7 @@ private:
     int m_page = 0;
     int m_requestTimeoutMs = kRequestTimeoutMs;
     quint64 m_request = 0;
-    // Set while the request running is the follow-up of a reply: its reply asks for no other.
+    // Set just before asking for the page a reply named: that request's reply asks for no other.
     bool m_followUp = false;
 };
 

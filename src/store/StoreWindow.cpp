@@ -13,11 +13,13 @@ namespace OV {
 
 namespace {
 StoreWindow* g_instance = nullptr;
-}
+int g_liveWindows = 0;
+} // namespace
 
 StoreWindow::StoreWindow(QWidget* parent) : BaseWindow(parent)
 {
     g_instance = this;
+    ++g_liveWindows;
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setTitle(tr("App and Plugin Store"));
@@ -44,7 +46,9 @@ StoreWindow::~StoreWindow()
 {
     if (g_instance == this)
         g_instance = nullptr;
-    StoreUtils::releaseIconLoader();
+    // The icon loader is shared by every store window alive.
+    if (--g_liveWindows == 0)
+        StoreUtils::releaseIconLoader();
 }
 
 StoreWindow* StoreWindow::instance()

@@ -5,7 +5,8 @@ fuzz_plugin_package.
 valid-*.zip are packages that unpack; hostile-*.zip must each be refused whole, leaving
 nothing behind: path escapes in every form, bombs by member size, total size and member
 count, ZIP64, encryption, truncation, an end record hidden in a comment, duplicate and
-conflicting names. Run it in this folder.
+conflicting names. Run it in this folder. The folder fuzz/ is not written here: it holds the
+inputs a run of fuzz_plugin_package kept (merged with -merge=1), replayed by the same test.
 """
 import struct
 import zlib
@@ -66,6 +67,10 @@ def main():
                 comment=b"an archive comment"))
     write("valid-empty-members.zip", build([Entry("config.json", CONFIG), Entry("empty.txt", b"", method=0),
                                             Entry("empty-deflated.txt", b"")]))
+
+    # Sound archives that a store install still refuses: the configuration is an array, or missing.
+    write("valid-config-array.zip", build([Entry("config.json", b'[{"button":[]}]'), Entry("icons/one.png", PNG, 0)]))
+    write("valid-no-config.zip", build([Entry("sub/config.json", CONFIG), Entry("icons/one.png", PNG, 0)]))
 
     slips = {
         "slip-dotdot": "../evil.txt",

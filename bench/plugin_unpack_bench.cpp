@@ -1,0 +1,87 @@
+// Unpacks a plug-in package as the product does (the whole package in memory, every member
+// checked, then written), so that a whole-process timer can set it beside "unzip -q" of the
+// same file.
+//
+//   plugin_unpack_bench --make <package.zip>       writes a package of 300 members, about 10 MiB
+//   plugin_unpack_bench <package.zip> <folder>      unpacks it into the folder (made new)
+#include "core/ZlibUtils.h"
+#include "store/ZipUtils.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: plugin_unpack_bench --make <package.zip>\n"
+                         "       plugin_unpack_bench <package.zip> <folder>\n");
+    return 2;
+}
+
+// Pictures do not compress, texts and configurations do: 200 of the first, 100 of the second,
+// in a few folders, as a plug-in's package holds them.
+int makePackage(const QString& path)
+{
+    QTemporaryDir source;
+    if (!source.isValid())
+        return 1;
+    QRandomGenerator random(20261207);
+    for (int i = 0; i < 300; ++i) {
+        const bool picture = i % 3 != 2;
+        const QString name = picture ? QStringLiteral("images/set%1/icon_%2.png").arg(i % 10).arg(i)
+                                     : QStringLiteral("i18n/text_%1.json").arg(i);
+        QByteArray bytes;
+        if (picture) {
+            bytes.resize(40000 + int(random.bounded(10000)));
+            random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        } else {
+            for (int line = 0; bytes.size() < 60000; ++line)
+                bytes += QByteArray("{\"key\":\"button.") + QByteArray::number(line) + "\",\"text\":\"" +
+                         QByteArray::number(random.generate(), 36) + "\"},\n";
+        }
+        const QString file = source.filePath(name);
+        QDir().mkpath(QFileInfo(file).path());
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            return 1;
+    }
+    QFile config(source.filePath(QStringLiteral("config.json")));
+    if (!config.open(QIODevice::WriteOnly) || config.write("{\"button\":[]}") < 0)
+        return 1;
+    config.close();
+    if (!OV::ZlibUtils::packToZip(source.path(), path, OV::ZlibUtils::DirectoryContents, 6))
+        return 1;
+    std::printf("package %s: %lld bytes\n", qUtf8Printable(path), QFileInfo(path).size());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--make") == 0)
+        return makePackage(QString::fromLocal8Bit(argv[2]));
+    if (argc != 3)
+        return usage();
+    QFile package(QString::fromLocal8Bit(argv[1]));
+    if (!package.open(QIODevice::ReadOnly))
+        return usage();
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray zip = package.readAll();
+    QString why;
+    if (!OV::unzipToDirectory(zip, QString::fromLocal8Bit(argv[2]), &why)) {
+        std::fprintf(stderr, "unpack failed: %s\n", qUtf8Printable(why));
+        return 1;
+    }
+    std::printf("unpacked %lld bytes in %.3f s\n", qint64(zip.size()), double(clock.nsecsElapsed()) / 1e9);
+    return 0;
+}
