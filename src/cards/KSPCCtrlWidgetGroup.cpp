@@ -1,6 +1,7 @@
 #include "cards/KSPCCtrlWidgetGroup.h"
 
 #include "cards/KSPCCtrlWidgetItem.h"
+#include "scene/SceneOSCtrlConfig.h"
 
 #include <QCoreApplication>
 
@@ -11,23 +12,6 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("OV::KSPCCtrlWidgetGroup", text);
-}
-
-QString pcControlTypeLabel(const char* typeId)
-{
-    static const std::pair<const char*, const char*> labels[] = {
-        {"hotKey", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Hot Key")},
-        {"inputText", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Input Text")},
-        {"openFileOrFolder", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Open File/Folder")},
-        {"openBrowser", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Open Browser")},
-        {"startApp", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Start App")},
-        {"execCmd", QT_TRANSLATE_NOOP("OV::SceneOSCtrl", "Command")},
-    };
-    for (const auto& [id, label] : labels) {
-        if (qstrcmp(id, typeId) == 0)
-            return QCoreApplication::translate("OV::SceneOSCtrl", label);
-    }
-    return {};
 }
 
 } // namespace

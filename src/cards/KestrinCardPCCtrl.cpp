@@ -6,7 +6,16 @@
 #include "store/MainUtils.h"
 #include "store/StoreUtils.h"
 
+#include "scene/SceneOSCtrlExecCmd.h"
+#include "scene/SceneOSCtrlHotKey.h"
+#include "scene/SceneOSCtrlInputText.h"
+#include "scene/SceneOSCtrlOpenBrowser.h"
+#include "scene/SceneOSCtrlOpenFile.h"
+#include "scene/SceneOSCtrlStartApp.h"
+
 #include <QPointer>
+
+#include <memory>
 
 #include <stdexcept>
 
@@ -103,9 +112,31 @@ void KestrinCardPCCtrl::init()
     }
 }
 
+SceneActionExPanel* KestrinCardPCCtrl::makeEditPage(const QString& editKind, QWidget* parent)
+{
+    const nlohmann::json node = {{"type", "PC_CONTROL"}};
+    if (editKind == QLatin1String("hotKey"))
+        return new SceneOSCtrlHotKey(node, parent);
+    if (editKind == QLatin1String("inputText"))
+        return new SceneOSCtrlInputText(node, parent);
+    if (editKind == QLatin1String("openFileOrFolder"))
+        return new SceneOSCtrlOpenFile(node, parent);
+    if (editKind == QLatin1String("startApp"))
+        return new SceneOSCtrlStartApp(node, parent);
+    if (editKind == QLatin1String("openBrowser"))
+        return new SceneOSCtrlOpenBrowser(node, parent);
+    if (editKind == QLatin1String("execCmd"))
+        return new SceneOSCtrlExecCmd(node, parent);
+    throw std::invalid_argument("[ParamsEditor] unknown edit type: " + editKind.toStdString());
+}
+
 nlohmann::json KestrinCardPCCtrl::defaultActionValue() const
 {
-    return nlohmann::json::object();
+    const std::unique_ptr<SceneActionExPanel> page(makeEditPage(m_editKind, nullptr));
+    const nlohmann::json action = page->buildActionJson(false);
+    if (action.is_null() || action.empty())
+        return nlohmann::json::object();
+    return action.at("deployData").at("values").at(0).at("value");
 }
 
 void KestrinCardPCCtrl::onPluginImage(const QPixmap& image)

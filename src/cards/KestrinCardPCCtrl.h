@@ -6,6 +6,8 @@
 
 namespace OV {
 
+class SceneActionExPanel;
+
 // A card that makes the PC do something (an action card: hotkey, file, application, web page,
 // text, command) or shows one of the PC's figures (a usage card: CPU, memory, storage, network).
 class KestrinCardPCCtrl : public SimpleKestrinCard
@@ -21,6 +23,9 @@ public:
     // The action editor kind of a typeId: empty for a usage card; throws std::invalid_argument
     // for a typeId that is neither.
     static QString editKindOf(const QString& typeId);
+
+    // The PC-control action page of an edit kind; throws std::invalid_argument for another kind.
+    static SceneActionExPanel* makeEditPage(const QString& editKind, QWidget* parent);
 
     void init() override;
     void setDeployParam(const nlohmann::json& param);

@@ -126,6 +126,28 @@ private slots:
                                       << q("{'id':'<uid>','type':'SCENE','iconScale':50, "
                                            "'icon':'file://image/<uid>.png', 'param':{'type':'ACTION','actions':[]}}")
                                       << "Multi-Action" << true;
+        struct PcRow
+        {
+            const char* typeId;
+            const char* param;
+        };
+        const PcRow pcRows[] = {
+            {"hotKey", "{'output':5,'keys':[]}"},
+            {"openFile", "{'output':10,'payload':{'action':'openFile','params':{'path':''}}}"},
+            {"startApp", "{'output':10,'payload':{'action':'startApp','params':{'path':'','launchMode':2}}}"},
+            {"openBrowser", "{'output':10,'payload':{'action':'openBrowser','params':{'url':''}}}"},
+            {"inputText", "{'output':10,'payload':{'action':'inputText','params':{'text':''}}}"},
+            {"execCmd", "{'output':10,'payload':{'action':'execCmd','params':{'cmd':''}}}"},
+        };
+        for (const PcRow& row : pcRows) {
+            const QByteArray config = QByteArray("{'name':'Action','typeId':'") + row.typeId +
+                                      "','icon':':/profile/image/icon_pc_exe.png','extCmd':''}";
+            const QByteArray deploy = QByteArray("{'id':'<uid>','type':'PC_CONTROL','name':'Action','iconScale':50,"
+                                                 "'icon':'file://image/<uid>.png','param':") +
+                                      row.param + "}";
+            QTest::addRow("PC control %s", row.typeId)
+                << "pcCtrl" << q(config.constData()) << q(deploy.constData()) << "Action" << true;
+        }
     }
 
     void defaults()
