@@ -6,6 +6,7 @@
 #include "device/KestrinDevice.h"
 #include "project/ProjectDbHostBean.h"
 #include "project/ProjectDbPluginBean.h"
+#include "project/ProjectHostUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
 #include "support/DeployTestUtils.h"
@@ -72,10 +73,18 @@ bool connectStandinHub(StandinHub& hub)
     host->port = hub.port();
     host->sn = QStringLiteral("KS-CARDS");
     host->token = encodeToken(QStringLiteral("valid"));
+    // Stored as well, so that screens reading the project's hub find this one.
+    if (!ProjectManager::instance()->getHostUseCase()->saveHost(*host).isOk())
+        return false;
     ProjectManager::instance()->setCurrentKestrin(host);
-    const auto device = ProjectManager::instance()->getCurrentKestrin();
-    device->start(nullptr);
-    return QTest::qWaitFor([&] { return device->isReady(); }, 5000);
+    ProjectManager::instance()->getCurrentKestrin()->start(nullptr);
+    // A screen may replace the session with its own for the same hub: wait for the current one.
+    return QTest::qWaitFor(
+        [] {
+            const auto device = ProjectManager::instance()->getCurrentKestrin();
+            return device && device->isReady();
+        },
+        5000);
 }
 
 int64_t installTestPlugin(const QString& uuid, const QString& name, const QByteArray& buttonsJson,
