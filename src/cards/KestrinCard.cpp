@@ -106,6 +106,33 @@ void KestrinCard::saveWidgetBean(const BaseResultCallback<void>& callback, QPixm
         callback(result);
 }
 
+void KestrinCard::applyAndSave(const std::function<void()>& change, const BaseResultCallback<void>& callback,
+                               QPixmap* icon)
+{
+    const QString name = m_bean->name;
+    const QString iconText = m_bean->icon;
+    const nlohmann::json data = m_bean->data;
+    const auto restore = [&]() {
+        m_bean->name = name;
+        m_bean->icon = iconText;
+        m_bean->data = data;
+        updateName(name);
+    };
+    try {
+        change();
+    } catch (const std::exception& e) {
+        restore();
+        if (callback)
+            callback(BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what())));
+        return;
+    }
+    const BaseResult<void> result = widgetUseCase()->insertOrUpdateWidget(*m_bean, icon);
+    if (!result.isOk())
+        restore();
+    if (callback)
+        callback(result);
+}
+
 void KestrinCard::setData(nlohmann::json&& config)
 {
     m_bean->setData(std::move(config));

@@ -53,6 +53,11 @@ public:
     void updateName(const QString& text);
     virtual void setName(const QString& text);
 
+    // Applies an editor's change to the record and stores it with the icon, when given. When the
+    // change throws or the store fails, the record in memory is put back as it was, so memory
+    // and project stay equal; the callback gets the failure.
+    void applyAndSave(const std::function<void()>& change, const BaseResultCallback<void>& callback, QPixmap* icon);
+
     // Stores the record and, when given, its icon in one transaction.
     void saveWidgetBean(const BaseResultCallback<void>& callback, QPixmap* icon);
     std::shared_ptr<ProjectProfileKsWidgetUseCase> widgetUseCase();

@@ -1,7 +1,10 @@
 #include "cards/KestrinCardBasicAccuWeather.h"
 
+#include "cards/KestrinCardBasicAccuWeatherEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -35,6 +38,21 @@ void KestrinCardBasicAccuWeather::setConfig(const QString& latitude, const QStri
     nlohmann::json& values = param();
     values["lat"] = latitude.toStdString();
     values["lon"] = longitude.toStdString();
+}
+
+MainProfileParamsEditor* KestrinCardBasicAccuWeather::newConfigEditor()
+{
+    auto* editor = new KestrinCardBasicAccuWeatherEditor(this);
+    const QPointer<KestrinCardBasicAccuWeather> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& latitude,
+                                   const QString& longitude) {
+        // A card deleted while its editor is open takes nothing more.
+        KestrinCardBasicAccuWeather* card = guard.data();
+        if (!card)
+            return;
+        card->applyAndSave([&]() { card->setConfig(latitude, longitude); }, callback, nullptr);
+    };
+    return editor;
 }
 
 } // namespace OV

@@ -13,6 +13,9 @@ public:
     KestrinCardBasicAccuWeather(QWidget* parent, BeanPtr bean);
     void init() override;
     void setConfig(const QString& latitude, const QString& longitude);
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

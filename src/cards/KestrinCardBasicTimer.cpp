@@ -1,7 +1,10 @@
 #include "cards/KestrinCardBasicTimer.h"
 
+#include "cards/KestrinCardBasicTimerEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -49,6 +52,20 @@ void KestrinCardBasicTimer::setConfig(const QString& name, int hour, int min, in
     const QString time = timeText(hour, min, sec);
     param()["time"] = time.toStdString();
     setName(name.isEmpty() ? time : name);
+}
+
+MainProfileParamsEditor* KestrinCardBasicTimer::newConfigEditor()
+{
+    auto* editor = new KestrinCardBasicTimerEditor(this);
+    const QPointer<KestrinCardBasicTimer> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, int hour, int min, int sec) {
+        // A card deleted while its editor is open takes nothing more.
+        KestrinCardBasicTimer* card = guard.data();
+        if (!card)
+            return;
+        card->applyAndSave([&]() { card->setConfig(name, hour, min, sec); }, callback, nullptr);
+    };
+    return editor;
 }
 
 } // namespace OV

@@ -15,6 +15,9 @@ public:
 
     // "hh:mm:ss", each part two digits.
     static QString timeText(int hour, int min, int sec);
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

@@ -1,7 +1,10 @@
 #include "cards/KestrinCardBasicWhiteNoise.h"
 
+#include "cards/KestrinCardBasicWhiteNoiseEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -37,6 +40,21 @@ void KestrinCardBasicWhiteNoise::setConfig(const QString& soundId, const QString
     deploy["id"] = bean()->uid.toStdString();
     deploy["type"] = "SOUNDSCAPE";
     param()["id"] = soundId.toStdString();
+}
+
+MainProfileParamsEditor* KestrinCardBasicWhiteNoise::newConfigEditor()
+{
+    auto* editor = new KestrinCardBasicWhiteNoiseEditor(this);
+    const QPointer<KestrinCardBasicWhiteNoise> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& soundId,
+                                   const QString& soundName) {
+        // A card deleted while its editor is open takes nothing more.
+        KestrinCardBasicWhiteNoise* card = guard.data();
+        if (!card)
+            return;
+        card->applyAndSave([&]() { card->setConfig(soundId, soundName); }, callback, nullptr);
+    };
+    return editor;
 }
 
 } // namespace OV

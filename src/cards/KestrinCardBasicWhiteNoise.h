@@ -14,6 +14,9 @@ public:
     KestrinCardBasicWhiteNoise(QWidget* parent, BeanPtr bean);
     void init() override;
     void setConfig(const QString& soundId, const QString& soundName);
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

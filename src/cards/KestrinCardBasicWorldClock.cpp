@@ -1,7 +1,10 @@
 #include "cards/KestrinCardBasicWorldClock.h"
 
+#include "cards/KestrinCardBasicWorldClockEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -37,6 +40,21 @@ void KestrinCardBasicWorldClock::setConfig(const QString& name, const QString& t
     deploy["name"] = name.toStdString();
     param()["offset"] = offset.toStdString();
     setName(bean()->name);
+}
+
+MainProfileParamsEditor* KestrinCardBasicWorldClock::newConfigEditor()
+{
+    auto* editor = new KestrinCardBasicWorldClockEditor(this);
+    const QPointer<KestrinCardBasicWorldClock> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& timeZone,
+                                   const QString& offset) {
+        // A card deleted while its editor is open takes nothing more.
+        KestrinCardBasicWorldClock* card = guard.data();
+        if (!card)
+            return;
+        card->applyAndSave([&]() { card->setConfig(name, timeZone, offset); }, callback, nullptr);
+    };
+    return editor;
 }
 
 } // namespace OV

@@ -14,6 +14,9 @@ public:
     KestrinCardBasicWorldClock(QWidget* parent, BeanPtr bean);
     void init() override;
     void setConfig(const QString& name, const QString& timeZone, const QString& offset);
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

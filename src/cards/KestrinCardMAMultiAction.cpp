@@ -1,8 +1,11 @@
 #include "cards/KestrinCardMAMultiAction.h"
 
+#include "cards/KestrinCardMAMultiActionEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -53,6 +56,40 @@ void KestrinCardMAMultiAction::setConfig(const nlohmann::json& actionList)
     deploy["iconScale"] = m_iconScale;
     deploy["param"] = {{"type", "ACTION"}, {"actions", actions}};
     deployIcon();
+}
+
+MainProfileParamsEditor* KestrinCardMAMultiAction::newConfigEditor()
+{
+    auto* editor = new KestrinCardMAMultiActionEditor(this, bean()->icon, iconImage(), m_iconScale);
+    const QPointer<KestrinCardMAMultiAction> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& iconText,
+                                   const QPixmap& image, int scale, const nlohmann::json& actions) {
+        KestrinCardMAMultiAction* card = guard.data();
+        if (!card)
+            return;
+        const int oldScale = card->m_iconScale;
+        const QPixmap oldImage = card->iconImage();
+        QPixmap stored = image;
+        card->applyAndSave(
+            [&]() {
+                card->m_iconScale = scale;
+                card->bean()->name = name;
+                card->bean()->icon = iconText;
+                card->setConfig(actions);
+            },
+            [&](const BaseResult<void>& result) {
+                if (result.isOk()) {
+                    card->setIcon(image);
+                    card->setName(name);
+                } else {
+                    card->m_iconScale = oldScale;
+                    card->setIcon(oldImage);
+                }
+                callback(result);
+            },
+            &stored);
+    };
+    return editor;
 }
 
 } // namespace OV

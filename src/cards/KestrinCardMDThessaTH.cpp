@@ -1,11 +1,14 @@
 #include "cards/KestrinCardMDThessaTH.h"
 
+#include "cards/KestrinCardMDThessaTHEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "store/StoreUtils.h"
+
+#include <QPointer>
 
 namespace OV {
 
@@ -44,6 +47,31 @@ void KestrinCardMDThessaTH::setConfig(const QString& moduleUid)
     deploy["name"] = "";
     param()["uid"] = moduleUid.toStdString();
     setName(bean()->name);
+}
+
+MainProfileParamsEditor* KestrinCardMDThessaTH::newConfigEditor()
+{
+    KestrinCardModuleEditor::Modules modules;
+    const auto found = ProjectManager::instance()->getModuleUseCase()->accessor->findAll(
+        [](const ProjectDbModuleBean& module) { return module.productId == kProductId; }, false);
+    if (found.isOk())
+        modules = *found.data;
+    auto* editor = new KestrinCardMDThessaTHEditor(this, modules);
+    const QPointer<KestrinCardMDThessaTH> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& moduleUid) {
+        KestrinCardMDThessaTH* card = guard.data();
+        if (!card)
+            return;
+        card->applyAndSave(
+            [&]() {
+                // The hub shows no name for a module card; the name is the card's own label.
+                card->bean()->name = name;
+                card->configuration()["name"] = name.toStdString();
+                card->setConfig(moduleUid);
+            },
+            callback, nullptr);
+    };
+    return editor;
 }
 
 } // namespace OV

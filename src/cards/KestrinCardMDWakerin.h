@@ -17,6 +17,9 @@ public:
 
     void init() override;
     void setConfig(const QString& moduleUid);
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

@@ -1,5 +1,6 @@
 #include "cards/KestrinCardPCCtrl.h"
 
+#include "cards/KestrinCardPCCtrlEditor.h"
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
@@ -163,6 +164,44 @@ void KestrinCardPCCtrl::setDeployParam(const nlohmann::json& value)
     deploy["iconScale"] = m_iconScale;
     deploy["param"] = value;
     deployIcon();
+}
+
+MainProfileParamsEditor* KestrinCardPCCtrl::newConfigEditor()
+{
+    auto* editor = new KestrinCardPCCtrlEditor(this, m_editKind, bean()->icon, iconImage(), m_iconScale);
+    const QPointer<KestrinCardPCCtrl> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& iconText,
+                                   const QPixmap& image, int scale, const nlohmann::json& action) {
+        KestrinCardPCCtrl* card = guard.data();
+        if (!card)
+            return;
+        Logger::info("KestrinCardPCCtrl", "%s", action.dump().c_str());
+        const int oldScale = card->m_iconScale;
+        const QPixmap oldImage = card->iconImage();
+        QPixmap stored = image;
+        card->applyAndSave(
+            [&]() {
+                card->m_iconScale = scale;
+                card->bean()->name = name;
+                card->bean()->icon = iconText;
+                if (action.is_object() && action.contains("deployData"))
+                    card->setDeployParam(action.at("deployData").at("values").at(0).at("value"));
+                else
+                    card->setDeployParam(card->deploymentData().value("param", nlohmann::json::object()));
+            },
+            [&](const BaseResult<void>& result) {
+                if (result.isOk()) {
+                    card->setIcon(image);
+                    card->updateName(name);
+                } else {
+                    card->m_iconScale = oldScale;
+                    card->setIcon(oldImage);
+                }
+                callback(result);
+            },
+            &stored);
+    };
+    return editor;
 }
 
 } // namespace OV

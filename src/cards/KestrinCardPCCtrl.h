@@ -44,6 +44,9 @@ private:
     QString m_editKind;
     QString m_extCmd;
     int m_iconScale = kDefaultIconScale;
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV

@@ -1,5 +1,7 @@
 #include "cards/KestrinCardPCCtrlGroup.h"
 
+#include "cards/KestrinCardPCCtrlGroupEditor.h"
+
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
@@ -9,6 +11,8 @@
 #include "store/StoreUtils.h"
 
 #include <stdexcept>
+
+#include <QPointer>
 
 namespace OV {
 
@@ -42,6 +46,46 @@ void KestrinCardPCCtrlGroup::init()
     const auto scale = config.find("iconScale");
     m_iconScale = scale != config.end() && scale->is_number_integer() ? scale->get<int>() : kDefaultIconScale;
     deployIcon();
+}
+
+MainProfileParamsEditor* KestrinCardPCCtrlGroup::newConfigEditor()
+{
+    auto* editor = new KestrinCardPCCtrlGroupEditor(this, bean()->icon, iconImage(), m_iconScale);
+    const QPointer<KestrinCardPCCtrlGroup> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& iconText,
+                                   const QPixmap& image, int scale) {
+        KestrinCardPCCtrlGroup* card = guard.data();
+        if (!card)
+            return;
+        const int oldScale = card->m_iconScale;
+        const QPixmap oldImage = card->iconImage();
+        QPixmap stored = trimTransparentEdges(image, kTrimThreshold);
+        card->applyAndSave(
+            [&]() {
+                card->m_iconScale = scale;
+                card->bean()->name = name;
+                card->bean()->icon = iconText;
+                card->configuration()["iconScale"] = scale;
+                nlohmann::json& deploy = card->deploymentData();
+                deploy["id"] = card->bean()->uid.toStdString();
+                deploy["name"] = name.toStdString();
+                deploy["icon"] = iconText.toStdString();
+                deploy["iconScale"] = scale;
+                card->deployIcon();
+            },
+            [&](const BaseResult<void>& result) {
+                if (result.isOk()) {
+                    card->setIcon(stored);
+                    card->updateName(name);
+                } else {
+                    card->m_iconScale = oldScale;
+                    card->setIcon(oldImage);
+                }
+                callback(result);
+            },
+            &stored);
+    };
+    return editor;
 }
 
 } // namespace OV

@@ -23,6 +23,9 @@ public:
 
 private:
     int m_iconScale = kDefaultIconScale;
+
+protected:
+    MainProfileParamsEditor* newConfigEditor() override;
 };
 
 } // namespace OV
