@@ -73,7 +73,8 @@ KestrinCardPCCtrlEditor::KestrinCardPCCtrlEditor(KestrinCard* card, const QStrin
 void KestrinCardPCCtrlEditor::takeApplication(const QString& path)
 {
     try {
-        const std::unique_ptr<OSController> controller(OSController::instance());
+        // The controller is the process's own: not ours to delete.
+        OSController* controller = OSController::instance();
         m_icon->setIcon(QStringLiteral("file://"), trimTransparentEdges(controller->getFileIcon(path, true), 2), 50);
     } catch (const std::exception& e) {
         Logger::error(m_tag, "file icon error:%s", e.what());
