@@ -339,6 +339,7 @@ private slots:
             Test::dropOnStrip(m_strip, newCard(kind), QPoint(5000, 50));
         m_tile->scrollArea()->horizontalScrollBar()->setValue(0);
         m_strip->cardAt(1)->setSelected(true);
+        m_strip->cardAt(1)->showEditor();
         Test::settleStrip(m_strip);
         QVERIFY(m_window->grab().save(dir + QStringLiteral("/main_window_strip.png")));
 
