@@ -9,6 +9,7 @@
 
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 
@@ -38,6 +39,7 @@ SceneActionListWidget::SceneActionListWidget(QWidget* parent, EditStateWatcher* 
     setDragDropMode(QAbstractItemView::InternalMove);
     setStyleSheet(QString::fromLatin1(kListStyle));
     dropSortCallback = [this](int fromRow, int toRow) { moveAction(fromRow, toRow); };
+    viewport()->installEventFilter(this);
     connect(model(), &QAbstractItemModel::rowsMoved, this,
             [this](const QModelIndex&, int start, int, const QModelIndex&, int destination) {
                 if (!dropSortCallback)
@@ -128,6 +130,19 @@ void SceneActionListWidget::onClickAddAction()
         self->updateActionList();
     };
     picker->show();
+}
+
+bool SceneActionListWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    // A press on a row's button belongs to the button: the row is neither selected nor dragged.
+    if (watched == viewport() &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+         event->type() == QEvent::MouseButtonDblClick)) {
+        const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (qobject_cast<QPushButton*>(viewport()->childAt(pos)))
+            return true;
+    }
+    return BaseListWidget::eventFilter(watched, event);
 }
 
 bool SceneActionListWidget::isBeyondActions(const QPoint& pos) const

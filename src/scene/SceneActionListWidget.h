@@ -36,6 +36,7 @@ public:
     EditStateWatcher* editStateWatcher() const { return m_watcher; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
