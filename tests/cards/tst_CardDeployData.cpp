@@ -10,6 +10,8 @@
 #include "support/TestUtils.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QRegularExpression>
 #include <QResource>
 #include <QSet>
@@ -308,6 +310,31 @@ private slots:
         QVERIFY(offsets.contains(QStringLiteral("GMT-10:00")) && offsets.contains(QStringLiteral("GMT+12:00")));
         QVERIFY(offsets.contains(QStringLiteral("GMT+9:30")));
         QCOMPARE(zones.first().text(QStringLiteral("zh_CN")), QStringLiteral("阿克拉 - 加纳"));
+    }
+
+    // Three letters typed in any letter case offer every zone that holds them anywhere.
+    void timeZoneCompletion()
+    {
+        QStringList texts;
+        for (const KestrinChoiceLists::TimeZone& zone : KestrinChoiceLists::timeZones())
+            texts << zone.textEn;
+        QComboBox box;
+        box.setEditable(true);
+        KestrinChoiceLists::setSearchableItems(&box, texts);
+        QCompleter* completer = box.completer();
+        QVERIFY(completer);
+        completer->setCompletionPrefix(QStringLiteral("LoN"));
+        QStringList offered;
+        for (int i = 0; completer->setCurrentRow(i); ++i)
+            offered << completer->currentCompletion();
+        QCOMPARE(offered, texts.filter(QStringLiteral("lon"), Qt::CaseInsensitive));
+        QVERIFY(offered.contains(QStringLiteral("London - United Kingdom")));
+        QVERIFY(offered.contains(QStringLiteral("Barcelona - Spain")));
+        // The timer's boxes are not editable and list plain numbers.
+        QComboBox hours;
+        KestrinChoiceLists::setSearchableItems(&hours, KestrinChoiceLists::numbers(24));
+        QCOMPARE(hours.count(), 24);
+        QCOMPARE(hours.itemText(9), QStringLiteral("9"));
     }
 
     void soundList()
