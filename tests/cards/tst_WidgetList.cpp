@@ -5,7 +5,9 @@
 #include "cards/KestrinWidgetListPanel.h"
 #include "cards/SimpleWidgetListContentItem.h"
 #include "core/EventBus.h"
+#include "main/DelayOpMessageDialog.h"
 #include "project/ProjectManager.h"
+#include "project/ProjectPluginUseCase.h"
 #include "store/MainUtils.h"
 #include "support/CardsTestUtils.h"
 #include "support/StandinHub.h"
@@ -15,9 +17,12 @@
 #include "widgets/MessageDialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <nlohmann/json.hpp>
@@ -282,6 +287,40 @@ private slots:
         QTest::qWait(100);
         settle();
         QVERIFY(m_host->grab().save(dir + QStringLiteral("/widget_list_expanded.png")));
+    }
+
+    void reloadAndUninstallPlugin()
+    {
+        KSPluginWidgetGroup* plugin = group<KSPluginWidgetGroup>();
+        QCOMPARE(plugin->title(), QStringLiteral("Office Keys"));
+        plugin->setExpanded(true);
+        settle();
+        QTRY_COMPARE(plugin->contentItems().size(), size_t(4));
+        const QPointer<SimpleWidgetListContentItem> oldRow(plugin->contentItems()[0]);
+        // Reload unpacks the package again and rebuilds the rows.
+        plugin->reload();
+        QTRY_VERIFY(!oldRow);
+        QTRY_COMPARE(plugin->contentItems().size(), size_t(4));
+        QVERIFY(QDir(MainUtils::pluginFolder(QStringLiteral("keys-uuid"))).exists());
+
+        plugin->uninstallPlugin();
+        DelayOpMessageDialog* dialog = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<DelayOpMessageDialog*>(w); found && found->isVisible())
+                dialog = found;
+        }
+        QVERIFY(dialog);
+        QCOMPARE(dialog->text(), QStringLiteral("Are you sure you want to uninstall this plugin?"));
+        QCOMPARE(dialog->button2->objectName(), QStringLiteral("redButton"));
+        QVERIFY(!dialog->button2->isEnabled());
+        dialog->countdownTimer()->setInterval(1);
+        QTRY_VERIFY(dialog->button2->isEnabled());
+        dialog->button2->click();
+        QTRY_VERIFY(!titles().contains(QStringLiteral("Office Keys")) &&
+                    !titles().contains(QStringLiteral("Office Keys+")));
+        const auto found = ProjectManager::instance()->getPluginUseCase()->findFirst(QStringLiteral("keys-uuid"));
+        QVERIFY(found.isOk() && !*found.data);
+        QVERIFY(!QDir(MainUtils::pluginFolder(QStringLiteral("keys-uuid"))).exists());
     }
 };
 
