@@ -7,6 +7,7 @@
 #include "cards/KestrinCardIconEditor.h"
 #include "cards/KestrinCardMAMultiActionEditor.h"
 #include "cards/KestrinCardMDThessaTHEditor.h"
+#include "cards/KestrinCardMDWakerinEditor.h"
 #include "cards/KestrinCardPCCtrlEditor.h"
 #include "cards/KestrinCardPCCtrlGroupEditor.h"
 #include "cards/KestrinDeviceScreenUI.h"
@@ -359,6 +360,32 @@ private slots:
         editor->saveButton()->click();
         QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == "");
         QVERIFY(modules->remove(first.id).isOk());
+    }
+
+    void wakerinCard()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean power;
+        power.gatewayType = QStringLiteral("can");
+        power.productId = 0x10000005;
+        power.name = QStringLiteral("Tower PC");
+        power.sn = QStringLiteral("WK-01");
+        QVERIFY(modules->insert(power).isOk());
+        KestrinCard* card = dropCard(
+            "module", {{"name", "Wakerin"}, {"typeId", "wakerin"}, {"icon", ":/profile/image/icon_pc_exe.png"}});
+        QVERIFY(card);
+        QVERIFY(card->deploymentData().at("type") == "WAKERIN");
+        auto* editor = editorOf<KestrinCardMDWakerinEditor>(card);
+        QVERIFY(editor);
+        QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Tower PC - WK-01"));
+        editor->nameEdit()->setText(QStringLiteral("Desk PC"));
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QVERIFY(data.at("deploymentData").at("param").at("uid") == std::to_string(power.id));
+        QVERIFY(data.at("deploymentData").at("name") == "");
+        QCOMPARE(static_cast<SimpleKestrinCard*>(card)->nameText(), QStringLiteral("Desk PC"));
+        shoot(editor, "wakerin");
+        QVERIFY(modules->remove(power.id).isOk());
     }
 
     void iconEditorZoom()
