@@ -1,11 +1,11 @@
 #include "main/MainDeviceListWidget.h"
 
+#include "cards/KestrinDeviceUI.h"
 #include "core/EventBus.h"
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
-#include "main/MainDeviceHubPlaceholder.h"
 #include "main/MainDeviceListAddingItem.h"
 #include "main/MainDeviceListContent.h"
 #include "main/MainDeviceModule.h"
@@ -59,8 +59,7 @@ MainDeviceListWidget::MainDeviceListWidget(QWidget* parent) : BaseWidget(parent)
     m_selectGroup = new BaseWidgetSelectGroup(this);
     m_content = new MainDeviceListContent(m_scrollArea);
     m_scrollArea->setWidget(m_content);
-    // The hub's tile; the hub screen with its cards takes this place.
-    m_hubTile = new MainDeviceHubPlaceholder(m_content, m_selectGroup);
+    m_hubTile = new KestrinDeviceUI(m_content, m_selectGroup);
     m_hubTile->hide();
 
     m_moduleUseCase = ProjectManager::instance()->getModuleUseCase();

@@ -1,5 +1,7 @@
 #include "main/MainWindow.h"
 
+#include "cards/KestrinWidgetListPanel.h"
+
 #include "core/ImageLoader.h"
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -47,22 +49,6 @@ QWidget* makeDivider(QWidget* parent, bool horizontal)
     else
         divider->setFixedWidth(2);
     return divider;
-}
-
-// Where a panel that is not part of this window yet will stand: its title and a short note.
-QWidget* makeSlot(QWidget* parent, const char* objectName, const QString& note)
-{
-    auto* slot = new QWidget(parent);
-    slot->setObjectName(QLatin1String(objectName));
-    auto* layout = new QVBoxLayout(slot);
-    layout->setContentsMargins(16, 16, 16, 16);
-    auto* label = new QLabel(note, slot);
-    label->setObjectName(QStringLiteral("slotNote"));
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setEnabled(false);
-    layout->addWidget(label, 1);
-    return slot;
 }
 
 constexpr const char* kProjectFilter = "OrvelMate Project (*%1)";
@@ -224,10 +210,7 @@ QWidget* MainWindow::createDeviceList(QWidget* parent)
 
 QWidget* MainWindow::createWidgetListPanel(QWidget* parent)
 {
-    QWidget* slot = makeSlot(parent, "widgetListSlot", tr("The widget list appears here."));
-    slot->setMinimumWidth(400);
-    slot->setMaximumWidth(600);
-    return slot;
+    return new KestrinWidgetListPanel(parent);
 }
 
 void MainWindow::createTrayIcon()

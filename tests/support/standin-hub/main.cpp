@@ -5,6 +5,7 @@
 #include "core/NetUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubActionTree.h"
+#include "support/StandinHubAppList.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModuleStates.h"
 #include "support/StandinHubModules.h"
@@ -184,6 +185,7 @@ int main(int argc, char** argv)
     scriptPlausibleAnswers(hub);
     OV::Test::installPelloraModule(hub);
     OV::Test::installModuleLifecycle(hub, &say);
+    OV::Test::installAppList(hub);
     moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
     moduleStates().install(hub);
     OV::Test::installActionTree(hub);

@@ -1,0 +1,40 @@
+#include "cards/KestrinCardApp.h"
+
+#include "core/Logger.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/StoreUtils.h"
+
+namespace OV {
+
+KestrinCardApp::KestrinCardApp(QWidget* parent, BeanPtr bean) : SimpleKestrinCard(parent, std::move(bean)) {}
+
+void KestrinCardApp::init()
+{
+    try {
+        const nlohmann::json& config = configuration();
+        setName(QString::fromStdString(config.at("name").get<std::string>()));
+        nlohmann::json& deploy = deploymentData();
+        deploy["id"] = config.at("package");
+        deploy["type"] = "APPS";
+        const QPixmap stored = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
+        if (!stored.isNull()) {
+            setIcon(stored);
+        } else {
+            showResourceIcon(QString::fromLatin1(kLoadingImage));
+            fetchIcon(QString::fromStdString(config.at("iconUrl").get<std::string>()));
+        }
+    } catch (const std::exception& e) {
+        Logger::error("KestrinCardApp", "initConfig error: %s", e.what());
+    }
+}
+
+void KestrinCardApp::onIconLoaded()
+{
+    QPixmap image = iconImage();
+    const BaseResult<void> stored = widgetUseCase()->insertOrUpdateWidget(*bean(), &image);
+    if (!stored.isOk())
+        Logger::error("KestrinCardApp", "update icon error: %s", formatErrorDetails(stored).toUtf8().constData());
+}
+
+} // namespace OV

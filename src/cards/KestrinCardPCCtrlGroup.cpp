@@ -1,0 +1,91 @@
+#include "cards/KestrinCardPCCtrlGroup.h"
+
+#include "cards/KestrinCardPCCtrlGroupEditor.h"
+
+#include "project/ProjectDbPluginBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/MainUtils.h"
+#include "store/StoreUtils.h"
+
+#include <stdexcept>
+
+#include <QPointer>
+
+namespace OV {
+
+KestrinCardPCCtrlGroup::KestrinCardPCCtrlGroup(QWidget* parent, BeanPtr bean)
+    : SimpleKestrinCard(parent, std::move(bean))
+{
+    setEditable(true);
+}
+
+void KestrinCardPCCtrlGroup::init()
+{
+    const nlohmann::json& config = configuration();
+    setName(QString::fromStdString(config.at("name").get<std::string>()));
+    QPixmap icon = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
+    if (icon.isNull() && bean()->id < 0) {
+        const QString uuid = QString::fromStdString(config.at("pluginUuid").get<std::string>());
+        const std::shared_ptr<ProjectPluginUseCase> plugins = ProjectManager::instance()->getPluginUseCase();
+        const auto plugin = plugins->findFirst(uuid);
+        if (!plugin.isOk())
+            throw std::runtime_error("plugin data error");
+        if (!*plugin.data)
+            throw std::runtime_error("plugin not install");
+        icon = MainUtils::loadPluginIcon(*plugins, **plugin.data);
+        bean()->icon = QStringLiteral("file://");
+        // The drop stores the record again; this store only brings the icon along.
+        widgetUseCase()->insertOrUpdateWidget(*bean(), &icon);
+        // Every card made from the group's header must have an id of its own on the hub.
+        deploymentData()["id"] = bean()->uid.toStdString();
+    }
+    setIcon(trimTransparentEdges(icon, kTrimThreshold));
+    const auto scale = config.find("iconScale");
+    m_iconScale = scale != config.end() && scale->is_number_integer() ? scale->get<int>() : kDefaultIconScale;
+    deployIcon();
+}
+
+MainProfileParamsEditor* KestrinCardPCCtrlGroup::newConfigEditor()
+{
+    auto* editor = new KestrinCardPCCtrlGroupEditor(this, bean()->icon, iconImage(), m_iconScale);
+    const QPointer<KestrinCardPCCtrlGroup> guard(this);
+    editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& iconText,
+                                   const QPixmap& image, int scale) {
+        KestrinCardPCCtrlGroup* card = guard.data();
+        if (!card)
+            return;
+        const int oldScale = card->m_iconScale;
+        const QPixmap oldImage = card->iconImage();
+        QPixmap stored = trimTransparentEdges(image, kTrimThreshold);
+        card->applyAndSave(
+            [&]() {
+                card->m_iconScale = scale;
+                card->bean()->name = name;
+                card->bean()->icon = iconText;
+                card->configuration()["iconScale"] = scale;
+                nlohmann::json& deploy = card->deploymentData();
+                deploy["id"] = card->bean()->uid.toStdString();
+                deploy["name"] = name.toStdString();
+                deploy["icon"] = iconText.toStdString();
+                deploy["iconScale"] = scale;
+                card->deployIcon();
+            },
+            [&](const BaseResult<void>& result) {
+                if (result.isOk()) {
+                    card->setIcon(stored);
+                    card->updateName(name);
+                } else {
+                    card->m_iconScale = oldScale;
+                    card->setIcon(oldImage);
+                }
+                callback(result);
+            },
+            &stored);
+    };
+    return editor;
+}
+
+} // namespace OV

@@ -1,0 +1,106 @@
+#include "cards/SimpleKestrinCard.h"
+
+#include "core/ImageLoader.h"
+#include "core/Logger.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/StoreUtils.h"
+#include "widgets/ElidedLabel.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
+
+namespace OV {
+
+SimpleKestrinCard::SimpleKestrinCard(QWidget* parent, BeanPtr bean) : KestrinCard(parent, std::move(bean))
+{
+    setObjectName(QStringLiteral("simpleKestrinCard"));
+    setFixedSize(kWidth, kHeight);
+    setBorderRadius(24);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 20, 8, 6);
+    layout->setSpacing(0);
+
+    m_iconLabel = new QLabel;
+    m_iconLabel->setFixedSize(50, 50);
+    m_iconLabel->setAlignment(Qt::AlignCenter);
+    auto* iconRow = new QWidget;
+    iconRow->setFixedHeight(m_iconLabel->height());
+    auto* rowLayout = new QHBoxLayout(iconRow);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setAlignment(Qt::AlignHCenter);
+    rowLayout->addWidget(m_iconLabel);
+    layout->addWidget(iconRow);
+    layout->addStretch(1);
+
+    m_nameLabel = new ElidedLabel;
+    m_nameLabel->setObjectName(QStringLiteral("simpleKestrinCardName"));
+    m_nameLabel->setAlignment(Qt::AlignCenter);
+    m_nameLabel->setFixedWidth(kWidth - 20);
+    layout->addWidget(m_nameLabel);
+}
+
+void SimpleKestrinCard::setIcon(const QPixmap& image)
+{
+    m_iconImage = image;
+    if (image.isNull()) {
+        m_iconLabel->clear();
+        return;
+    }
+    m_iconLabel->setPixmap(image.scaled(m_iconLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void SimpleKestrinCard::setName(const QString& text)
+{
+    m_nameLabel->fullText = text;
+    m_nameLabel->updateText();
+    KestrinCard::setName(text);
+}
+
+QString SimpleKestrinCard::nameText() const
+{
+    return m_nameLabel->fullText;
+}
+
+void SimpleKestrinCard::showResourceIcon(const QString& path)
+{
+    setIcon(trimTransparentEdges(QPixmap(path), kTrimThreshold));
+}
+
+QPixmap SimpleKestrinCard::loadIcon(const QString& path)
+{
+    bean()->icon = QStringLiteral("file://");
+    QPixmap image = trimTransparentEdges(QPixmap(path), kTrimThreshold);
+    setIcon(image);
+    const BaseResult<void> stored = widgetUseCase()->insertOrUpdateWidget(*bean(), &image);
+    if (!stored.isOk())
+        Logger::error("SimpleKestrinCard", "update icon[%s] error: %s", path.toUtf8().constData(),
+                      formatErrorDetails(stored).toUtf8().constData());
+    return image;
+}
+
+void SimpleKestrinCard::fetchIcon(const QString& url)
+{
+    QPointer<SimpleKestrinCard> self(this);
+    ImageLoader::instance()->load(url, [self](const QPixmap& image) {
+        if (!self)
+            return;
+        if (image.isNull()) {
+            self->showResourceIcon(QString::fromLatin1(kErrorImage));
+            return;
+        }
+        self->setIcon(image);
+        self->onIconLoaded();
+    });
+}
+
+QPixmap SimpleKestrinCard::dragPixmap()
+{
+    return grab().scaled(kWidth, kHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void SimpleKestrinCard::onIconLoaded() {}
+
+} // namespace OV

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "cards/KestrinCard.h"
+
+#include <QPixmap>
+
+class QLabel;
+
+namespace OV {
+
+class ElidedLabel;
+
+// The look every card shares: a 110 x 100 tile with the icon above the name.
+class SimpleKestrinCard : public KestrinCard
+{
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 110;
+    static constexpr int kHeight = 100;
+    static constexpr int kTrimThreshold = 5;
+    static constexpr const char* kErrorImage = ":/image/image_load_error.png";
+    static constexpr const char* kLoadingImage = ":/image/image_loading.png";
+
+    SimpleKestrinCard(QWidget* parent, BeanPtr bean);
+
+    void setIcon(const QPixmap& image);
+    const QPixmap& iconImage() const { return m_iconImage; }
+    void setName(const QString& text) override;
+    QString nameText() const;
+
+    // Makes the resource or file at path the card's icon, kept with the record ("file://").
+    QPixmap loadIcon(const QString& path);
+    // Shows the picture of a resource trimmed of its transparent edges.
+    void showResourceIcon(const QString& path);
+    // Shows the image fetched from an address; calls onIconLoaded once shown.
+    void fetchIcon(const QString& url);
+
+    QPixmap dragPixmap() override;
+
+protected slots:
+    virtual void onIconLoaded();
+
+private:
+    QPixmap m_iconImage;
+    QLabel* m_iconLabel;
+    ElidedLabel* m_nameLabel;
+};
+
+} // namespace OV

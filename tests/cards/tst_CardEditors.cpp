@@ -1,0 +1,562 @@
+#include "cards/KestrinAccuWeatherEditor.h"
+#include "cards/KestrinCard.h"
+#include "cards/KestrinCardBasicAccuWeatherEditor.h"
+#include "cards/KestrinCardBasicTimerEditor.h"
+#include "cards/KestrinCardBasicWhiteNoiseEditor.h"
+#include "cards/KestrinCardBasicWorldClockEditor.h"
+#include "cards/KestrinCardIconEditor.h"
+#include "cards/KestrinCardMAMultiActionEditor.h"
+#include "cards/KestrinCardMDThessaTHEditor.h"
+#include "cards/KestrinCardMDWakerinEditor.h"
+#include "cards/KestrinCardPCCtrlEditor.h"
+#include "cards/KestrinCardPCCtrlGroupEditor.h"
+#include "cards/KestrinDeviceScreenUI.h"
+#include "cards/KestrinDeviceUI.h"
+#include "cards/SimpleKestrinCard.h"
+#include "core/EventBus.h"
+#include "main/MainWindow.h"
+#include "project/ProjectDatabase.h"
+#include "project/ProjectDbIntegrationBean.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectDbProfileBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectIntegrationUseCase.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "project/ProjectProfileUseCase.h"
+#include "scene/SceneOSCtrlOpenBrowser.h"
+#include "scene/SceneOSCtrlStartApp.h"
+#include "support/CardsTestUtils.h"
+#include "support/ProjectTestUtils.h"
+#include "support/WidgetTestEnv.h"
+#include "widgets/EditStateWatcher.h"
+#include "widgets/MessageDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+using namespace OV;
+using Json = nlohmann::json;
+
+class TestCardEditors : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<MainWindow> m_window;
+    KestrinDeviceScreenUI* m_strip = nullptr;
+    QStringList m_dialogs;
+
+    // A new card from a widget-list payload, with its editor open.
+    KestrinCard* dropCard(const char* widgetType, const Json& config)
+    {
+        const Json payload = {{"config", config}, {"from", "configPanel"}, {"id", 0}, {"widgetType", widgetType}};
+        Test::dropOnStrip(m_strip, QByteArray::fromStdString(payload.dump()), QPoint(5000, 50));
+        return m_strip->cardAt(m_strip->cardCount() - 1);
+    }
+
+    template <typename Editor>
+    Editor* editorOf(KestrinCard* card)
+    {
+        card->showEditor();
+        QCoreApplication::processEvents();
+        Editor* editor = nullptr;
+        for (Editor* candidate : m_window->findChildren<Editor*>()) {
+            if (candidate->card() == card && candidate->isVisibleTo(m_window.get()))
+                editor = candidate;
+        }
+        return editor;
+    }
+
+    // The card's record as stored.
+    Json stored(KestrinCard* card)
+    {
+        const auto found =
+            ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->findById(card->bean()->id);
+        return found.isOk() && *found.data ? (*found.data)->data : Json();
+    }
+
+    void shoot(QWidget* editor, const char* name)
+    {
+        const QString dir = Test::screenshotDir();
+        if (dir.isEmpty())
+            return;
+        QCoreApplication::processEvents();
+        QVERIFY(m_window->grab().save(dir + QStringLiteral("/editor_%1.png").arg(QLatin1String(name))));
+        Q_UNUSED(editor);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Test::applyBaseTheme();
+        MessageDialog::setAnswerProvider([this](MessageDialog& dialog) {
+            m_dialogs << dialog.text();
+            const QString dir = Test::screenshotDir();
+            if (!dir.isEmpty() && dialog.text().startsWith(QLatin1String("invalid latitude")))
+                dialog.grab().save(dir + QStringLiteral("/editor_validation_error.png"));
+            return 3;
+        });
+        QVERIFY(m_dir.isValid());
+        QVERIFY(ProjectManager::instance()->createProject(QStringLiteral("editors"), m_dir.path()).isOk());
+        m_window = std::make_unique<MainWindow>();
+        m_window->resize(1600, 960);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        const auto profile = ProjectManager::instance()->getProfileUseCase()->findFirst(QStringLiteral("true"));
+        MainWindow::setCurrentProfile(*profile.data);
+        m_strip = m_window->findChild<KestrinDeviceUI*>()->screen();
+    }
+
+    void cleanupTestCase()
+    {
+        m_window.reset();
+        ProjectManager::instance()->closeProject();
+        MessageDialog::setAnswerProvider({});
+    }
+
+    void init() { m_dialogs.clear(); }
+
+    void timerLoadsSavesResets()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "timer"}});
+        auto* editor = editorOf<KestrinCardBasicTimerEditor>(card);
+        QVERIFY(editor);
+        QCOMPARE(editor->minBox()->currentText(), QStringLiteral("1"));
+        QVERIFY(!editor->saveButton()->isEnabled());
+        // Clicking the card whose editor is shown keeps that editor.
+        card->showEditor();
+        QCOMPARE(editorOf<KestrinCardBasicTimerEditor>(card), editor);
+
+        editor->nameEdit()->setText(QStringLiteral("  Tea  "));
+        editor->hourBox()->setCurrentIndex(1);
+        editor->minBox()->setCurrentIndex(2);
+        editor->secBox()->setCurrentIndex(3);
+        QVERIFY(editor->saveButton()->isEnabled());
+        editor->saveButton()->click();
+        QVERIFY(!editor->saveButton()->isEnabled());
+        const Json data = stored(card);
+        QVERIFY(data.at("name") == "Tea");
+        QVERIFY(data.at("deploymentData").at("param").at("time") == "01:02:03");
+        QCOMPARE(static_cast<SimpleKestrinCard*>(card)->nameText(), QStringLiteral("Tea"));
+        shoot(editor, "timer");
+
+        editor->nameEdit()->setText(QStringLiteral("Coffee"));
+        editor->resetButton()->click();
+        QCOMPARE(editor->nameEdit()->text(), QStringLiteral("Tea"));
+        QVERIFY(!editor->saveButton()->isEnabled());
+    }
+
+    void worldClockZones_data()
+    {
+        QTest::addColumn<QString>("storedZone");
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("shownIndex");
+        QTest::addColumn<QString>("savedZone");
+        QTest::addColumn<QString>("savedOffset");
+        QTest::newRow("unknown zone opens on the first and is kept")
+            << "Atlantis - Nowhere" << -1 << "" << 0 << "Atlantis - Nowhere"
+            << "GMT+0:00";
+        QTest::newRow("zone stored in Chinese is found and kept")
+            << "阿德莱德 - 澳大利亚" << -1 << "" << 2 << "阿德莱德 - 澳大利亚"
+            << "GMT+0:00";
+        QTest::newRow("a picked zone") << "" << 2 << "" << 0 << "Adelaide - Australia"
+                                       << "GMT+9:30";
+        QTest::newRow("typed text matching nothing") << "" << -1 << "Nowhere at all" << 0 << ""
+                                                     << "GMT+0:00";
+    }
+
+    void worldClockZones()
+    {
+        QFETCH(QString, storedZone);
+        QFETCH(int, pick);
+        QFETCH(QString, typed);
+        QFETCH(int, shownIndex);
+        QFETCH(QString, savedZone);
+        QFETCH(QString, savedOffset);
+        KestrinCard* card = dropCard("basic", {{"typeId", "worldClock"}});
+        card->configuration()["timeZone"] = storedZone.toStdString();
+        auto* editor = editorOf<KestrinCardBasicWorldClockEditor>(card);
+        editor->resetButton()->click();
+        QCOMPARE(editor->zoneBox()->currentIndex(), shownIndex);
+        if (pick >= 0)
+            editor->zoneBox()->setCurrentIndex(pick);
+        if (!typed.isEmpty())
+            editor->zoneBox()->setEditText(typed);
+        editor->nameEdit()->setText(QStringLiteral("Home"));
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QCOMPARE(QString::fromStdString(data.at("timeZone").get<std::string>()), savedZone);
+        QCOMPARE(QString::fromStdString(data.at("deploymentData").at("param").at("offset").get<std::string>()),
+                 savedOffset);
+        QVERIFY(data.at("deploymentData").at("name") == "Home");
+        if (pick >= 0)
+            shoot(editor, "world_clock");
+    }
+
+    void whiteNoiseSavesTheChosenSound()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "whiteNoise"}});
+        auto* editor = editorOf<KestrinCardBasicWhiteNoiseEditor>(card);
+        QCOMPARE(editor->soundBox()->currentIndex(), 0);
+        editor->soundBox()->setCurrentIndex(2);
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QVERIFY(data.at("soundId") == "sys.app.soundscape.3");
+        QVERIFY(data.at("deploymentData").at("param").at("id") == "sys.app.soundscape.3");
+        QCOMPARE(card->bean()->name, QStringLiteral("Hearth’s Lullaby"));
+        shoot(editor, "white_noise");
+    }
+
+    void weatherCoordinates_data()
+    {
+        QTest::addColumn<QString>("latitude");
+        QTest::addColumn<QString>("longitude");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("limits") << "90"
+                                << "-180"
+                                << "";
+        QTest::newRow("both empty") << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("trimmed") << " 47.37 "
+                                 << " 8.54"
+                                 << "";
+        QTest::newRow("latitude too far") << "90.5"
+                                          << "0"
+                                          << "invalid latitude:90.5";
+        QTest::newRow("longitude too far") << "0"
+                                           << "180.01"
+                                           << "invalid longitude:180.01";
+        QTest::newRow("not a number") << "north"
+                                      << ""
+                                      << "invalid latitude:north";
+        QTest::newRow("nan") << "nan"
+                             << ""
+                             << "invalid latitude:nan";
+        QTest::newRow("infinity") << ""
+                                  << "-inf"
+                                  << "invalid longitude:-inf";
+    }
+
+    void weatherCoordinates()
+    {
+        QFETCH(QString, latitude);
+        QFETCH(QString, longitude);
+        QFETCH(QString, error);
+        KestrinCard* card = dropCard("basic", {{"typeId", "accuWeather"}});
+        auto* editor = editorOf<KestrinCardBasicAccuWeatherEditor>(card);
+        editor->latitudeEdit()->setText(latitude);
+        editor->longitudeEdit()->setText(longitude);
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        if (error.isEmpty()) {
+            QVERIFY(m_dialogs.isEmpty());
+            QCOMPARE(QString::fromStdString(data.at("deploymentData").at("param").at("lat").get<std::string>()),
+                     latitude.trimmed());
+            QCOMPARE(QString::fromStdString(data.at("deploymentData").at("param").at("lon").get<std::string>()),
+                     longitude.trimmed());
+            QVERIFY(!editor->saveButton()->isEnabled());
+        } else {
+            QTRY_COMPARE(m_dialogs, QStringList{error});
+            QVERIFY(data.at("latitude") == "");
+            QVERIFY(editor->saveButton()->isEnabled());
+        }
+    }
+
+    void weatherKeyDialog()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "accuWeather"}});
+        auto* editor = editorOf<KestrinCardBasicAccuWeatherEditor>(card);
+        QCOMPARE(editor->keyStateLabel()->text(), QStringLiteral("Not configured"));
+        auto integration = ProjectManager::instance()->getIntegrationUseCase();
+        QVERIFY(integration->findAccuWeather().isOk() && !*integration->findAccuWeather().data);
+
+        KestrinAccuWeatherEditor dialog(nullptr);
+        QVERIFY(dialog.keyEdit()->text().isEmpty());
+        QVERIFY(dialog.fahrenheitButton()->isChecked());
+        int saved = 0;
+        dialog.savedHandler = [&saved](const Json&) { ++saved; };
+        dialog.button2->click();
+        QCOMPARE(saved, 1);
+        Json data = (*integration->findAccuWeather().data)->data;
+        QVERIFY(data.at("needToDeploy") == false);
+        QVERIFY(data.at("apiKey") == "");
+
+        KestrinAccuWeatherEditor second(nullptr);
+        second.savedHandler = [&saved](const Json&) { ++saved; };
+        second.keyEdit()->setText(QStringLiteral("  k-123  "));
+        second.celsiusButton()->setChecked(true);
+        second.button2->click();
+        data = (*integration->findAccuWeather().data)->data;
+        QVERIFY(data.at("needToDeploy") == true);
+        QVERIFY(data.at("apiKey") == "k-123");
+        QVERIFY(data.at("isUnitFahrenheit") == false);
+        QVERIFY(data.at("deployData") ==
+                Json({{"packageName", "com.orvelbar.weather"}, {"config", {{"apiKey", "k-123"}, {"metric", true}}}}));
+        const auto all = integration->accessor->findAll(false);
+        QCOMPARE(all.data->size(), size_t(1));
+
+        KestrinAccuWeatherEditor third(nullptr);
+        QCOMPARE(third.keyEdit()->text(), QStringLiteral("k-123"));
+        QVERIFY(third.celsiusButton()->isChecked());
+        editor->resetButton()->click();
+        QCOMPARE(editor->keyStateLabel()->text(), QStringLiteral("Configured"));
+        editor->latitudeEdit()->setText(QStringLiteral("47.3769"));
+        editor->longitudeEdit()->setText(QStringLiteral("8.5417"));
+        shoot(editor, "weather");
+        const QString dir = Test::screenshotDir();
+        if (!dir.isEmpty()) {
+            third.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&third));
+            QVERIFY(third.grab().save(dir + QStringLiteral("/editor_weather_key.png")));
+        }
+    }
+
+    void moduleCardChoosesItsModule()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean first;
+        first.gatewayType = QStringLiteral("can");
+        first.productId = 0x10000004;
+        first.name = QStringLiteral("Desk cube");
+        first.sn = QStringLiteral("TH-01");
+        ProjectDbModuleBean second = first;
+        second.name = QStringLiteral("Shelf cube");
+        second.sn = QStringLiteral("TH-02");
+        QVERIFY(modules->insert(first).isOk());
+        QVERIFY(modules->insert(second).isOk());
+        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
+                                                {"typeId", "thessaTempAndHu"},
+                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        QVERIFY(card->configuration().at("moduleUid") == std::to_string(first.id));
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QCOMPARE(editor->moduleBox()->count(), 2);
+        QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Desk cube - TH-01"));
+        editor->moduleBox()->setCurrentIndex(1);
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == std::to_string(second.id));
+        shoot(editor, "thessa");
+
+        // The chosen module is deleted: nothing is chosen and an empty uid is saved.
+        QVERIFY(modules->remove(second.id).isOk());
+        MainWindow::clearEditPanel();
+        editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QCOMPARE(editor->moduleBox()->currentIndex(), -1);
+        editor->nameEdit()->setText(QStringLiteral("Cube"));
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == "");
+        QVERIFY(modules->remove(first.id).isOk());
+    }
+
+    void wakerinCard()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean power;
+        power.gatewayType = QStringLiteral("can");
+        power.productId = 0x10000005;
+        power.name = QStringLiteral("Tower PC");
+        power.sn = QStringLiteral("WK-01");
+        QVERIFY(modules->insert(power).isOk());
+        KestrinCard* card = dropCard(
+            "module", {{"name", "Wakerin"}, {"typeId", "wakerin"}, {"icon", ":/profile/image/icon_pc_exe.png"}});
+        QVERIFY(card);
+        QVERIFY(card->deploymentData().at("type") == "WAKERIN");
+        auto* editor = editorOf<KestrinCardMDWakerinEditor>(card);
+        QVERIFY(editor);
+        QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Tower PC - WK-01"));
+        editor->nameEdit()->setText(QStringLiteral("Desk PC"));
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QVERIFY(data.at("deploymentData").at("param").at("uid") == std::to_string(power.id));
+        QVERIFY(data.at("deploymentData").at("name") == "");
+        QCOMPARE(static_cast<SimpleKestrinCard*>(card)->nameText(), QStringLiteral("Desk PC"));
+        shoot(editor, "wakerin");
+        QVERIFY(modules->remove(power.id).isOk());
+    }
+
+    void iconEditorZoom()
+    {
+        EditStateWatcher watcher;
+        QCOMPARE(Test::thrownText([] { KestrinCardIconEditor editor(nullptr, nullptr); }),
+                 QStringLiteral("editStateWatcher is null"));
+        KestrinCardIconEditor editor(nullptr, &watcher);
+        QVERIFY(!editor.zoomInButton()->isEnabled() && !editor.zoomOutButton()->isEnabled());
+        editor.setScale(40);
+        QCOMPARE(editor.scale(), 0);
+        QPixmap image(40, 40);
+        image.fill(Qt::red);
+        editor.setIcon(QStringLiteral("https://127.0.0.1:9/i.png"), image, 50);
+        QVERIFY(editor.zoomInButton()->isEnabled());
+        for (int i = 0; i < 8; ++i)
+            editor.zoomInButton()->click();
+        QCOMPARE(editor.scale(), 100);
+        for (int i = 0; i < 12; ++i)
+            editor.zoomOutButton()->click();
+        QCOMPARE(editor.scale(), 10);
+    }
+
+    void multiActionSavesNameIconAndActions()
+    {
+        KestrinCard* card = dropCard("multiAction", {{"name", "Multi-Action"}, {"typeId", "multiAction"}});
+        auto* editor = editorOf<KestrinCardMAMultiActionEditor>(card);
+        QVERIFY(editor);
+        QCOMPARE(editor->iconEditor()->scale(), 50);
+        editor->nameEdit()->setText(QStringLiteral("Morning"));
+        editor->iconEditor()->zoomInButton()->click();
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QVERIFY(data.at("deploymentData").at("name") == "Morning");
+        QVERIFY(data.at("deploymentData").at("iconScale") == 60);
+        QVERIFY(data.at("deploymentData").at("param") == Json({{"type", "ACTION"}, {"actions", Json::array()}}));
+        shoot(editor, "multi_action");
+    }
+
+    void pcControlRoundTrip()
+    {
+        KestrinCard* card = dropCard("pcCtrl", {{"name", "Open Browser"},
+                                                {"typeId", "openBrowser"},
+                                                {"icon", ":/profile/image/icon_pc_open_browser.png"},
+                                                {"extCmd", ""}});
+        auto* editor = editorOf<KestrinCardPCCtrlEditor>(card);
+        QVERIFY(editor);
+        auto* page = qobject_cast<SceneOSCtrlOpenBrowser*>(editor->page());
+        QVERIFY(page);
+        page->lineEdit()->setText(QStringLiteral(" https://example.org/docs "));
+        editor->nameEdit()->setText(QStringLiteral("Docs"));
+        editor->saveButton()->click();
+        const Json first = stored(card).at("deploymentData");
+        QVERIFY(first.at("param").at("payload").at("params").at("url") == "https://example.org/docs");
+        QVERIFY(first.at("name") == "Docs");
+        shoot(editor, "pc_control");
+
+        MainWindow::clearEditPanel();
+        editor = editorOf<KestrinCardPCCtrlEditor>(card);
+        QCOMPARE(qobject_cast<SceneOSCtrlOpenBrowser*>(editor->page())->lineEdit()->text(),
+                 QStringLiteral("https://example.org/docs"));
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData") == first);
+    }
+
+    void startAppKeepsNewInstance()
+    {
+        KestrinCard* card = dropCard("pcCtrl", {{"name", "Start App"},
+                                                {"typeId", "startApp"},
+                                                {"icon", ":/profile/image/icon_pc_exe.png"},
+                                                {"extCmd", ""}});
+        auto* editor = editorOf<KestrinCardPCCtrlEditor>(card);
+        auto* page = qobject_cast<SceneOSCtrlStartApp*>(editor->page());
+        QVERIFY(page);
+        page->lineEdit()->setText(QStringLiteral("/usr/bin/true"));
+        page->newInstanceBox()->setChecked(true);
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("payload").at("params").at("launchMode") == 0);
+        MainWindow::clearEditPanel();
+        editor = editorOf<KestrinCardPCCtrlEditor>(card);
+        QVERIFY(qobject_cast<SceneOSCtrlStartApp*>(editor->page())->newInstanceBox()->isChecked());
+        editor->nameEdit()->setText(QStringLiteral("True"));
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("payload").at("params").at("launchMode") == 0);
+    }
+
+    void failedSaveKeepsTheEditAndTheRecord()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "timer"}});
+        const Json before = stored(card);
+        auto* editor = editorOf<KestrinCardBasicTimerEditor>(card);
+        auto database = ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->database();
+        QVERIFY(database
+                    ->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON json_store "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"))
+                    .isOk());
+        editor->nameEdit()->setText(QStringLiteral("Never"));
+        editor->saveButton()->click();
+        QVERIFY(database->exec(QStringLiteral("DROP TRIGGER refuse")).isOk());
+        QTRY_COMPARE(m_dialogs.size(), 1);
+        QVERIFY2(m_dialogs.first().contains(QLatin1String("refused")), qPrintable(m_dialogs.first()));
+        QVERIFY(editor->saveButton()->isEnabled());
+        QCOMPARE(editor->nameEdit()->text(), QStringLiteral("Never"));
+        // Memory and project stay equal.
+        QVERIFY(card->configuration() == before);
+        QVERIFY(stored(card) == before);
+    }
+
+    void preDeploySavesOpenEditorOnce()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "timer"}});
+        auto* editor = editorOf<KestrinCardBasicTimerEditor>(card);
+        editor->nameEdit()->setText(QStringLiteral("Deploy"));
+        EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QStringLiteral("ON_PRE_DEPLOY")));
+        QVERIFY(stored(card).at("name") == "Deploy");
+        QVERIFY(!editor->saveButton()->isEnabled());
+    }
+
+    void deletedCardLeavesEditorHarmless()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "timer"}});
+        auto* editor = editorOf<KestrinCardBasicTimerEditor>(card);
+        QPointer<KestrinCardBasicTimerEditor> guard(editor);
+        const int64_t id = card->bean()->id;
+        m_strip->removeCard(card);
+        QTRY_VERIFY(!guard);
+        QCOMPARE(MainWindow::currentEditKey().isEmpty(), false);
+        // A delegate outliving its card does nothing.
+        KestrinCard* other = dropCard("basic", {{"typeId", "timer"}});
+        auto* second = editorOf<KestrinCardBasicTimerEditor>(other);
+        auto delegate = second->saveDelegate;
+        QPointer<KestrinCard> otherGuard(other);
+        m_strip->removeCard(other);
+        QTRY_VERIFY(!otherGuard);
+        bool called = false;
+        delegate([&called](const BaseResult<void>&) { called = true; }, QStringLiteral("x"), 0, 0, 1);
+        QVERIFY(!called);
+        QVERIFY(!ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->findById(id).data->get());
+    }
+
+    void groupCardEditor()
+    {
+        const QString dir = m_dir.path();
+        QVERIFY(Test::installTestPlugin(QStringLiteral("grp-uuid"), QStringLiteral("Keys"), "[]", dir) > 0);
+        KestrinCard* card = dropCard("pcCtrlGroup", {{"pluginUuid", "grp-uuid"},
+                                                     {"name", "Keys"},
+                                                     {"icon", ""},
+                                                     {"iconScale", 50},
+                                                     {"deploymentData",
+                                                      {{"id", "row"},
+                                                       {"type", "HOT_KEY_GROUP"},
+                                                       {"name", "Keys"},
+                                                       {"iconScale", 50},
+                                                       {"icon", ""},
+                                                       {"param", {{"button", Json::array()}}}}}});
+        QVERIFY(card);
+        QVERIFY(card->deploymentData().at("id") == card->bean()->uid.toStdString());
+        auto* editor = editorOf<KestrinCardPCCtrlGroupEditor>(card);
+        QVERIFY(editor);
+        editor->nameEdit()->setText(QStringLiteral("Office"));
+        editor->iconEditor()->zoomOutButton()->click();
+        editor->saveButton()->click();
+        const Json data = stored(card).at("deploymentData");
+        QVERIFY(data.at("name") == "Office");
+        QVERIFY(data.at("iconScale") == 40);
+        QVERIFY(data.at("type") == "HOT_KEY_GROUP");
+        QCOMPARE(QString::fromStdString(data.at("icon").get<std::string>()),
+                 QStringLiteral("file://image/%1.png").arg(card->bean()->uid));
+        shoot(editor, "shortcut_group");
+    }
+};
+
+ORVEL_WIDGET_TEST_MAIN(TestCardEditors, 1920, 1040)
+#include "tst_CardEditors.moc"
