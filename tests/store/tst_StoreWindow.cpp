@@ -12,6 +12,7 @@
 #include "store/StoreWindow.h"
 #include "support/ProjectTestUtils.h"
 #include "support/StandInHttpServer.h"
+#include "support/TestSetup.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidget.h"
 #include "widgets/MessageDialog.h"
@@ -19,7 +20,6 @@
 #include "widgets/ToastWidget.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
@@ -52,11 +52,7 @@ QByteArray pngBytes(int hue)
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(45, 45), 14, 14);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return OV::Test::pngBytes(image);
 }
 
 } // namespace
