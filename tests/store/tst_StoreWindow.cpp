@@ -2,6 +2,7 @@
 #include "main/MainTitleBar.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
+#include "project/ProjectImageUtils.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
 #include "store/BaseDownloadDialog.h"
@@ -12,7 +13,6 @@
 #include "store/StoreWindow.h"
 #include "support/ProjectTestUtils.h"
 #include "support/StandInHttpServer.h"
-#include "support/TestSetup.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidget.h"
 #include "widgets/MessageDialog.h"
@@ -52,7 +52,7 @@ QByteArray pngBytes(int hue)
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(45, 45), 14, 14);
     painter.end();
-    return OV::Test::pngBytes(image);
+    return pixmapToPng(QPixmap::fromImage(image));
 }
 
 } // namespace

@@ -3,29 +3,20 @@
 #include "core/TokenScrambler.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectDbHostBean.h"
+#include "project/ProjectImageUtils.h"
 #include "project/ProjectManager.h"
 #include "support/StandinHub.h"
 
-#include <QBuffer>
 #include <QColor>
-#include <QImage>
+#include <QPixmap>
 
 namespace OV::Test {
 
-QByteArray pngBytes(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 QByteArray solidPng(const QColor& color, int width, int height)
 {
-    QImage image(width, height, QImage::Format_ARGB32);
-    image.fill(color);
-    return pngBytes(image);
+    QPixmap picture(width, height);
+    picture.fill(color);
+    return pixmapToPng(picture);
 }
 
 std::shared_ptr<ProjectDbHostBean> standinHost(const StandinHub& hub, const QString& serial, const QString& token)

@@ -9,7 +9,6 @@
 #include <memory>
 
 class QColor;
-class QImage;
 
 namespace OV {
 class ProjectDbHostBean;
@@ -28,8 +27,6 @@ namespace OV::Test {
 
 class StandinHub;
 
-// The picture encoded as PNG.
-QByteArray pngBytes(const QImage& image);
 // A picture of one colour, encoded as PNG.
 QByteArray solidPng(const QColor& color, int width, int height);
 
