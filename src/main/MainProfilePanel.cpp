@@ -22,7 +22,6 @@ constexpr int kPickerPageSize = 50;
 constexpr int kPickerItemWidth = 80;
 constexpr int kPickerItemHeight = 90;
 constexpr int kPickerThumbnailSize = 60;
-constexpr int kIconAlphaThreshold = 5;
 
 } // namespace
 
@@ -99,7 +98,7 @@ void MainProfilePanel::onEditProfileIcon()
             return;
         ProjectDbProfileBean changed(*profile);
         changed.icon = address;
-        QPixmap cropped = trimTransparentEdges(chosen, kIconAlphaThreshold);
+        QPixmap cropped = trimTransparentEdges(chosen, StoreUtils::kTrimThreshold);
         const BaseResult<void> updated = self->m_useCase->updateProfile(changed, &cropped);
         if (!updated.isOk()) {
             MessageDialog::error(formatErrorDetails(updated), true);

@@ -1,7 +1,6 @@
 #include "module/ModuleAddDialogPogoPin.h"
 
 #include "core/Logger.h"
-#include "module/ModuleProductNames.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -30,19 +29,13 @@ void ModuleAddDialogPogoPin::onModuleListReceived(const Json& module)
     if (hasRowFor(sn))
         return;
     // Read everything before anything changes, so a malformed push leaves no trace.
-    const uint64_t productId = module.at("productId").get<uint64_t>();
-    const int pushedNetId = module.at("netId").get<int>();
-    const int workMode = module.at("workMode").get<int>();
-    const std::string gatewayType = module.at("interfaceType").get<std::string>();
-
+    Json row = pushedRow(module, sn);
     const BeanPtr stored = m_recordsBySn.value(sn);
     const bool added = stored != nullptr;
-    const int netId = added ? stored->netId : allocNetId(pushedNetId);
-    const QString name = ModuleProductNames::modelName(productId);
-
-    Json row = {{"gatewayType", gatewayType}, {"productId", productId}, {"name", name.toStdString()},
-                {"sn", sn.toStdString()},     {"netId", netId},         {"workMode", workMode},
-                {"isAdded", added},           {"selected", true}};
+    const int netId = added ? stored->netId : allocNetId(row.at("netId").get<int>());
+    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    row["netId"] = netId;
+    row["isAdded"] = added;
     const size_t index = rows().size();
     QCheckBox* box = appendRow(
         std::move(row), {name, sn, QString::number(netId), added ? tr("Yes") : tr("No")},
@@ -91,10 +84,7 @@ void ModuleAddDialogPogoPin::onAdd()
         MessageDialog::error(tr("Save Modules failed:%1").arg(formatErrorDetails(saved)), true);
         return;
     }
-    deployModulesToHub();
-    close();
-    if (finishedHandler)
-        finishedHandler();
+    finishSaved();
 }
 
 } // namespace OV

@@ -4,6 +4,7 @@
 #include "core/ThemeLoader.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
+#include "module/ModuleProductNames.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectHostUseCase.h"
 #include "project/ProjectManager.h"
@@ -218,6 +219,21 @@ bool ModulePogoPinDialog::isCanPush(const Json& module)
     return module.at("interfaceType").get<std::string>() == "can";
 }
 
+ModulePogoPinDialog::Json ModulePogoPinDialog::pushedRow(const Json& module, const QString& sn)
+{
+    const uint64_t productId = module.at("productId").get<uint64_t>();
+    const int netId = module.at("netId").get<int>();
+    const int workMode = module.at("workMode").get<int>();
+    const std::string gatewayType = module.at("interfaceType").get<std::string>();
+    return {{"gatewayType", gatewayType},
+            {"productId", productId},
+            {"name", ModuleProductNames::modelName(productId).toStdString()},
+            {"sn", sn.toStdString()},
+            {"netId", netId},
+            {"workMode", workMode},
+            {"selected", true}};
+}
+
 bool ModulePogoPinDialog::hasRowFor(const QString& sn) const
 {
     const std::string key = sn.toStdString();
@@ -288,6 +304,14 @@ void ModulePogoPinDialog::deployModulesToHub()
             else
                 Logger::info(tag, "deploy module error: %s", formatErrorDetails(result).toUtf8().constData());
         });
+}
+
+void ModulePogoPinDialog::finishSaved()
+{
+    deployModulesToHub();
+    close();
+    if (finishedHandler)
+        finishedHandler();
 }
 
 } // namespace OV

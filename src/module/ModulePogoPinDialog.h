@@ -89,6 +89,9 @@ protected:
     static QString pushedSerial(const Json& module);
     // Whether the push is for the "can" link at all.
     static bool isCanPush(const Json& module);
+    // The row object of a reported module with serial number sn, read strictly: its link,
+    // product and model name, the net id it proposes and its work mode; selected.
+    static Json pushedRow(const Json& module, const QString& sn);
 
     // Appends a row object and its list row (cells under the columns, then a centred check box,
     // checked or not) and takes the net id as used.
@@ -100,6 +103,8 @@ protected:
 
     // Logs the deploy's outcome after a save; the dialog closes without waiting for it.
     void deployModulesToHub();
+    // After a successful save: sends the hub the module list, closes and tells finishedHandler.
+    void finishSaved();
     const char* logTag() const;
 
     QHash<QString, BeanPtr> m_recordsBySn;

@@ -1,7 +1,6 @@
 #include "module/ModuleReplaceDialogPogoPin.h"
 
 #include "core/Logger.h"
-#include "module/ModuleProductNames.h"
 #include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -39,19 +38,10 @@ void ModuleReplaceDialogPogoPin::onModuleListReceived(const Json& module)
     const QString sn = pushedSerial(module);
     if (hasRowFor(sn) || m_recordsBySn.contains(sn))
         return;
-    const int pushedNetId = module.at("netId").get<int>();
-    const int workMode = module.at("workMode").get<int>();
-    const std::string gatewayType = module.at("interfaceType").get<std::string>();
-    const int netId = allocNetId(pushedNetId);
-    const QString name = ModuleProductNames::modelName(productId);
-
-    Json row = {{"gatewayType", gatewayType},
-                {"productId", productId},
-                {"name", name.toStdString()},
-                {"sn", sn.toStdString()},
-                {"netId", netId},
-                {"workMode", workMode},
-                {"selected", true}};
+    Json row = pushedRow(module, sn);
+    const int netId = allocNetId(row.at("netId").get<int>());
+    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    row["netId"] = netId;
     const int index = int(rows().size());
     QCheckBox* box = appendRow(std::move(row), {name, sn, QString::number(netId)}, {}, false, true);
     m_group->addButton(box);
@@ -84,10 +74,7 @@ void ModuleReplaceDialogPogoPin::onAdd()
         return;
     }
     *m_replaced = edited;
-    deployModulesToHub();
-    close();
-    if (finishedHandler)
-        finishedHandler();
+    finishSaved();
 }
 
 } // namespace OV

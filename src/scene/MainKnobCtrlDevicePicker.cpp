@@ -6,10 +6,10 @@
 #include "scene/LoadedTreeItem.h"
 #include "scene/LoadedTreeLoaders.h"
 #include "scene/LoadedTreeModel.h"
+#include "scene/ScenePickerButtonBar.h"
+#include "widgets/SharedWindow.h"
 
-#include <QCoreApplication>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -18,25 +18,9 @@
 
 namespace OV {
 
-namespace {
-
-std::shared_ptr<MainKnobCtrlDevicePicker>& sharedPicker()
-{
-    static std::shared_ptr<MainKnobCtrlDevicePicker> picker;
-    return picker;
-}
-
-} // namespace
-
 std::shared_ptr<MainKnobCtrlDevicePicker> MainKnobCtrlDevicePicker::instance()
 {
-    std::shared_ptr<MainKnobCtrlDevicePicker>& picker = sharedPicker();
-    if (!picker) {
-        picker = std::make_shared<MainKnobCtrlDevicePicker>(nullptr);
-        // Widgets must go before the application object does.
-        qAddPostRoutine([] { sharedPicker().reset(); });
-    }
-    return picker;
+    return sharedWindow<MainKnobCtrlDevicePicker>();
 }
 
 MainKnobCtrlDevicePicker::MainKnobCtrlDevicePicker(QWidget* parent) : BaseWindow(parent)
@@ -57,20 +41,10 @@ MainKnobCtrlDevicePicker::MainKnobCtrlDevicePicker(QWidget* parent) : BaseWindow
     divider->setObjectName(QStringLiteral("divider"));
     divider->setFixedHeight(2);
     layout->addWidget(divider);
-    auto* bar = new QWidget(content);
-    bar->setFixedHeight(50);
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(0, 0, 16, 0);
-    barLayout->setSpacing(10);
-    barLayout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_chooseButton = new QPushButton(tr("Choose"), bar);
-    m_chooseButton->setObjectName(QStringLiteral("primaryButton"));
-    m_chooseButton->setMinimumSize(80, 28);
+    auto* bar = new ScenePickerButtonBar(tr("Choose"), content);
+    m_chooseButton = bar->primaryButton();
     m_chooseButton->setEnabled(false);
-    m_cancelButton = new QPushButton(tr("Cancel"), bar);
-    m_cancelButton->setMinimumSize(80, 28);
-    barLayout->addWidget(m_chooseButton);
-    barLayout->addWidget(m_cancelButton);
+    m_cancelButton = bar->cancelButton();
     layout->addWidget(bar);
     setContentWidget(content);
 

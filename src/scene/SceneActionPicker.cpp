@@ -8,9 +8,10 @@
 #include "scene/LoadedTreeModel.h"
 #include "scene/SceneActionConfigPanel.h"
 #include "scene/SceneActionRecord.h"
+#include "scene/ScenePickerButtonBar.h"
 #include "store/StoreUtils.h"
+#include "widgets/SharedWindow.h"
 
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -23,12 +24,6 @@
 namespace OV {
 
 namespace {
-
-std::shared_ptr<SceneActionPicker>& sharedPicker()
-{
-    static std::shared_ptr<SceneActionPicker> picker;
-    return picker;
-}
 
 QFrame* divider(QWidget* parent, bool horizontal)
 {
@@ -47,13 +42,7 @@ QFrame* divider(QWidget* parent, bool horizontal)
 
 std::shared_ptr<SceneActionPicker> SceneActionPicker::instance()
 {
-    std::shared_ptr<SceneActionPicker>& picker = sharedPicker();
-    if (!picker) {
-        picker = std::make_shared<SceneActionPicker>(nullptr);
-        // Widgets must go before the application object does.
-        qAddPostRoutine([] { sharedPicker().reset(); });
-    }
-    return picker;
+    return sharedWindow<SceneActionPicker>();
 }
 
 SceneActionPicker::SceneActionPicker(QWidget* parent) : BaseWindow(parent)
@@ -102,19 +91,9 @@ SceneActionPicker::SceneActionPicker(QWidget* parent) : BaseWindow(parent)
     m_contentHost = new QWidget(right);
     rightLayout->addWidget(m_contentHost, 1);
     rightLayout->addWidget(divider(right, true));
-    auto* buttonBar = new QWidget(right);
-    buttonBar->setFixedHeight(50);
-    auto* buttonLayout = new QHBoxLayout(buttonBar);
-    buttonLayout->setContentsMargins(0, 0, 16, 0);
-    buttonLayout->setSpacing(10);
-    buttonLayout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_addButton = new QPushButton(tr("Add"), buttonBar);
-    m_addButton->setObjectName(QStringLiteral("primaryButton"));
-    m_addButton->setMinimumSize(80, 28);
-    m_cancelButton = new QPushButton(tr("Cancel"), buttonBar);
-    m_cancelButton->setMinimumSize(80, 28);
-    buttonLayout->addWidget(m_addButton);
-    buttonLayout->addWidget(m_cancelButton);
+    auto* buttonBar = new ScenePickerButtonBar(tr("Add"), right);
+    m_addButton = buttonBar->primaryButton();
+    m_cancelButton = buttonBar->cancelButton();
     rightLayout->addWidget(buttonBar);
     row->addWidget(right, 1);
     setContentWidget(content);

@@ -1,27 +1,17 @@
 #pragma once
 
-#include "scene/SceneActionExPanel.h"
-
-class QLineEdit;
+#include "scene/SceneOSCtrlLineEditPanel.h"
 
 namespace OV {
 
 // PC control "execCmd": runs a command line through the shell.
-class SceneOSCtrlExecCmd : public SceneActionExPanel
+class SceneOSCtrlExecCmd : public SceneOSCtrlLineEditPanel
 {
     Q_OBJECT
 public:
     explicit SceneOSCtrlExecCmd(const nlohmann::json& node, QWidget* parent = nullptr);
 
     nlohmann::json buildActionJson(bool showError) override;
-    void reset() override;
-    void bindData(const nlohmann::json& params) override;
-    void setEditStateWatcher(EditStateWatcher* watcher) override;
-
-    QLineEdit* lineEdit() const { return m_edit; }
-
-private:
-    QLineEdit* m_edit = nullptr;
 };
 
 } // namespace OV

@@ -1,17 +1,15 @@
 #pragma once
 
-#include "widgets/BaseWidget.h"
+#include "scene/ScenePluginListItem.h"
 
 #include <memory>
-
-class QLabel;
 
 namespace OV {
 
 class ProjectDbPluginBean;
 
 // A row of the plug-in list of the plug-in widget editor: the plug-in's icon and name.
-class ScenePluginWidgetListItem : public BaseWidget
+class ScenePluginWidgetListItem : public ScenePluginListItem
 {
     Q_OBJECT
 public:
@@ -20,15 +18,9 @@ public:
     explicit ScenePluginWidgetListItem(std::shared_ptr<ProjectDbPluginBean> plugin, QWidget* parent = nullptr);
 
     const std::shared_ptr<ProjectDbPluginBean>& plugin() const { return m_plugin; }
-    QLabel* nameLabel() const { return m_nameLabel; }
-
-protected:
-    void onSelectedChanged(bool selected) override;
 
 private:
     std::shared_ptr<ProjectDbPluginBean> m_plugin;
-    QLabel* m_iconLabel = nullptr;
-    QLabel* m_nameLabel = nullptr;
 };
 
 } // namespace OV

@@ -12,6 +12,7 @@
 #include "scene/SceneOSCtrlStartApp.h"
 #include "scene/SceneOSCtrlTypeList.h"
 #include "support/FakeOsPlatform.h"
+#include "support/TestSetup.h"
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/EditStateWatcher.h"
@@ -30,13 +31,6 @@
 
 using namespace OV;
 using Json = nlohmann::json;
-
-#define JSON_COMPARE(actual, expected)                                                                                 \
-    do {                                                                                                               \
-        const Json a_ = (actual);                                                                                      \
-        const Json e_ = (expected);                                                                                    \
-        QVERIFY2(a_ == e_, qPrintable(QString::fromStdString(a_.dump() + "\n   != " + e_.dump())));                    \
-    } while (false)
 
 namespace {
 

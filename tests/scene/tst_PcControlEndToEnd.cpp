@@ -1,6 +1,5 @@
 // A PC-control action made in the editors is carried out on this machine when the hub sends
 // its payload back as a command (act 1000000, type PC_CONTROL).
-#include "core/TokenScrambler.h"
 #include "device/KSCmdUseCase.h"
 #include "device/KestrinDevice.h"
 #include "device/OSCtrlExecutor.h"
@@ -14,6 +13,7 @@
 #include "scene/SceneOSCtrlTypeList.h"
 #include "support/FakeOsPlatform.h"
 #include "support/StandinHub.h"
+#include "support/TestSetup.h"
 
 #include <QApplication>
 #include <QFile>
@@ -90,16 +90,8 @@ private slots:
         pm->setHubCommandHandler([this](const std::shared_ptr<KestrinDevice>& device, const KestrinMessage& message) {
             commands->process(device, message);
         });
-        auto host = std::make_shared<ProjectDbHostBean>();
-        host->connType = QStringLiteral("tcp");
-        host->ip = Test::StandinHub::address();
-        host->port = hub.port();
-        host->sn = QStringLiteral("KS-1");
-        host->token = encodeToken(QStringLiteral("valid"));
-        pm->setCurrentKestrin(host);
-        auto device = pm->getCurrentKestrin();
-        device->start(nullptr);
-        QVERIFY(QTest::qWaitFor([&] { return device->isReady(); }, 5000));
+        QVERIFY(
+            Test::startCurrentHub(*pm, Test::standinHost(hub, QStringLiteral("KS-1"), QStringLiteral("valid")), 5000));
     }
 
     void browserStarts()

@@ -1,4 +1,3 @@
-#include "core/TokenScrambler.h"
 #include "core/ZlibUtils.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectHostUseCase.h"
@@ -21,13 +20,13 @@
 #include "store/MainUtils.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubActionTree.h"
+#include "support/TestSetup.h"
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidgetSelectGroup.h"
 #include "widgets/MessageDialog.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -43,27 +42,7 @@
 using namespace OV;
 using Json = nlohmann::json;
 
-#define JSON_COMPARE(actual, expected)                                                                                 \
-    do {                                                                                                               \
-        const Json a_ = (actual);                                                                                      \
-        const Json e_ = (expected);                                                                                    \
-        QVERIFY2(a_ == e_, qPrintable(QString::fromStdString(a_.dump() + "\n   != " + e_.dump())));                    \
-    } while (false)
-
-namespace {
-
-QByteArray png(QColor colour)
-{
-    QImage image(40, 40, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestSceneActionPicker : public QObject
 {
@@ -155,7 +134,10 @@ private slots:
              {{"id", 8}, {"name", "Empty"}, {"widgets", Json::array()}}});
         QVERIFY(pm->getModuleUseCase()->insert(cube).isOk());
         cubeId = cube.id;
-        QVERIFY(pm->getModuleUseCase()->accessor->database()->saveFile(cubeId, "widget/11/icon", png(Qt::red)).isOk());
+        QVERIFY(pm->getModuleUseCase()
+                    ->accessor->database()
+                    ->saveFile(cubeId, "widget/11/icon", Test::solidPng(Qt::red, 40, 40))
+                    .isOk());
 
         // A widget plug-in with two widgets, its package stored as an install leaves it.
         MainUtils::setPluginRoot(dir.filePath(QStringLiteral("plugins")));
@@ -163,7 +145,7 @@ private slots:
         QVERIFY(QDir().mkpath(source + QStringLiteral("/img")));
         QFile ping(source + QStringLiteral("/img/ping.png"));
         QVERIFY(ping.open(QIODevice::WriteOnly));
-        ping.write(png(QColor(0x3D, 0xC8, 0x7E)));
+        ping.write(Test::solidPng(QColor(0x3D, 0xC8, 0x7E), 40, 40));
         ping.close();
         const Json config = {
             {"button",
@@ -190,22 +172,14 @@ private slots:
                     ->saveFile(plugin.id, ProjectPluginUseCase::kPackFileName, zip.readAll())
                     .isOk());
         QVERIFY(plugins->accessor->database()
-                    ->saveFile(plugin.id, ProjectPluginUseCase::kIconFileName, png(Qt::blue))
+                    ->saveFile(plugin.id, ProjectPluginUseCase::kIconFileName, Test::solidPng(Qt::blue, 40, 40))
                     .isOk());
 
         QVERIFY(hub.listen());
         hub.setValidToken(QStringLiteral("valid"));
         Test::installActionTree(hub, Test::defaultSceneActionTree(std::to_string(cubeId)));
-        auto host = std::make_shared<ProjectDbHostBean>();
-        host->connType = QStringLiteral("tcp");
-        host->ip = Test::StandinHub::address();
-        host->port = hub.port();
-        host->sn = QStringLiteral("KS-1");
-        host->token = encodeToken(QStringLiteral("valid"));
-        pm->setCurrentKestrin(host);
-        auto device = pm->getCurrentKestrin();
-        device->start(nullptr);
-        QVERIFY(QTest::qWaitFor([&] { return device->isReady(); }, 5000));
+        QVERIFY(
+            Test::startCurrentHub(*pm, Test::standinHost(hub, QStringLiteral("KS-1"), QStringLiteral("valid")), 5000));
 
         picker = SceneActionPicker::instance().get();
         QCOMPARE(picker, SceneActionPicker::instance().get());

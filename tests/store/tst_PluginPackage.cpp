@@ -5,9 +5,9 @@
 #include "store/StoreUtils.h"
 #include "store/ZipUtils.h"
 #include "support/ProjectTestUtils.h"
+#include "support/TestSetup.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QImage>
@@ -37,17 +37,6 @@ QStringList treeOf(const QString& folder)
     return paths;
 }
 
-QByteArray png(QColor color, QSize size = QSize(8, 8))
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 class TestPluginPackage : public QObject
@@ -69,7 +58,7 @@ private:
         if (!m_plugins->insertOrUpdate(*bean).isOk())
             return {};
         if (!m_db->saveFile(bean->id, QStringLiteral("pack"), pack).isOk() ||
-            !m_db->saveFile(bean->id, QStringLiteral("icon"), png(Qt::red)).isOk())
+            !m_db->saveFile(bean->id, QStringLiteral("icon"), Test::solidPng(Qt::red, 8, 8)).isOk())
             return {};
         return bean;
     }

@@ -2,6 +2,7 @@
 #include "main/MainTitleBar.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
+#include "project/ProjectImageUtils.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
 #include "store/BaseDownloadDialog.h"
@@ -19,7 +20,6 @@
 #include "widgets/ToastWidget.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QImage>
@@ -52,11 +52,7 @@ QByteArray pngBytes(int hue)
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(45, 45), 14, 14);
     painter.end();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return pixmapToPng(QPixmap::fromImage(image));
 }
 
 } // namespace

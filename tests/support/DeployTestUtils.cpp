@@ -1,7 +1,6 @@
 #include "support/DeployTestUtils.h"
 
 #include "core/EventBus.h"
-#include "core/TokenScrambler.h"
 #include "core/ZlibUtils.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectIntegrationUseCase.h"
@@ -12,6 +11,7 @@
 #include "project/ProjectProfileUseCase.h"
 #include "store/ZipUtils.h"
 #include "support/ProjectTestUtils.h"
+#include "support/TestSetup.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,16 +62,7 @@ DeployHarness::~DeployHarness()
 bool DeployHarness::startHub()
 {
     m_hub->setValidToken(QStringLiteral("valid"));
-    auto host = std::make_shared<ProjectDbHostBean>();
-    host->connType = QStringLiteral("tcp");
-    host->ip = StandinHub::address();
-    host->port = m_hub->port();
-    host->sn = QStringLiteral("KS-1");
-    host->token = encodeToken(QStringLiteral("valid"));
-    m_pm->setCurrentKestrin(host);
-    const auto device = m_pm->getCurrentKestrin();
-    device->start(nullptr);
-    return QTest::qWaitFor([&] { return device->isReady(); }, 5000);
+    return startCurrentHub(*m_pm, standinHost(*m_hub, QStringLiteral("KS-1"), QStringLiteral("valid")), 5000);
 }
 
 std::shared_ptr<DeployOutcome> DeployHarness::deploy()

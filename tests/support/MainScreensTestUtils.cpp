@@ -7,6 +7,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "support/StandinHub.h"
+#include "support/TestSetup.h"
 
 #include <QFile>
 #include <QTest>
@@ -43,19 +44,10 @@ std::vector<int64_t> addModules(const std::vector<QString>& serials, uint64_t pr
 bool pairCurrentHub(StandinHub& hub, const QString& serial, int timeoutMs)
 {
     ProjectManager* pm = ProjectManager::instance();
-    auto host = std::make_shared<ProjectDbHostBean>();
-    host->connType = QStringLiteral("tcp");
-    host->ip = hub.listenAddress();
-    host->port = hub.port();
-    host->sn = serial;
+    const auto host = standinHost(hub, serial);
     if (!pm->getHostUseCase()->saveHost(*host).isOk())
         return false;
-    pm->setCurrentKestrin(host);
-    const std::shared_ptr<KestrinDevice> device = pm->getCurrentKestrin();
-    if (!device)
-        return false;
-    device->start(nullptr);
-    return QTest::qWaitFor([&] { return device->isReady(); }, timeoutMs);
+    return startCurrentHub(*pm, host, timeoutMs);
 }
 
 } // namespace OV::Test

@@ -1,6 +1,5 @@
 #include "support/ModuleTestHub.h"
 
-#include "core/TokenScrambler.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectDbHostBean.h"
 #include "project/ProjectDbModuleBean.h"
@@ -8,6 +7,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "support/ProjectRawSqlite.h"
+#include "support/TestSetup.h"
 #include "widgets/MessageDialog.h"
 
 #include <QTest>
@@ -40,21 +40,11 @@ bool ModuleTestHub::start()
         return false;
     m_projectPath = pm->projectFileInfo().absoluteFilePath();
     m_hub.setValidToken(QStringLiteral("valid"));
-    auto host = std::make_shared<ProjectDbHostBean>();
-    host->connType = QStringLiteral("tcp");
+    const auto host = standinHost(m_hub, QStringLiteral("KS-MODULES"), QStringLiteral("valid"));
     host->name = QStringLiteral("Desk hub");
-    host->ip = StandinHub::address();
-    host->port = m_hub.port();
-    host->sn = QStringLiteral("KS-MODULES");
-    host->token = encodeToken(QStringLiteral("valid"));
     if (!pm->getHostUseCase()->saveHost(*host).isOk())
         return false;
-    pm->setCurrentKestrin(host);
-    const std::shared_ptr<KestrinDevice> device = pm->getCurrentKestrin();
-    if (!device)
-        return false;
-    device->start(nullptr);
-    return QTest::qWaitFor([&] { return device->isReady(); }, 8000);
+    return startCurrentHub(*pm, host, 8000);
 }
 
 void ModuleTestHub::dropHub()

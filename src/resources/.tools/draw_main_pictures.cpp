@@ -1,50 +1,17 @@
 // Draws the pictures of the hub widget, the profile panel and the device row in the palette
 // and stroke style of draw_pictures.cpp.
-#include <QDir>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
+#include "picture_kit.h"
+
 #include <QPainterPath>
 
 #include <cmath>
-#include <cstdio>
-#include <functional>
 
 namespace {
 
-const QColor Glyph(0xC5, 0xC9, 0xD0);
-const QColor Info(0x3D, 0x7E, 0xFF);
-const QColor Warn(0xF5, 0xA5, 0x24);
-const QColor Fail(0xE5, 0x48, 0x4D);
-const QColor Good(0x4C, 0xB8, 0x6A);
-const QColor Muted(0x8A, 0x90, 0x99);
+using namespace picture_kit;
+
 const QColor Tile(0x24, 0x27, 0x2C);
 const QColor TileEdge(0x34, 0x38, 0x41);
-
-QString g_root;
-
-void save(const QString& path, int w, int h, double scale, const std::function<void(QPainter&)>& draw)
-{
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(scale, scale);
-    draw(p);
-    p.end();
-    const QString file = g_root + QLatin1Char('/') + path;
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!image.save(file, "PNG"))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-}
-
-QPen strokePen(const QColor& color, double width)
-{
-    QPen pen(color, width);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
 
 // Small glyphs on a 16-unit grid drawn at 32 px.
 void glyph(const QString& path, const std::function<void(QPainter&)>& draw)
@@ -281,15 +248,10 @@ void drawDeviceTiles()
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: draw_main_pictures <resources folder>\n");
-        return 2;
-    }
-    g_root = QString::fromLocal8Bit(argv[1]);
-    drawArrows();
-    drawStateIcons();
-    drawProfileGlyphs();
-    drawDeviceTiles();
-    return 0;
+    return picture_kit::run(argc, argv, "draw_main_pictures", [] {
+        drawArrows();
+        drawStateIcons();
+        drawProfileGlyphs();
+        drawDeviceTiles();
+    });
 }

@@ -1,47 +1,14 @@
 // Draws the window, dialog and placeholder pictures of the dark theme. One palette, one stroke
 // weight per size; every glyph is placed on the pixel grid so it stays sharp at 1x and 2x.
-#include <QDir>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
+#include "picture_kit.h"
+
 #include <QPainterPath>
 
 #include <cmath>
-#include <cstdio>
-#include <functional>
 
 namespace {
 
-const QColor Glyph(0xC5, 0xC9, 0xD0);
-const QColor Info(0x3D, 0x7E, 0xFF);
-const QColor Warn(0xF5, 0xA5, 0x24);
-const QColor Fail(0xE5, 0x48, 0x4D);
-const QColor Muted(0x8A, 0x90, 0x99);
-
-QString g_root;
-
-void save(const QString& path, int size, double scale, const std::function<void(QPainter&)>& draw)
-{
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(scale, scale);
-    draw(p);
-    p.end();
-    const QString file = g_root + QLatin1Char('/') + path;
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    if (!image.save(file, "PNG"))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-}
-
-QPen strokePen(const QColor& color, double width)
-{
-    QPen pen(color, width);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
+using namespace picture_kit;
 
 // Window buttons: a 12-unit grid, drawn at 1x (12 px) and 2x (24 px).
 void windowButton(const QString& name, const std::function<void(QPainter&)>& glyph)
@@ -228,9 +195,7 @@ void drawColorWheel()
             image.setPixelColor(x, y, color);
         }
     }
-    const QString file = g_root + QStringLiteral("/image/color_picker_panel.png");
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    image.save(file, "PNG");
+    write(QStringLiteral("image/color_picker_panel.png"), image);
 }
 
 // Main window pictures: the window menu, the store and the deploy glyphs.
@@ -322,22 +287,17 @@ void drawModulePictures()
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: draw_pictures <resources folder>\n");
-        return 2;
-    }
-    g_root = QString::fromLocal8Bit(argv[1]);
-    drawWindowButtons();
-    drawAppIcon(QStringLiteral("window/image/icon.png"), 26);
-    drawAppIcon(QStringLiteral("window/image/icon@2x.png"), 52);
-    drawDialogIcons();
-    drawPlaceholders();
-    drawRefresh();
-    drawColorWheel();
-    drawAppIcon(QStringLiteral("image/orvel_mate_icon.png"), 64);
-    drawAppIcon(QStringLiteral("start/image/logo.png"), 200);
-    drawMainWindowGlyphs();
-    drawModulePictures();
-    return 0;
+    return picture_kit::run(argc, argv, "draw_pictures", [] {
+        drawWindowButtons();
+        drawAppIcon(QStringLiteral("window/image/icon.png"), 26);
+        drawAppIcon(QStringLiteral("window/image/icon@2x.png"), 52);
+        drawDialogIcons();
+        drawPlaceholders();
+        drawRefresh();
+        drawColorWheel();
+        drawAppIcon(QStringLiteral("image/orvel_mate_icon.png"), 64);
+        drawAppIcon(QStringLiteral("start/image/logo.png"), 200);
+        drawMainWindowGlyphs();
+        drawModulePictures();
+    });
 }
