@@ -3,6 +3,7 @@
 #include "core/Logger.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -138,6 +139,41 @@ void appendKeys(QString& sql, QVariantList& values, const JsonStoreKeys& keys)
     }
 }
 
+uint32_t readBigEndian(const QByteArray& bytes, int offset, int size)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<uint8_t>(bytes.at(offset + i));
+    return value;
+}
+
+// SQLite reads the missing end of a cut-off page as zeros, so a file cut inside its last page
+// opens and even passes an integrity check. Its header knows the size it must have: the page
+// count at offset 28 (valid while the number at 92 equals the change counter at 24) times the
+// page size at 16. False, with the reason, when the file is shorter than that.
+bool fileHasHeaderSize(const QString& path, QString* why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // SQLite has just read it; whatever went wrong will show there
+    const QByteArray header = file.read(100);
+    const qint64 size = file.size();
+    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return true;
+    const uint32_t pageSizeField = readBigEndian(header, 16, 2);
+    const qint64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
+    const uint32_t pages = readBigEndian(header, 28, 4);
+    if (readBigEndian(header, 92, 4) != readBigEndian(header, 24, 4) || pages == 0)
+        return true; // an older writer left the count stale: SQLite goes by the file size
+    if (size >= pageSize * qint64(pages))
+        return true;
+    *why = QCoreApplication::translate("ProjectDatabase",
+                                       "the project file is damaged: it holds %1 bytes, its header announces %2")
+               .arg(size)
+               .arg(pageSize * qint64(pages));
+    return false;
+}
+
 template <typename T>
 BaseResult<T> sqlFailure(const char* operation, const QString& why)
 {
@@ -197,6 +233,13 @@ bool ProjectDatabase::init(bool create, QString* why)
         Logger::debug(kTag, "init error");
         return false;
     }
+    // A commit is on disk before it is reported (the rollback journal and the file are synced
+    // at every commit), so a power loss keeps every reported change.
+    if (!exec(QStringLiteral("PRAGMA synchronous = FULL;")).isOk()) {
+        *why = tr("cannot set the durability of commits");
+        Logger::debug(kTag, "init error");
+        return false;
+    }
     const BaseResult<void> result = transaction([this]() {
         for (const char* statement : kSchema) {
             BaseResult<void> step = exec(QString::fromUtf8(statement));
@@ -235,6 +278,10 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
                 tables.insert(query.value(1).toString());
         }
     }
+    // Measured after SQLite's first read, which rolls back what a crash left in a hot journal
+    // (a commit cut short may have written the header of a larger file).
+    if (!fileHasHeaderSize(m_db.databaseName(), why))
+        return false;
     {
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
