@@ -207,8 +207,11 @@ BaseResult<void> ProjectDatabase::open(const QString& path, bool create, const Q
             m_db.setDatabaseName(path);
             if (!m_db.open())
                 why = tr("cannot open the file: %1").arg(errorText(m_db.lastError()));
-            else if (init(create, &why))
+            else if (init(create, &why)) {
+                if (m_openedHook)
+                    m_openedHook(*this);
                 return {};
+            }
         }
         Logger::error(kTag, "open failed, path:%s, %s", path.toUtf8().constData(), why.toUtf8().constData());
         close();

@@ -36,6 +36,9 @@ public:
     ProjectDatabase& operator=(const ProjectDatabase&) = delete;
 
     BaseResult<void> open(const QString& path, bool create, const QString& connectionName);
+    // Called after every successful open, before the caller's first statement: where tests
+    // put a fault into the connection (a trigger that refuses a write) to reach failure paths.
+    void setOpenedHook(std::function<void(ProjectDatabase&)> hook) { m_openedHook = std::move(hook); }
     void close();
     bool isOpen() const;
     bool inTransaction() const { return m_inTransaction; }
@@ -87,6 +90,7 @@ private:
     QString m_connectionName;
     QThread* m_thread = nullptr;
     bool m_inTransaction = false;
+    std::function<void(ProjectDatabase&)> m_openedHook;
 };
 
 } // namespace OV

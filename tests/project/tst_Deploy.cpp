@@ -51,6 +51,8 @@ private slots:
         QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key1), {{"button1", "x"}}));
         QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key2), json::object()));
         QVERIFY(project.moduleDeployConfig(sensor, QString::fromStdString(key2), "tap"));
+        // Kept for nothing, like the empty object: not sent.
+        QVERIFY(project.moduleDeployConfig(sensor, QString::fromStdString(key1), json::array()));
 
         const json clock = {{"type", "clock"}, {"icon", "file://image/uidA.png"}};
         const json web = {{"type", "web"}, {"icon", "HTTPS://cdn/x.png"}};
