@@ -47,7 +47,7 @@ void Logger::error(const char* tag, const char* format, ...)
 
 void Logger::write(int level, const char* tag, const char* format, va_list args)
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     char buffer[4096];
     std::vsnprintf(buffer, sizeof(buffer), format ? format : "", args);
     QString line = formatLine(level, tag, buffer);

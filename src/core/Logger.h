@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QMutex>
 #include <QString>
 
+#include <atomic>
 #include <cstdarg>
+#include <mutex>
 
 #define OV_PRINTF_FORMAT(fmtPos, argPos) __attribute__((format(printf, fmtPos, argPos)))
 
@@ -38,9 +39,10 @@ public:
 private:
     Logger() = default;
 
-    int m_minLevel = 0;
-    bool m_console = true;
-    QMutex m_mutex;
+    std::atomic<int> m_minLevel{0};
+    std::atomic<bool> m_console{true};
+    // A standard mutex, which the thread sanitizer sees.
+    std::mutex m_mutex;
 };
 
 } // namespace OV

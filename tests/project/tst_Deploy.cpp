@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "device/KestrinDevice.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
