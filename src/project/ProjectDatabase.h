@@ -6,16 +6,18 @@
 
 #include <QByteArray>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QSqlQuery;
 class QThread;
 
 namespace OV {
@@ -78,9 +80,13 @@ public:
 private:
     bool init(bool create, QString* why);
     bool checkProjectFormat(bool create, QString* why);
-    bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values, const char* operation,
+    // Runs the statement (prepared once, kept for the connection) with the values; the caller
+    // reads its rows and finishes it.
+    bool runStatement(QSqlQuery*& query, const QString& sql, const QVariantList& values, const char* operation,
                       QString* why);
     BaseResult<void> runTransaction(const Work& work);
+    void beginRead();
+    void endRead();
     bool usable(QString* why) const;
     BaseResult<RecordList> selectRecords(const QString& sql, const QVariantList& values, bool withData,
                                          const char* operation, bool firstOnly);
@@ -91,6 +97,10 @@ private:
     QThread* m_thread = nullptr;
     bool m_inTransaction = false;
     std::function<void(ProjectDatabase&)> m_openedHook;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
+    // A read transaction shared by the reads of one pass of the event loop (see beginRead).
+    bool m_readBatch = false;
+    std::unique_ptr<QTimer> m_readBatchEnd;
 };
 
 } // namespace OV
