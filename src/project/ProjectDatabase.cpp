@@ -5,11 +5,14 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 #include <limits>
 #include <set>
@@ -175,6 +178,15 @@ bool fileHasHeaderSize(const QString& path, QString* why)
     return false;
 }
 
+// The SQLite connection under the Qt one (the driver links the same SQLite library).
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
 bool isWalFile(const QString& path)
 {
     QFile file(path);
@@ -247,6 +259,22 @@ bool pagesAreSound(const QString& path, const std::vector<int64_t>& roots, QStri
     return true;
 }
 
+// The same for a statement run on SQLite directly.
+struct RawReset
+{
+    sqlite3_stmt* statement;
+    ~RawReset() { sqlite3_reset(statement); }
+};
+
+// A text column as the record holds it: never a null string.
+QString rawText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    if (!text)
+        return QStringLiteral("");
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
 // Resets a cached statement once its rows are read, so that it holds no read lock.
 struct Finish
 {
@@ -289,7 +317,10 @@ BaseResult<void> ProjectDatabase::open(const QString& path, bool create, const Q
             QObject::connect(m_readBatchEnd.get(), &QTimer::timeout, [this]() { endRead(); });
             m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
             m_db.setDatabaseName(path);
-            if (!m_db.open())
+            const bool opened = m_db.open();
+            if (opened)
+                m_sqlite = sqliteHandle(m_db);
+            if (!opened)
                 why = tr("cannot open the file: %1").arg(errorText(m_db.lastError()));
             else if (init(create, &why)) {
                 if (m_openedHook)
@@ -441,6 +472,10 @@ void ProjectDatabase::close()
     endRead();
     m_inTransaction = false;
     m_statements.clear(); // before the connection goes
+    for (auto& statement : m_rawStatements)
+        sqlite3_finalize(statement.second);
+    m_rawStatements.clear();
+    m_sqlite = nullptr;
     if (!m_db.isValid())
         return;
     m_db.close();
@@ -516,8 +551,55 @@ void ProjectDatabase::endRead()
     m_readBatchEnd->stop();
     for (auto& statement : m_statements)
         statement.second->finish();
+    for (auto& statement : m_rawStatements)
+        sqlite3_reset(statement.second);
     if (!m_db.commit())
         m_db.rollback();
+}
+
+sqlite3_stmt* ProjectDatabase::rawStatement(const QString& sql, const QVariantList& values, const char* operation,
+                                            QString* why)
+{
+    // The reads of many rows go to SQLite directly: no value wrapping, no text conversions
+    // beyond the one into QString.
+    sqlite3_stmt* statement = nullptr;
+    auto it = m_rawStatements.find(sql);
+    if (it != m_rawStatements.end()) {
+        statement = it->second;
+    } else if (m_sqlite) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        } else {
+            m_rawStatements.emplace(sql, statement);
+        }
+    }
+    bool ok = statement != nullptr;
+    for (int i = 0; ok && i < values.size(); ++i) {
+        const QVariant& value = values[i];
+        int bound = SQLITE_OK;
+        if (value.isNull()) {
+            bound = sqlite3_bind_null(statement, i + 1);
+        } else if (value.typeId() == QMetaType::QString) {
+            const QByteArray text = value.toString().toUtf8();
+            bound = sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        } else if (value.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = value.toByteArray();
+            bound = sqlite3_bind_blob(statement, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        } else {
+            bound = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+        }
+        ok = bound == SQLITE_OK;
+    }
+    if (ok)
+        return statement;
+    *why = m_sqlite ? QString::fromUtf8(sqlite3_errmsg(m_sqlite)) : tr("the project database is not open");
+    if (statement)
+        sqlite3_reset(statement);
+    if (operation)
+        Logger::error(kTag, "%s error:%s", operation, why->toUtf8().constData());
+    return nullptr;
 }
 
 BaseResult<void> ProjectDatabase::exec(const QString& sql)
@@ -616,32 +698,35 @@ BaseResult<ProjectDatabase::RecordList> ProjectDatabase::selectRecords(const QSt
     if (!usable(&why))
         return sqlFailure<RecordList>(operation, why);
     beginRead();
-    QSqlQuery* query = nullptr;
-    if (!runStatement(query, sql, values, operation, &why))
+    sqlite3_stmt* statement = rawStatement(sql, values, operation, &why);
+    if (!statement)
         return BaseResult<RecordList>(Errors::DatabaseExecFailed, why);
-    const Finish finish{query};
+    const RawReset reset{statement};
     RecordList records;
-    while (query->next()) {
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         auto record = std::make_shared<JsonStoreRecord>();
         int column = 0;
-        record->id = query->value(column++).toLongLong();
-        record->type = readText(query->value(column++));
-        record->k1 = readText(query->value(column++));
-        record->k2 = readText(query->value(column++));
-        record->k3 = readText(query->value(column++));
-        record->k4 = readText(query->value(column++));
-        record->columns = readText(query->value(column++));
+        record->id = sqlite3_column_int64(statement, column++);
+        record->type = rawText(statement, column++);
+        record->k1 = rawText(statement, column++);
+        record->k2 = rawText(statement, column++);
+        record->k3 = rawText(statement, column++);
+        record->k4 = rawText(statement, column++);
+        record->columns = rawText(statement, column++);
         if (withData)
-            record->data = readText(query->value(column++));
-        record->sort_id = query->value(column++).toLongLong();
-        record->created_at = toStoreTime(query->value(column++).toLongLong());
-        record->updated_at = toStoreTime(query->value(column++).toLongLong());
+            record->data = rawText(statement, column++);
+        record->sort_id = sqlite3_column_int64(statement, column++);
+        record->created_at = toStoreTime(sqlite3_column_int64(statement, column++));
+        record->updated_at = toStoreTime(sqlite3_column_int64(statement, column++));
         records.push_back(std::move(record));
-        if (firstOnly)
+        if (firstOnly) {
+            step = SQLITE_DONE;
             break;
+        }
     }
-    if (query->lastError().isValid())
-        return sqlFailure<RecordList>(operation, errorText(query->lastError()));
+    if (step != SQLITE_DONE)
+        return sqlFailure<RecordList>(operation, QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
     return records;
 }
 
@@ -813,14 +898,18 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
     if (!usable(&why))
         return sqlFailure<QByteArray>("loadFile()", why);
     beginRead();
-    QSqlQuery* query = nullptr;
-    if (!runStatement(query, QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
-                      {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why))
+    sqlite3_stmt* statement =
+        rawStatement(QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
+                     {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why);
+    if (!statement)
         return BaseResult<QByteArray>(Errors::DatabaseExecFailed, why);
-    const Finish finish{query};
-    if (!query->next())
+    const RawReset reset{statement};
+    if (sqlite3_step(statement) != SQLITE_ROW)
         return BaseResult<QByteArray>(Errors::DatabaseEntryNotFound, QStringLiteral("file not found"));
-    return query->value(0).toByteArray();
+    if (sqlite3_column_type(statement, 0) == SQLITE_NULL)
+        return QByteArray();
+    const void* bytes = sqlite3_column_blob(statement, 0);
+    return QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(statement, 0));
 }
 
 BaseResult<void> ProjectDatabase::removeFile(std::optional<int64_t> ownerId, const QString& fileName)

@@ -19,6 +19,8 @@
 #include <vector>
 
 class QThread;
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace OV {
 
@@ -85,6 +87,7 @@ private:
     bool runStatement(QSqlQuery*& query, const QString& sql, const QVariantList& values, const char* operation,
                       QString* why);
     BaseResult<void> runTransaction(const Work& work);
+    sqlite3_stmt* rawStatement(const QString& sql, const QVariantList& values, const char* operation, QString* why);
     void beginRead();
     void endRead();
     bool usable(QString* why) const;
@@ -98,6 +101,8 @@ private:
     bool m_inTransaction = false;
     std::function<void(ProjectDatabase&)> m_openedHook;
     std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
+    sqlite3* m_sqlite = nullptr;
+    std::map<QString, sqlite3_stmt*> m_rawStatements;
     // A read transaction shared by the reads of one pass of the event loop (see beginRead).
     bool m_readBatch = false;
     std::unique_ptr<QTimer> m_readBatchEnd;
