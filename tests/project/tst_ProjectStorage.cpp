@@ -6,6 +6,7 @@
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -612,6 +613,26 @@ private slots:
         }
         QVERIFY(Test::writeFileBytes(path("cut.ovpf"), whole));
         QVERIFY(ProjectDatabase().open(path("cut.ovpf"), false, kConn).isOk());
+    }
+
+    // Reads share a read transaction until the event loop runs; a write ends it first, so what
+    // is stored is committed at once and seen by another connection straight away.
+    void writesAfterReadsAreCommittedAtOnce()
+    {
+        const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".ovpf");
+        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 0);
+        QVERIFY(m_db->loadProperty(QStringLiteral("p")).isOk());
+        QVERIFY(m_db->saveProperty(QStringLiteral("p"), QStringLiteral("v1")).isOk());
+        QList<QVariantList> rows;
+        QVERIFY(Test::ProjectRawSqlite(file).run(
+            QStringLiteral("SELECT property_value FROM property_store WHERE property_name = 'p'"), {}, &rows));
+        QCOMPARE(rows.value(0).value(0).toString(), QStringLiteral("v1"));
+        // Another program's write lands once the pass is over, and the next read sees it.
+        QCOMPARE(*m_db->loadProperty(QStringLiteral("p")).data, QStringLiteral("v1"));
+        QCoreApplication::processEvents();
+        QVERIFY(Test::ProjectRawSqlite(file).exec(
+            QStringLiteral("UPDATE property_store SET property_value = 'v2' WHERE property_name = 'p';")));
+        QCOMPARE(*m_db->loadProperty(QStringLiteral("p")).data, QStringLiteral("v2"));
     }
 
     // Every commit reaches the disk before it is reported: a weaker setting of the connection
