@@ -62,7 +62,7 @@ int child(const char* kind, const QString& folder, const QString& target)
     const bool ok = std::strcmp(kind, "zip") == 0
                         ? ZlibUtils::packToZip(folder, target, ZlibUtils::DirectoryContents, 3)
                         : ZlibUtils::packToTarGz(folder, target);
-    std::printf("%ld %.3f\n", peakKb() - before, double(clock.nsecsElapsed()) / 1e9);
+    std::printf("%ld %.3f %ld\n", peakKb() - before, double(clock.nsecsElapsed()) / 1e9, peakKb());
     return ok ? 0 : 1;
 }
 
@@ -113,9 +113,11 @@ int main(int argc, char** argv)
             const QList<QByteArray> figures = process.readAllStandardOutput().trimmed().split(' ');
             const double peakMb = figures.value(0).toDouble() / 1024.0;
             const double seconds = figures.value(1).toDouble();
+            const double totalMb = figures.value(2).toDouble() / 1024.0;
             const double folderMb = double(folder.bytes) / 1048576.0;
-            std::printf("%s of %.1f MB: peak rise %.1f MB (%.2f of the folder's size), %.1f MB/s\n", kind, folderMb,
-                        peakMb, peakMb / folderMb, seconds > 0 ? folderMb / seconds : 0.0);
+            std::printf(
+                "%s of %.1f MB: peak rise %.1f MB (%.2f of the folder's size; process peak %.1f MB), %.1f MB/s\n", kind,
+                folderMb, peakMb, peakMb / folderMb, totalMb, seconds > 0 ? folderMb / seconds : 0.0);
         }
     }
     return 0;
