@@ -9,7 +9,11 @@ target_compile_definitions(orvel_options INTERFACE
 if(ORVEL_WERROR)
     target_compile_options(orvel_options INTERFACE -Werror)
 endif()
-if(ORVEL_SANITIZE)
+if(ORVEL_SANITIZE STREQUAL "thread")
+    # ThreadSanitizer: for the tests that run threads (label "threads").
+    target_compile_options(orvel_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(orvel_options INTERFACE -fsanitize=thread)
+elseif(ORVEL_SANITIZE)
     target_compile_options(orvel_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                    -fno-sanitize-recover=undefined)
     target_link_options(orvel_options INTERFACE -fsanitize=address,undefined)

@@ -35,6 +35,9 @@ public:
 
     void setMemoryLimit(int limitKb);
     void clearMemoryCache();
+    int memoryLimitKb() const { return m_memoryLimitKb; }
+    qint64 diskLimitKb() const { return m_diskLimitKb; }
+    int networkTimeoutMs() const { return m_networkTimeoutMs; }
 
     // The cache file name of a reference: the hex SHA-256 of its UTF-8 bytes.
     static QString cacheFileName(const QString& reference);

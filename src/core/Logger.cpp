@@ -1,11 +1,22 @@
 #include "core/Logger.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
 
 namespace OV {
+
+namespace {
+
+const char* const kLevels[] = {"[D]", "[I]", "[W]", "[E]"};
+// Lines below warning level may wait this long in the output buffer before it is flushed.
+constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+
+} // namespace
 
 Logger* Logger::instance()
 {
@@ -45,21 +56,64 @@ void Logger::error(const char* tag, const char* format, ...)
 
 #undef OV_LOGGER_FORWARD
 
+// "yyyy-MM-dd hh:mm:ss.zzz" in local time; the date and time of day are made once a second.
+void Logger::formatStamp(char (&out)[24])
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != m_stampSecond) {
+        tm local{};
+        localtime_r(&now.tv_sec, &local);
+        std::strftime(m_stampPrefix, sizeof(m_stampPrefix), "%Y-%m-%d %H:%M:%S", &local);
+        m_stampSecond = now.tv_sec;
+    }
+    std::snprintf(out, sizeof(out), "%s.%03d", m_stampPrefix, int(now.tv_nsec / 1000000));
+}
+
 void Logger::write(int level, const char* tag, const char* format, va_list args)
 {
-    QMutexLocker lock(&m_mutex);
     char buffer[4096];
     std::vsnprintf(buffer, sizeof(buffer), format ? format : "", args);
-    QString line = formatLine(level, tag, buffer);
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_console)
         return;
-    line.chop(1);
-    std::cout << line.toUtf8().constData() << std::endl;
+    if (!QByteArrayView(buffer).isValidUtf8() || (tag && !QByteArrayView(tag).isValidUtf8())) {
+        // Written as text: bytes that are not UTF-8 become replacement characters.
+        QString line = formatLine(level, tag, buffer);
+        line.chop(1);
+        std::cout << line.toUtf8().constData() << '\n';
+    } else {
+        // The whole line in one write.
+        char stamp[24];
+        formatStamp(stamp);
+        char line[sizeof(buffer) + 512];
+        const int length = std::snprintf(line, sizeof(line), "%s %s [%s] %s\n", stamp,
+                                         (level >= 0 && level <= 3) ? kLevels[level] : "", tag ? tag : "", buffer);
+        if (length > 0 && size_t(length) < sizeof(line)) {
+            std::cout.write(line, length);
+        } else {
+            std::cout << stamp << ' ' << ((level >= 0 && level <= 3) ? kLevels[level] : "") << " [" << (tag ? tag : "")
+                      << "] " << buffer << '\n';
+        }
+    }
+    // Warnings and errors reach the output at once; other lines at most kFlushInterval later,
+    // or when the process ends normally (the standard streams are flushed on exit).
+    const auto now = std::chrono::steady_clock::now();
+    if (level >= LogWarning || now - m_lastFlush >= kFlushInterval) {
+        std::cout.flush();
+        m_lastFlush = now;
+    }
+}
+
+void Logger::flush()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::cout.flush();
+    m_lastFlush = std::chrono::steady_clock::now();
 }
 
 QString Logger::formatLine(int level, const char* tag, const char* text)
 {
-    static const char* const kLevels[] = {"[D]", "[I]", "[W]", "[E]"};
     const QString levelText = (level >= 0 && level <= 3) ? QString::fromLatin1(kLevels[level]) : QString();
     return QStringLiteral("%1 %2 [%3] %4\n")
         .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), levelText,

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QMutex>
 #include <QString>
 
+#include <atomic>
+#include <chrono>
 #include <cstdarg>
+#include <ctime>
+#include <mutex>
 
 #define OV_PRINTF_FORMAT(fmtPos, argPos) __attribute__((format(printf, fmtPos, argPos)))
 
@@ -17,6 +20,8 @@ enum LogLevel : int {
 };
 
 // The one process-wide logger: one line per call to standard output, serialised by one mutex.
+// Lines below warning level are buffered for at most a tenth of a second; warnings and errors
+// are flushed at once, and everything is flushed when the process ends normally.
 class Logger
 {
 public:
@@ -33,14 +38,20 @@ public:
     bool console() const { return m_console; }
 
     void write(int level, const char* tag, const char* format, va_list args) OV_PRINTF_FORMAT(4, 0);
+    // Writes out what is buffered.
+    void flush();
     static QString formatLine(int level, const char* tag, const char* text);
 
 private:
     Logger() = default;
+    void formatStamp(char (&out)[24]);
 
-    int m_minLevel = 0;
-    bool m_console = true;
-    QMutex m_mutex;
+    std::atomic<int> m_minLevel{0};
+    std::atomic<bool> m_console{true};
+    std::mutex m_mutex;
+    std::time_t m_stampSecond = -1;
+    char m_stampPrefix[20] = {};
+    std::chrono::steady_clock::time_point m_lastFlush;
 };
 
 } // namespace OV

@@ -26,7 +26,7 @@ constexpr quint64 kMax32 = 0xFFFFFFFFull;
 constexpr int kMaxZipEntries = 0xFFFF;
 constexpr int kTarBlock = 512;
 constexpr int kTarNameSize = 100;
-constexpr qint64 kGzipBlockSize = qint64(1) << 20;
+constexpr qint64 kGzipBlockSize = qint64(1) << 19;
 constexpr qint64 kDeflateWindow = 32768;
 constexpr qint64 kMaxGzipThreads = 8;
 
@@ -115,20 +115,21 @@ void dosTimeDate(const QDateTime& modified, quint32& time, quint32& date)
     date = quint32((d.year() - 1980) * 512 + d.month() * 32 + d.day());
 }
 
-// Assembles a ZIP archive in memory: local headers with data, then the central directory.
-class ZipBuilder
+// Writes a ZIP archive as it goes: each entry's local header and data straight to the file,
+// one file's bytes in memory at a time; only the central directory is kept until the end.
+class ZipWriter
 {
 public:
-    enum class Result { Added, Skipped, TooLarge };
+    enum class Result { Added, Skipped, TooLarge, WriteFailed };
 
-    explicit ZipBuilder(int level) : m_level(level) {}
-    ~ZipBuilder()
+    ZipWriter(QIODevice& out, int level) : m_out(out), m_level(level) {}
+    ~ZipWriter()
     {
         if (m_deflateReady)
             deflateEnd(&m_stream);
     }
-    ZipBuilder(const ZipBuilder&) = delete;
-    ZipBuilder& operator=(const ZipBuilder&) = delete;
+    ZipWriter(const ZipWriter&) = delete;
+    ZipWriter& operator=(const ZipWriter&) = delete;
 
     Result add(const QString& name, const QString& path, qint64 size, const QDateTime& modified)
     {
@@ -146,23 +147,19 @@ public:
 
         const uLong crc =
             crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(m_input.constData()), uInt(m_input.size()));
-        const qint64 headerPos = m_local.size();
-        const qint64 dataPos = headerPos + 30 + utf8Name.size();
-        quint64 compressedSize = 0;
-        if (m_level == 0) {
-            m_local.resize(dataPos);
-            m_local.append(m_input);
-            compressedSize = quint64(m_input.size());
-        } else {
-            const Result r = deflateInto(dataPos, compressedSize);
+        const quint64 headerPos = m_written;
+        const QByteArray* data = &m_input;
+        if (m_level > 0) {
+            const Result r = deflateInput();
             if (r != Result::Added) {
-                m_local.resize(headerPos);
                 if (r == Result::Skipped)
                     Logger::warn(kTag, "skipped file that did not compress %s", qUtf8Printable(path));
                 return r;
             }
+            data = &m_output;
         }
-        if (quint64(m_local.size()) > kMax32)
+        const quint64 compressedSize = quint64(data->size());
+        if (headerPos + 30 + quint64(utf8Name.size()) + compressedSize > kMax32)
             return Result::TooLarge;
 
         quint32 dosTime = 0;
@@ -170,7 +167,7 @@ public:
         dosTimeDate(modified, dosTime, dosDate);
         const quint32 method = m_level > 0 ? 8 : 0;
 
-        char* h = m_local.data() + headerPos;
+        char h[30];
         putU32(h, 0x04034b50);
         putU16(h + 4, 20);
         putU16(h + 6, 0x0800);
@@ -182,7 +179,9 @@ public:
         putU32(h + 22, quint64(m_input.size()));
         putU16(h + 26, quint32(utf8Name.size()));
         putU16(h + 28, 0);
-        std::memcpy(h + 30, utf8Name.constData(), size_t(utf8Name.size()));
+        if (!write(h, sizeof(h)) || !write(utf8Name.constData(), utf8Name.size()) ||
+            !write(data->constData(), data->size()))
+            return Result::WriteFailed;
 
         char c[46];
         putU32(c, 0x02014b50);
@@ -201,20 +200,21 @@ public:
         putU16(c + 34, 0);
         putU16(c + 36, 0);
         putU32(c + 38, 0);
-        putU32(c + 42, quint64(headerPos));
+        putU32(c + 42, headerPos);
         m_central.append(c, sizeof(c));
         m_central.append(utf8Name);
         ++m_count;
         return Result::Added;
     }
 
-    // The finished archive; false when it would pass the format's 32-bit limits.
-    bool finish(QByteArray& out)
+    // Writes the central directory and the end record; TooLarge when the archive would pass
+    // the format's 32-bit limits.
+    Result finish()
     {
-        const quint64 centralOffset = quint64(m_local.size());
+        const quint64 centralOffset = m_written;
         const quint64 total = centralOffset + quint64(m_central.size()) + 22;
         if (total > kMax32)
-            return false;
+            return Result::TooLarge;
         char e[22];
         putU32(e, 0x06054b50);
         putU16(e + 4, 0);
@@ -224,16 +224,22 @@ public:
         putU32(e + 12, quint64(m_central.size()));
         putU32(e + 16, centralOffset);
         putU16(e + 20, 0);
-        m_local.append(m_central);
-        m_local.append(e, sizeof(e));
-        out = std::move(m_local);
-        m_local.clear();
-        return true;
+        if (!write(m_central.constData(), m_central.size()) || !write(e, sizeof(e)))
+            return Result::WriteFailed;
+        return Result::Added;
     }
 
 private:
-    // Raw deflate of the input, in one call, straight into the local part at dataPos.
-    Result deflateInto(qint64 dataPos, quint64& compressedSize)
+    bool write(const char* bytes, qint64 size)
+    {
+        if (size > 0 && m_out.write(bytes, size) != size)
+            return false;
+        m_written += quint64(size);
+        return true;
+    }
+
+    // Raw deflate of the input, in one call.
+    Result deflateInput()
     {
         if (!m_deflateReady) {
             std::memset(&m_stream, 0, sizeof(m_stream));
@@ -245,36 +251,28 @@ private:
         }
         const quint64 bound = compressBound(uLong(m_input.size()));
         const quint64 room = qMin(bound, kMax32);
-        m_local.resize(dataPos + qint64(room));
+        m_output.resize(qint64(room));
         m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
         m_stream.avail_in = uInt(m_input.size());
-        m_stream.next_out = reinterpret_cast<Bytef*>(m_local.data() + dataPos);
+        m_stream.next_out = reinterpret_cast<Bytef*>(m_output.data());
         m_stream.avail_out = uInt(room);
         const int ret = deflate(&m_stream, Z_FINISH);
         if (ret != Z_STREAM_END)
             return bound > kMax32 ? Result::TooLarge : Result::Skipped;
-        compressedSize = m_stream.total_out;
-        m_local.resize(dataPos + qint64(compressedSize));
+        m_output.resize(qint64(m_stream.total_out));
         return Result::Added;
     }
 
+    QIODevice& m_out;
     int m_level;
     int m_count = 0;
-    QByteArray m_local;
+    quint64 m_written = 0;
     QByteArray m_central;
     QByteArray m_input;
+    QByteArray m_output;
     z_stream m_stream{};
     bool m_deflateReady = false;
 };
-
-bool writeAtomically(QSaveFile& file, const QByteArray& bytes)
-{
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
 
 // Writes the value as zero-padded octal digits followed by a NUL, as the tar header expects.
 void writeOctal(char* field, int digits, quint64 value)
@@ -331,46 +329,111 @@ bool deflateBlock(const char* data, qint64 size, const char* window, int windowS
     return ok;
 }
 
-// The same gzip format for larger input, compressed in blocks on several threads: level 9
-// costs several times what the usual level 6 does, and the blocks lose next to nothing
-// because each one sees the 32 KB window before it.
-bool gzipInParallelBlocks(const QByteArray& data, QByteArray& out)
+// The same gzip format for larger input, compressed as it is written in blocks on several
+// threads: level 9 costs several times what the usual level 6 does, and the blocks lose next to
+// nothing because each one sees the 32 KB window before it. At most one block per thread waits
+// in memory, whatever the size of the whole; a tar of one block or less is compressed in one
+// call when it is finished.
+class GzipBlockWriter
 {
-    const qint64 size = data.size();
-    const qint64 blocks = (size + kGzipBlockSize - 1) / kGzipBlockSize;
-    std::vector<QByteArray> parts(static_cast<size_t>(blocks));
-    std::atomic<qint64> next{0};
-    std::atomic<bool> failed{false};
-    auto work = [&] {
-        for (qint64 i = next++; i < blocks && !failed; i = next++) {
-            const qint64 start = i * kGzipBlockSize;
-            const qint64 length = qMin(kGzipBlockSize, size - start);
-            const qint64 windowStart = qMax<qint64>(0, start - kDeflateWindow);
-            if (!deflateBlock(data.constData() + start, length, data.constData() + windowStart,
-                              int(start - windowStart), i == blocks - 1, parts[size_t(i)]))
-                failed = true;
-        }
-    };
-    const qint64 threadCount = qBound<qint64>(1, std::thread::hardware_concurrency(), kMaxGzipThreads);
-    std::vector<std::thread> threads;
-    for (qint64 t = 1; t < qMin(threadCount, blocks); ++t)
-        threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads)
-        t.join();
-    if (failed)
-        return false;
+public:
+    explicit GzipBlockWriter(QIODevice& out)
+        : m_out(out), m_threads(qBound<qint64>(1, std::thread::hardware_concurrency(), kMaxGzipThreads))
+    {
+        m_crc = crc32(0, nullptr, 0);
+    }
 
-    // zlib's own header for level 9: no name, no time, "maximum compression", Unix.
-    out = QByteArray("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03", 10);
-    for (const QByteArray& part : parts)
-        out.append(part);
-    char trailer[8];
-    putU32(trailer, crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.constData()), uInt(size)));
-    putU32(trailer + 4, quint64(size) & kMax32);
-    out.append(trailer, sizeof(trailer));
-    return true;
-}
+    bool append(const char* data, qint64 size)
+    {
+        while (size > 0) {
+            const qint64 batch = m_threads * kGzipBlockSize;
+            const qint64 take = qMin(size, batch + 1 - m_pending.size());
+            m_pending.append(data, take);
+            m_crc = crc32(m_crc, reinterpret_cast<const Bytef*>(data), uInt(take));
+            m_total += quint64(take);
+            data += take;
+            size -= take;
+            // More than a batch waits: the batch's blocks are not the last ones.
+            if (m_pending.size() > batch && !compressBlocks(false))
+                return false;
+        }
+        return true;
+    }
+
+    bool finish()
+    {
+        if (!m_started && m_pending.size() <= kGzipBlockSize) {
+            QByteArray out;
+            if (!gzipInOneCall(m_pending, out))
+                return false;
+            return m_out.write(out) == out.size();
+        }
+        if (!compressBlocks(true))
+            return false;
+        char trailer[8];
+        putU32(trailer, m_crc);
+        putU32(trailer + 4, m_total & kMax32);
+        return m_out.write(trailer, sizeof(trailer)) == qint64(sizeof(trailer));
+    }
+
+private:
+    // Compresses the whole blocks waiting (all of them, the last one ending the stream, when
+    // last) and writes them in order.
+    bool compressBlocks(bool last)
+    {
+        if (!m_started) {
+            // zlib's own header for level 9: no name, no time, "maximum compression", Unix.
+            if (m_out.write("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03", 10) != 10)
+                return false;
+            m_started = true;
+        }
+        const qint64 size = m_pending.size();
+        const qint64 blocks = last ? (size + kGzipBlockSize - 1) / kGzipBlockSize : size / kGzipBlockSize;
+        std::vector<QByteArray> parts(static_cast<size_t>(blocks));
+        std::atomic<qint64> next{0};
+        std::atomic<bool> failed{false};
+        auto work = [&] {
+            for (qint64 i = next++; i < blocks && !failed; i = next++) {
+                const qint64 start = i * kGzipBlockSize;
+                const qint64 length = qMin(kGzipBlockSize, size - start);
+                // The window before a block: the end of the block before, or of the last batch.
+                const char* window = m_pending.constData() + start - kDeflateWindow;
+                int windowSize = int(kDeflateWindow);
+                if (i == 0) {
+                    window = m_window.constData();
+                    windowSize = int(m_window.size());
+                }
+                if (!deflateBlock(m_pending.constData() + start, length, window, windowSize, last && i == blocks - 1,
+                                  parts[size_t(i)]))
+                    failed = true;
+            }
+        };
+        std::vector<std::thread> threads;
+        for (qint64 t = 1; t < qMin(m_threads, blocks); ++t)
+            threads.emplace_back(work);
+        work();
+        for (std::thread& t : threads)
+            t.join();
+        if (failed)
+            return false;
+        for (const QByteArray& part : parts) {
+            if (m_out.write(part) != part.size())
+                return false;
+        }
+        if (blocks > 0)
+            m_window = m_pending.mid(blocks * kGzipBlockSize - kDeflateWindow, kDeflateWindow);
+        m_pending.remove(0, blocks * kGzipBlockSize);
+        return true;
+    }
+
+    QIODevice& m_out;
+    const qint64 m_threads;
+    QByteArray m_pending;
+    QByteArray m_window;
+    uLong m_crc = 0;
+    quint64 m_total = 0;
+    bool m_started = false;
+};
 
 } // namespace
 
@@ -401,51 +464,63 @@ bool ZlibUtils::packToZip(const QString& sourcePath, const QString& zipPath, Pac
         break;
     }
 
-    ZipBuilder builder(level);
+    ZipWriter writer(file, level);
     for (const SourceFile& src : std::as_const(sources)) {
-        if (builder.add(src.name, src.path, src.size, src.modified) == ZipBuilder::Result::TooLarge) {
+        const ZipWriter::Result added = writer.add(src.name, src.path, src.size, src.modified);
+        if (added == ZipWriter::Result::TooLarge) {
             Logger::error(kTag, "packToZip: %s exceeds the ZIP limits at %s", qUtf8Printable(sourcePath),
                           qUtf8Printable(src.name));
             file.cancelWriting();
             return false;
         }
+        if (added == ZipWriter::Result::WriteFailed) {
+            Logger::error(kTag, "packToZip: cannot write %s", qUtf8Printable(zipPath));
+            file.cancelWriting();
+            return false;
+        }
     }
-    QByteArray archive;
-    if (!builder.finish(archive)) {
+    const ZipWriter::Result finished = writer.finish();
+    if (finished == ZipWriter::Result::TooLarge) {
         Logger::error(kTag, "packToZip: %s exceeds 4 GiB", qUtf8Printable(sourcePath));
         file.cancelWriting();
         return false;
     }
-    if (!writeAtomically(file, archive)) {
+    if (finished != ZipWriter::Result::Added || !file.commit()) {
         Logger::error(kTag, "packToZip: cannot write %s", qUtf8Printable(zipPath));
+        file.cancelWriting();
         return false;
     }
     return true;
 }
 
-QByteArray ZlibUtils::createTarFromDirectory(const QString& directoryPath)
+namespace {
+
+// Streams the ustar archive of the directory's files into the compressor, one file in memory
+// at a time. False, logged, when a name or the size does not fit the format, or a write fails.
+bool writeTar(const QString& directoryPath, GzipBlockWriter& out)
 {
     const QList<SourceFile> sources = collectFiles(directoryPath, QString());
-    QByteArray tar;
+    quint64 written = 0;
     QByteArray data;
+    static const char zeros[2 * kTarBlock] = {};
     for (const SourceFile& src : sources) {
         const QByteArray name = src.name.toUtf8();
         if (name.size() > kTarNameSize) {
             Logger::error(kTag, "tar: name longer than %d bytes: %s", kTarNameSize, name.constData());
-            return {};
+            return false;
         }
-        if (quint64(tar.size()) + quint64(qMax<qint64>(src.size, 0)) > kMax32) {
+        if (written + quint64(qMax<qint64>(src.size, 0)) > kMax32) {
             Logger::error(kTag, "tar: %s exceeds 4 GiB", qUtf8Printable(directoryPath));
-            return {};
+            return false;
         }
         if (!readWholeFile(src.path, data)) {
             Logger::warn(kTag, "skipped unreadable file %s", qUtf8Printable(src.path));
             continue;
         }
         const qint64 padded = (data.size() + kTarBlock - 1) / kTarBlock * kTarBlock;
-        if (quint64(tar.size()) + kTarBlock + quint64(padded) + 2 * kTarBlock > kMax32) {
+        if (written + kTarBlock + quint64(padded) + 2 * kTarBlock > kMax32) {
             Logger::error(kTag, "tar: %s exceeds 4 GiB", qUtf8Printable(directoryPath));
-            return {};
+            return false;
         }
 
         char h[kTarBlock];
@@ -469,34 +544,31 @@ QByteArray ZlibUtils::createTarFromDirectory(const QString& directoryPath)
         h[154] = '\0';
         h[155] = ' ';
 
-        tar.append(h, kTarBlock);
-        tar.append(data);
-        tar.append(padded - data.size(), '\0');
+        if (!out.append(h, kTarBlock) || !out.append(data.constData(), data.size()) ||
+            !out.append(zeros, padded - data.size()))
+            return false;
+        written += kTarBlock + quint64(padded);
     }
-    tar.append(2 * kTarBlock, '\0');
-    return tar;
+    return out.append(zeros, 2 * kTarBlock);
 }
+
+} // namespace
 
 bool ZlibUtils::packToTarGz(const QString& directoryPath, const QString& targetPath)
 {
-    const QByteArray tar = createTarFromDirectory(directoryPath);
-    if (tar.isEmpty())
-        return false;
-
-    QByteArray out;
-    const bool compressed = tar.size() <= kGzipBlockSize ? gzipInOneCall(tar, out) : gzipInParallelBlocks(tar, out);
-    if (!compressed) {
-        Logger::error(kTag, "packToTarGz: compression failed");
-        return false;
-    }
-
     QSaveFile file(targetPath);
     if (!file.open(QIODevice::WriteOnly)) {
         Logger::error(kTag, "packToTarGz: cannot open %s", qUtf8Printable(targetPath));
         return false;
     }
-    if (!writeAtomically(file, out)) {
+    GzipBlockWriter gzip(file);
+    if (!writeTar(directoryPath, gzip)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!gzip.finish() || !file.commit()) {
         Logger::error(kTag, "packToTarGz: cannot write %s", qUtf8Printable(targetPath));
+        file.cancelWriting();
         return false;
     }
     return true;

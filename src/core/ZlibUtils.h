@@ -6,9 +6,11 @@
 namespace OV {
 
 // Writers for the archives sent to the hub: a ZIP archive (stored or raw-deflated entries,
-// UTF-8 names) and a gzip-compressed ustar archive. Each archive is built whole in memory
-// and written in one go; an archive the formats cannot describe (tar names over 100 bytes,
-// more than 65,535 ZIP entries, more than 4 GiB) is refused rather than written wrong.
+// UTF-8 names) and a gzip-compressed ustar archive. Each archive is written as it is made,
+// through a temporary file that replaces the target only when complete, holding one source
+// file and a few MB of buffers in memory at a time; an archive the formats cannot describe
+// (tar names over 100 bytes, more than 65,535 ZIP entries, more than 4 GiB) is refused rather
+// than written wrong, and the target is left as it was.
 class ZlibUtils
 {
 public:
@@ -22,10 +24,6 @@ public:
     // outside 0..9 or the content exceeds the format's limits; the target is then untouched.
     static bool packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level);
     static bool packToTarGz(const QString& directoryPath, const QString& targetPath);
-
-private:
-    // The tar archive of the directory's files; empty when it cannot be represented.
-    static QByteArray createTarFromDirectory(const QString& directoryPath);
 };
 
 } // namespace OV

@@ -37,6 +37,8 @@ KestrinConnectionTcp::KestrinConnectionTcp(QObject* parent, std::shared_ptr<Kest
     });
     m_socket->setProxy(QNetworkProxy::NoProxy);
     QObject::connect(m_socket, &QSslSocket::connected, this, [this]() {
+        // Requests and replies are single short lines: each goes out at once.
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_connectTimer->stop();
         setState(Connected);
     });
@@ -92,7 +94,11 @@ bool KestrinConnectionTcp::send(QByteArray& line)
     line.append('\n');
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return false;
-    return m_socket->write(line) > 0;
+    if (m_socket->write(line) <= 0)
+        return false;
+    // Handed to the network now rather than from a queued event on the next loop pass.
+    m_socket->flush();
+    return true;
 }
 
 void KestrinConnectionTcp::close()

@@ -183,14 +183,14 @@ bool KestrinDevice::readyAt(Clock::time_point now) const
 
 bool KestrinDevice::isReady() const
 {
-    return readyAt(Clock::now());
+    return readyAt(now());
 }
 
 void KestrinDevice::onTimer()
 {
     const auto keep = keepAlive();
     try {
-        const Clock::time_point now = Clock::now();
+        const Clock::time_point now = this->now();
         if (readyAt(now)) {
             const bool heartbeatRecent =
                 m_lastHeartbeat && now - *m_lastHeartbeat < std::chrono::milliseconds(m_timings.heartbeatIntervalMs);
@@ -218,7 +218,7 @@ void KestrinDevice::onDataReceived(const QByteArray& line)
     try {
         nlohmann::json parsed = nlohmann::json::parse(line.constBegin(), line.constEnd());
         const std::shared_ptr<KestrinMessage> message = KestrinMessage::fromJson(std::move(parsed));
-        m_lastReceive = Clock::now();
+        m_lastReceive = now();
         m_dispatcher.dispatchMessage(*message);
     } catch (const std::exception& e) {
         Logger::error(kTag, "recv error:%s", e.what());

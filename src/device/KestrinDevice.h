@@ -92,6 +92,7 @@ private:
     void onDataReceived(const QByteArray& line);
     void onConnectionStateChanged(int state);
     bool readyAt(Clock::time_point now) const;
+    Clock::time_point now() const { return m_timings.now ? m_timings.now() : Clock::now(); }
     void connectAndAuth();
     void stepConnect(Workflow& workflow);
     void stepCheckToken(Workflow& workflow);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 namespace OV {
@@ -18,6 +19,8 @@ struct KestrinTimings
     int reconnectSpacingMs = 30001;
     // Maps a request's act and its time-out to the time-out used; empty keeps the time-out.
     std::function<int(int act, int timeoutMs)> requestTimeout;
+    // The clock the session judges liveness and reconnect spacing by; empty: the steady clock.
+    std::function<std::chrono::steady_clock::time_point()> now;
 };
 
 } // namespace OV

@@ -49,7 +49,9 @@ int MessageDispatcher::addListener(Handler handler, int timeoutMs, TimeoutHandle
     m_listeners.emplace(listener->id, listener);
     if (listener->deadline >= 0) {
         m_queue.emplace(listener->deadline, listener->id);
-        rearmTimer();
+        // A timer already set for an earlier deadline serves this one too: it rearms when it fires.
+        if (!m_timer->isActive() || listener->deadline < m_armedDeadline)
+            rearmTimer();
     }
     return listener->id;
 }
@@ -72,7 +74,11 @@ void MessageDispatcher::rearmTimer()
         const auto [deadline, id] = m_queue.top();
         const auto it = m_listeners.find(id);
         if (it != m_listeners.end() && it->second->deadline == deadline && deadline >= 0) {
-            m_timer->start(static_cast<int>(std::clamp<int64_t>(deadline - nowMs(), 0, INT32_MAX)));
+            // Restarting a timer costs more than a message: only a different deadline does.
+            if (!m_timer->isActive() || deadline != m_armedDeadline) {
+                m_armedDeadline = deadline;
+                m_timer->start(static_cast<int>(std::clamp<int64_t>(deadline - nowMs(), 0, INT32_MAX)));
+            }
             return;
         }
         m_queue.pop();
@@ -83,15 +89,22 @@ void MessageDispatcher::rearmTimer()
 void MessageDispatcher::dispatchMessage(const KestrinMessage& message)
 {
     const auto keep = hold();
-    std::vector<std::shared_ptr<Listener>> snapshot;
-    snapshot.reserve(m_listeners.size());
+    // Registration order: not promised to callers, but it keeps runs reproducible. The map is
+    // kept in that order, so the snapshot needs no sorting.
+    std::vector<std::shared_ptr<Listener>>& snapshot = m_snapshot;
+    const size_t base = snapshot.size(); // a handler may dispatch again: its pass goes on top
     for (const auto& entry : m_listeners)
         snapshot.push_back(entry.second);
-    // Registration order: not promised to callers, but it keeps runs reproducible.
-    std::sort(snapshot.begin(), snapshot.end(), [](const auto& a, const auto& b) { return a->id < b->id; });
+    struct Trim
+    {
+        std::vector<std::shared_ptr<Listener>>& list;
+        size_t size;
+        ~Trim() { list.resize(size); }
+    } trim{snapshot, base};
 
     bool removedAny = false;
-    for (const std::shared_ptr<Listener>& listener : snapshot) {
+    for (size_t i = base; i < snapshot.size(); ++i) {
+        const std::shared_ptr<Listener> listener = snapshot[i];
         const auto it = m_listeners.find(listener->id);
         if (it == m_listeners.end() || it->second != listener)
             continue; // removed by an earlier handler of this pass

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <queue>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -69,7 +69,11 @@ private:
     std::shared_ptr<void> hold() const;
     static void runTimeout(const std::shared_ptr<Listener>& listener, const char* where);
 
-    std::unordered_map<int, std::shared_ptr<Listener>> m_listeners;
+    // By id, which is registration order.
+    std::map<int, std::shared_ptr<Listener>> m_listeners;
+    // Reused by each pass of dispatchMessage.
+    std::vector<std::shared_ptr<Listener>> m_snapshot;
+    int64_t m_armedDeadline = -1;
     std::priority_queue<QueueEntry, std::vector<QueueEntry>, std::greater<>> m_queue;
     int m_nextId = 1;
     std::unique_ptr<QTimer> m_timer;

@@ -3,11 +3,16 @@
 #include "core/Logger.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 #include <limits>
 #include <set>
@@ -138,6 +143,145 @@ void appendKeys(QString& sql, QVariantList& values, const JsonStoreKeys& keys)
     }
 }
 
+uint32_t readBigEndian(const QByteArray& bytes, int offset, int size)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<uint8_t>(bytes.at(offset + i));
+    return value;
+}
+
+// SQLite reads the missing end of a cut-off page as zeros, so a file cut inside its last page
+// opens and even passes an integrity check. Its header knows the size it must have: the page
+// count at offset 28 (valid while the number at 92 equals the change counter at 24) times the
+// page size at 16. False, with the reason, when the file is shorter than that.
+bool fileHasHeaderSize(const QString& path, QString* why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // SQLite has just read it; whatever went wrong will show there
+    const QByteArray header = file.read(100);
+    const qint64 size = file.size();
+    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
+        return true;
+    const uint32_t pageSizeField = readBigEndian(header, 16, 2);
+    const qint64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
+    const uint32_t pages = readBigEndian(header, 28, 4);
+    if (readBigEndian(header, 92, 4) != readBigEndian(header, 24, 4) || pages == 0)
+        return true; // an older writer left the count stale: SQLite goes by the file size
+    if (size >= pageSize * qint64(pages))
+        return true;
+    *why = QCoreApplication::translate("ProjectDatabase",
+                                       "the project file is damaged: it holds %1 bytes, its header announces %2")
+               .arg(size)
+               .arg(pageSize * qint64(pages));
+    return false;
+}
+
+// The SQLite connection under the Qt one (the driver links the same SQLite library).
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+bool isWalFile(const QString& path)
+{
+    QFile file(path);
+    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(20) : QByteArray();
+    return header.size() == 20 && header.at(18) == 2;
+}
+
+// The b-trees below the given root pages, walked from the file itself: every page must be a
+// b-tree page of a known kind whose cells lie inside it, and every child a page of the file
+// reached once. Pages that only hold the overflow of large values are not read. False, with the
+// reason, when a page is damaged.
+bool pagesAreSound(const QString& path, const std::vector<int64_t>& roots, QString* why)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 100)
+        return true; // an empty new database, or one SQLite has already refused
+    const qint64 size = file.size();
+    const uchar* bytes = file.map(0, size);
+    if (!bytes)
+        return true;
+    const QByteArray header(reinterpret_cast<const char*>(bytes), 100);
+    if (header.at(18) == 2)
+        return true; // write-ahead mode: checked by SQLite instead
+    const uint32_t pageSizeField = readBigEndian(header, 16, 2);
+    const qint64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
+    const qint64 usable = pageSize - static_cast<uint8_t>(header.at(20));
+    const auto damaged = [why](int64_t page, const char* what) {
+        *why = QCoreApplication::translate("ProjectDatabase", "the project file is damaged: page %1 %2")
+                   .arg(page)
+                   .arg(QLatin1String(what));
+        return false;
+    };
+    if (pageSize < 512 || usable < 480)
+        return damaged(1, "has an impossible page size");
+    const int64_t pages = size / pageSize;
+    std::vector<bool> seen(size_t(pages) + 1, false);
+    std::vector<int64_t> todo(roots.begin(), roots.end());
+    const auto read16 = [](const uchar* p) { return (uint32_t(p[0]) << 8) | p[1]; };
+    const auto read32 = [](const uchar* p) {
+        return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    };
+    while (!todo.empty()) {
+        const int64_t page = todo.back();
+        todo.pop_back();
+        if (page < 1 || page > pages)
+            return damaged(page, "is not in the file");
+        if (seen[size_t(page)])
+            return damaged(page, "belongs to two places");
+        seen[size_t(page)] = true;
+        const uchar* start = bytes + (page - 1) * pageSize;
+        const uchar* head = start + (page == 1 ? 100 : 0);
+        const uint8_t kind = head[0];
+        const bool interior = kind == 2 || kind == 5;
+        if (!interior && kind != 10 && kind != 13)
+            return damaged(page, "is of no known kind");
+        const uint32_t cells = read16(head + 3);
+        const qint64 pointers = (head - start) + (interior ? 12 : 8);
+        if (pointers + 2 * qint64(cells) > usable)
+            return damaged(page, "holds more cells than fit");
+        for (uint32_t i = 0; i < cells; ++i) {
+            const uint32_t cell = read16(head + (interior ? 12 : 8) + 2 * i);
+            if (cell < pointers + 2 * qint64(cells) || cell + (interior ? 4 : 1) > usable)
+                return damaged(page, "has a cell outside it");
+            if (interior)
+                todo.push_back(read32(start + cell));
+        }
+        if (interior)
+            todo.push_back(read32(head + 8));
+    }
+    return true;
+}
+
+// The same for a statement run on SQLite directly.
+struct RawReset
+{
+    sqlite3_stmt* statement;
+    ~RawReset() { sqlite3_reset(statement); }
+};
+
+// A text column as the record holds it: never a null string.
+QString rawText(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    if (!text)
+        return QStringLiteral("");
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+// Resets a cached statement once its rows are read, so that it holds no read lock.
+struct Finish
+{
+    QSqlQuery* query;
+    ~Finish() { query->finish(); }
+};
+
 template <typename T>
 BaseResult<T> sqlFailure(const char* operation, const QString& why)
 {
@@ -167,12 +311,22 @@ BaseResult<void> ProjectDatabase::open(const QString& path, bool create, const Q
         } else {
             m_connectionName = connectionName;
             m_thread = QThread::currentThread();
+            m_readBatchEnd = std::make_unique<QTimer>();
+            m_readBatchEnd->setSingleShot(true);
+            m_readBatchEnd->setInterval(0);
+            QObject::connect(m_readBatchEnd.get(), &QTimer::timeout, [this]() { endRead(); });
             m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
             m_db.setDatabaseName(path);
-            if (!m_db.open())
+            const bool opened = m_db.open();
+            if (opened)
+                m_sqlite = sqliteHandle(m_db);
+            if (!opened)
                 why = tr("cannot open the file: %1").arg(errorText(m_db.lastError()));
-            else if (init(create, &why))
+            else if (init(create, &why)) {
+                if (m_openedHook)
+                    m_openedHook(*this);
                 return {};
+            }
         }
         Logger::error(kTag, "open failed, path:%s, %s", path.toUtf8().constData(), why.toUtf8().constData());
         close();
@@ -194,6 +348,17 @@ bool ProjectDatabase::init(bool create, QString* why)
     // Nothing is written before the file is known to be a sound project (or a new, empty
     // database when creating), so a foreign or damaged file stays as it was.
     if (!checkProjectFormat(create, why)) {
+        Logger::debug(kTag, "init error");
+        return false;
+    }
+    // A commit is on disk before it is reported (the rollback journal and the file are synced
+    // at every commit), so a power loss keeps every reported change.
+    // Pages are read through a memory map of the file, without copying each into a buffer.
+    // Writes still go through the journal as before.
+    if (!exec(QStringLiteral("PRAGMA mmap_size = 268435456;")).isOk())
+        Logger::warn(kTag, "memory-mapped reads not available");
+    if (!exec(QStringLiteral("PRAGMA synchronous = FULL;")).isOk()) {
+        *why = tr("cannot set the durability of commits");
         Logger::debug(kTag, "init error");
         return false;
     }
@@ -235,19 +400,36 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
                 tables.insert(query.value(1).toString());
         }
     }
+    // Measured after SQLite's first read, which rolls back what a crash left in a hot journal
+    // (a commit cut short may have written the header of a larger file).
+    if (!fileHasHeaderSize(m_db.databaseName(), why))
+        return false;
     {
+        // The b-tree pages every table and index is made of, read straight from the file: far
+        // cheaper than SQLite's own check of every row, and it finds what damage does to a page.
+        std::vector<int64_t> roots{1};
+        QSqlQuery query(m_db);
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE rootpage > 0"))) {
+            *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
+            return false;
+        }
+        while (query.next())
+            roots.push_back(query.value(0).toLongLong());
+        query.finish();
+        if (!pagesAreSound(m_db.databaseName(), roots, why))
+            return false;
+    }
+    if (isWalFile(m_db.databaseName())) {
+        // In write-ahead mode the newest pages may be in the log, not the file: SQLite checks.
         QSqlQuery query(m_db);
         query.setForwardOnly(true);
         if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
             *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
             return false;
         }
-        QStringList findings{query.value(0).toString()};
-        if (findings.front() != QLatin1String("ok")) {
-            while (findings.size() < 4 && query.next())
-                findings << query.value(0).toString();
-            *why = tr("the project file is damaged: %1")
-                       .arg(findings.join(QStringLiteral("; ")).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        if (query.value(0).toString() != QLatin1String("ok")) {
+            *why = tr("the project file is damaged: %1").arg(query.value(0).toString());
             return false;
         }
     }
@@ -287,7 +469,13 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
 
 void ProjectDatabase::close()
 {
+    endRead();
     m_inTransaction = false;
+    m_statements.clear(); // before the connection goes
+    for (auto& statement : m_rawStatements)
+        sqlite3_finalize(statement.second);
+    m_rawStatements.clear();
+    m_sqlite = nullptr;
     if (!m_db.isValid())
         return;
     m_db.close();
@@ -313,28 +501,112 @@ bool ProjectDatabase::usable(QString* why) const
     return true;
 }
 
-bool ProjectDatabase::runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values,
+bool ProjectDatabase::runStatement(QSqlQuery*& query, const QString& sql, const QVariantList& values,
                                    const char* operation, QString* why)
 {
-    query.setForwardOnly(true);
-    bool ok = query.prepare(sql);
-    if (ok) {
-        for (const QVariant& value : values)
-            query.addBindValue(value);
-        ok = query.exec();
+    // Each statement text is prepared once per connection and run again with new values.
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        auto made = std::make_unique<QSqlQuery>(m_db);
+        made->setForwardOnly(true);
+        if (!made->prepare(sql)) {
+            *why = errorText(made->lastError());
+            if (operation)
+                Logger::error(kTag, "%s error:%s", operation, why->toUtf8().constData());
+            return false;
+        }
+        it = m_statements.emplace(sql, std::move(made)).first;
     }
-    if (!ok) {
-        *why = errorText(query.lastError());
+    query = it->second.get();
+    for (int i = 0; i < values.size(); ++i)
+        query->bindValue(i, values[i]);
+    if (!query->exec()) {
+        *why = errorText(query->lastError());
+        query->finish();
         if (operation)
             Logger::error(kTag, "%s error:%s", operation, why->toUtf8().constData());
+        return false;
     }
-    return ok;
+    return true;
+}
+
+void ProjectDatabase::beginRead()
+{
+    if (m_inTransaction || m_readBatch || !m_readBatchEnd)
+        return;
+    // Reads made one after another, until control returns to the event loop, share one read
+    // transaction: one lock and one look at the file instead of one for every statement.
+    // Any write, transaction or close ends it first, so writes are committed as before.
+    if (!m_db.transaction())
+        return;
+    m_readBatch = true;
+    m_readBatchEnd->start();
+}
+
+void ProjectDatabase::endRead()
+{
+    if (!m_readBatch)
+        return;
+    m_readBatch = false;
+    m_readBatchEnd->stop();
+    for (auto& statement : m_statements)
+        statement.second->finish();
+    for (auto& statement : m_rawStatements)
+        sqlite3_reset(statement.second);
+    if (!m_db.commit())
+        m_db.rollback();
+}
+
+sqlite3_stmt* ProjectDatabase::rawStatement(const QString& sql, const QVariantList& values, const char* operation,
+                                            QString* why)
+{
+    // The reads of many rows go to SQLite directly: no value wrapping, no text conversions
+    // beyond the one into QString.
+    sqlite3_stmt* statement = nullptr;
+    auto it = m_rawStatements.find(sql);
+    if (it != m_rawStatements.end()) {
+        statement = it->second;
+    } else if (m_sqlite) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v2(m_sqlite, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            statement = nullptr;
+        } else {
+            m_rawStatements.emplace(sql, statement);
+        }
+    }
+    bool ok = statement != nullptr;
+    for (int i = 0; ok && i < values.size(); ++i) {
+        const QVariant& value = values[i];
+        int bound = SQLITE_OK;
+        if (value.isNull()) {
+            bound = sqlite3_bind_null(statement, i + 1);
+        } else if (value.typeId() == QMetaType::QString) {
+            const QByteArray text = value.toString().toUtf8();
+            bound = sqlite3_bind_text(statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        } else if (value.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = value.toByteArray();
+            bound = sqlite3_bind_blob(statement, i + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        } else {
+            bound = sqlite3_bind_int64(statement, i + 1, value.toLongLong());
+        }
+        ok = bound == SQLITE_OK;
+    }
+    if (ok)
+        return statement;
+    *why = m_sqlite ? QString::fromUtf8(sqlite3_errmsg(m_sqlite)) : tr("the project database is not open");
+    if (statement)
+        sqlite3_reset(statement);
+    if (operation)
+        Logger::error(kTag, "%s error:%s", operation, why->toUtf8().constData());
+    return nullptr;
 }
 
 BaseResult<void> ProjectDatabase::exec(const QString& sql)
 {
     QString why;
     if (usable(&why)) {
+        endRead();
         QSqlQuery query(m_db);
         if (query.exec(sql))
             return {};
@@ -348,6 +620,8 @@ BaseResult<void> ProjectDatabase::transaction(const Work& work)
 {
     QString why;
     if (usable(&why)) {
+        if (!m_inTransaction)
+            endRead();
         if (m_inTransaction)
             why = tr("a transaction is already running; transactions do not nest");
         else if (m_db.transaction())
@@ -391,13 +665,15 @@ BaseResult<int> ProjectDatabase::count(const QString& type, const JsonStoreKeys&
     QString why;
     if (!usable(&why))
         return sqlFailure<int>("count()", why);
+    beginRead();
     QString sql = QStringLiteral("SELECT COUNT(*) FROM json_store WHERE type = ?");
     QVariantList values{textValue(type)};
     appendKeys(sql, values, keys);
-    QSqlQuery query(m_db);
+    QSqlQuery* query = nullptr;
     if (!runStatement(query, sql, values, "count()", &why))
         return BaseResult<int>(Errors::DatabaseExecFailed, why);
-    return query.next() ? query.value(0).toInt() : 0;
+    const Finish finish{query};
+    return query->next() ? query->value(0).toInt() : 0;
 }
 
 BaseResult<bool> ProjectDatabase::exists(int64_t id)
@@ -405,11 +681,13 @@ BaseResult<bool> ProjectDatabase::exists(int64_t id)
     QString why;
     if (!usable(&why))
         return sqlFailure<bool>("exists()", why);
-    QSqlQuery query(m_db);
+    beginRead();
+    QSqlQuery* query = nullptr;
     if (!runStatement(query, QStringLiteral("SELECT 1 FROM json_store WHERE id = ? LIMIT 1"), {qlonglong(id)},
                       "exists()", &why))
         return BaseResult<bool>(Errors::DatabaseExecFailed, why);
-    return query.next();
+    const Finish finish{query};
+    return query->next();
 }
 
 BaseResult<ProjectDatabase::RecordList> ProjectDatabase::selectRecords(const QString& sql, const QVariantList& values,
@@ -419,31 +697,36 @@ BaseResult<ProjectDatabase::RecordList> ProjectDatabase::selectRecords(const QSt
     QString why;
     if (!usable(&why))
         return sqlFailure<RecordList>(operation, why);
-    QSqlQuery query(m_db);
-    if (!runStatement(query, sql, values, operation, &why))
+    beginRead();
+    sqlite3_stmt* statement = rawStatement(sql, values, operation, &why);
+    if (!statement)
         return BaseResult<RecordList>(Errors::DatabaseExecFailed, why);
+    const RawReset reset{statement};
     RecordList records;
-    while (query.next()) {
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         auto record = std::make_shared<JsonStoreRecord>();
         int column = 0;
-        record->id = query.value(column++).toLongLong();
-        record->type = readText(query.value(column++));
-        record->k1 = readText(query.value(column++));
-        record->k2 = readText(query.value(column++));
-        record->k3 = readText(query.value(column++));
-        record->k4 = readText(query.value(column++));
-        record->columns = readText(query.value(column++));
+        record->id = sqlite3_column_int64(statement, column++);
+        record->type = rawText(statement, column++);
+        record->k1 = rawText(statement, column++);
+        record->k2 = rawText(statement, column++);
+        record->k3 = rawText(statement, column++);
+        record->k4 = rawText(statement, column++);
+        record->columns = rawText(statement, column++);
         if (withData)
-            record->data = readText(query.value(column++));
-        record->sort_id = query.value(column++).toLongLong();
-        record->created_at = toStoreTime(query.value(column++).toLongLong());
-        record->updated_at = toStoreTime(query.value(column++).toLongLong());
+            record->data = rawText(statement, column++);
+        record->sort_id = sqlite3_column_int64(statement, column++);
+        record->created_at = toStoreTime(sqlite3_column_int64(statement, column++));
+        record->updated_at = toStoreTime(sqlite3_column_int64(statement, column++));
         records.push_back(std::move(record));
-        if (firstOnly)
+        if (firstOnly) {
+            step = SQLITE_DONE;
             break;
+        }
     }
-    if (query.lastError().isValid())
-        return sqlFailure<RecordList>(operation, errorText(query.lastError()));
+    if (step != SQLITE_DONE)
+        return sqlFailure<RecordList>(operation, QString::fromUtf8(sqlite3_errmsg(m_sqlite)));
     return records;
 }
 
@@ -505,8 +788,9 @@ BaseResult<void> ProjectDatabase::insert(JsonStoreRecord& record)
             return BaseResult<void>(Errors::RecordAlreadyExists);
         }
     }
+    endRead();
     {
-        QSqlQuery query(m_db);
+        QSqlQuery* query = nullptr;
         const QVariant id = record.id < 0 ? QVariant(QMetaType::fromType<qlonglong>()) : QVariant(qlonglong(record.id));
         if (!runStatement(query,
                           QStringLiteral("INSERT INTO json_store (id, type, k1, k2, k3, k4, columns, data, sort_id) "
@@ -516,6 +800,7 @@ BaseResult<void> ProjectDatabase::insert(JsonStoreRecord& record)
                            qlonglong(record.sort_id)},
                           "insert()", &why))
             return BaseResult<void>(Errors::DatabaseExecFailed, why);
+        query->finish();
     }
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
@@ -549,10 +834,12 @@ BaseResult<int> ProjectDatabase::affectingStatement(const QString& sql, const QV
     QString why;
     if (!usable(&why))
         return sqlFailure<int>(operation, why);
-    QSqlQuery query(m_db);
+    endRead();
+    QSqlQuery* query = nullptr;
     if (!runStatement(query, sql, values, operation, &why))
         return BaseResult<int>(Errors::DatabaseExecFailed, why);
-    return query.numRowsAffected();
+    const Finish finish{query};
+    return query->numRowsAffected();
 }
 
 BaseResult<int> ProjectDatabase::update(const JsonStoreRecord& record)
@@ -610,13 +897,19 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
     QString why;
     if (!usable(&why))
         return sqlFailure<QByteArray>("loadFile()", why);
-    QSqlQuery query(m_db);
-    if (!runStatement(query, QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
-                      {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why))
+    beginRead();
+    sqlite3_stmt* statement =
+        rawStatement(QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
+                     {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why);
+    if (!statement)
         return BaseResult<QByteArray>(Errors::DatabaseExecFailed, why);
-    if (!query.next())
+    const RawReset reset{statement};
+    if (sqlite3_step(statement) != SQLITE_ROW)
         return BaseResult<QByteArray>(Errors::DatabaseEntryNotFound, QStringLiteral("file not found"));
-    return query.value(0).toByteArray();
+    if (sqlite3_column_type(statement, 0) == SQLITE_NULL)
+        return QByteArray();
+    const void* bytes = sqlite3_column_blob(statement, 0);
+    return QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(statement, 0));
 }
 
 BaseResult<void> ProjectDatabase::removeFile(std::optional<int64_t> ownerId, const QString& fileName)
@@ -631,16 +924,18 @@ BaseResult<std::vector<QString>> ProjectDatabase::findAllFileName(std::optional<
     QString why;
     if (!usable(&why))
         return sqlFailure<std::vector<QString>>("findAllFileName()", why);
-    QSqlQuery query(m_db);
+    beginRead();
+    QSqlQuery* query = nullptr;
     // Files stored within the same second keep the order in which they were first stored.
     if (!runStatement(query,
                       QStringLiteral("SELECT file_name FROM file_store WHERE owner_id = ? "
                                      "ORDER BY created_at ASC, rowid ASC"),
                       {ownerValue(ownerId)}, "findAllFileName()", &why))
         return BaseResult<std::vector<QString>>(Errors::DatabaseExecFailed, why);
+    const Finish finish{query};
     std::vector<QString> names;
-    while (query.next())
-        names.push_back(readText(query.value(0)));
+    while (query->next())
+        names.push_back(readText(query->value(0)));
     return names;
 }
 
@@ -649,11 +944,13 @@ BaseResult<QString> ProjectDatabase::loadProperty(const QString& name)
     QString why;
     if (!usable(&why))
         return sqlFailure<QString>("loadProperty() exec", why);
-    QSqlQuery query(m_db);
+    beginRead();
+    QSqlQuery* query = nullptr;
     if (!runStatement(query, QStringLiteral("SELECT property_value FROM property_store WHERE property_name = ?"),
                       {textValue(name)}, "loadProperty() exec", &why))
         return BaseResult<QString>(Errors::DatabaseExecFailed, why);
-    return query.next() ? readText(query.value(0)) : QStringLiteral("");
+    const Finish finish{query};
+    return query->next() ? readText(query->value(0)) : QStringLiteral("");
 }
 
 BaseResult<void> ProjectDatabase::saveProperty(const QString& name, const QString& value)

@@ -6,17 +6,21 @@
 
 #include <QByteArray>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QSqlQuery;
 class QThread;
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace OV {
 
@@ -36,6 +40,9 @@ public:
     ProjectDatabase& operator=(const ProjectDatabase&) = delete;
 
     BaseResult<void> open(const QString& path, bool create, const QString& connectionName);
+    // Called after every successful open, before the caller's first statement: where tests
+    // put a fault into the connection (a trigger that refuses a write) to reach failure paths.
+    void setOpenedHook(std::function<void(ProjectDatabase&)> hook) { m_openedHook = std::move(hook); }
     void close();
     bool isOpen() const;
     bool inTransaction() const { return m_inTransaction; }
@@ -75,9 +82,14 @@ public:
 private:
     bool init(bool create, QString* why);
     bool checkProjectFormat(bool create, QString* why);
-    bool runStatement(QSqlQuery& query, const QString& sql, const QVariantList& values, const char* operation,
+    // Runs the statement (prepared once, kept for the connection) with the values; the caller
+    // reads its rows and finishes it.
+    bool runStatement(QSqlQuery*& query, const QString& sql, const QVariantList& values, const char* operation,
                       QString* why);
     BaseResult<void> runTransaction(const Work& work);
+    sqlite3_stmt* rawStatement(const QString& sql, const QVariantList& values, const char* operation, QString* why);
+    void beginRead();
+    void endRead();
     bool usable(QString* why) const;
     BaseResult<RecordList> selectRecords(const QString& sql, const QVariantList& values, bool withData,
                                          const char* operation, bool firstOnly);
@@ -87,6 +99,13 @@ private:
     QString m_connectionName;
     QThread* m_thread = nullptr;
     bool m_inTransaction = false;
+    std::function<void(ProjectDatabase&)> m_openedHook;
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
+    sqlite3* m_sqlite = nullptr;
+    std::map<QString, sqlite3_stmt*> m_rawStatements;
+    // A read transaction shared by the reads of one pass of the event loop (see beginRead).
+    bool m_readBatch = false;
+    std::unique_ptr<QTimer> m_readBatchEnd;
 };
 
 } // namespace OV

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/BaseResult.h"
+#include "core/Logger.h"
 #include "project/JsonStoreKeys.h"
 #include "project/JsonStoreRecord.h"
 #include "project/ProjectDatabase.h"
 
+#include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <functional>
@@ -19,6 +22,9 @@ namespace OV {
 // (validation, JSON parsing, type checks) into results: nothing it calls reaches its caller
 // as an exception. The list operations and the filtered removeAll run in a transaction of
 // their own, so they must not be called from inside a transaction body.
+// A read of many records gives every record that can be read: a damaged one is left out,
+// logged with its id and the parser's text, and named in the result's detail, so that one bad
+// row never hides the rest of the project. Nothing here writes a row it could not read.
 template <typename Bean>
 class ProjectDbBaseAccessor
 {
@@ -39,6 +45,12 @@ public:
     virtual BeanPtr toBean(const std::shared_ptr<JsonStoreRecord>& record) const { return Bean::parseRecord(*record); }
 
     const QString& recordType() const { return m_recordType; }
+
+    // Whether a list read left damaged records out (its detail then names them).
+    static bool skippedDamaged(const BaseResult<BeanList>& result)
+    {
+        return result.isOk() && !result.message.isEmpty();
+    }
     const std::shared_ptr<ProjectDatabase>& database() const { return m_database; }
 
     BaseResult<void> transaction(const Work& work)
@@ -77,7 +89,9 @@ public:
                 if (filter(*bean))
                     kept.push_back(std::move(bean));
             }
-            return BaseResult<BeanList>(std::move(kept));
+            BaseResult<BeanList> result(std::move(kept));
+            result.message = all.message;
+            return result;
         });
     }
 
@@ -160,8 +174,9 @@ public:
             int removed = 0;
             const BaseResult<void> result = m_database->transaction([&]() {
                 for (const std::shared_ptr<JsonStoreRecord>& record : *records.data) {
-                    const BeanPtr bean = toBean(record);
-                    if (!filter(*bean))
+                    // A row that cannot be read cannot be judged by the filter: it stays.
+                    const BeanPtr bean = readableBean(record, nullptr);
+                    if (!bean || !filter(*bean))
                         continue;
                     ++removed;
                     const BaseResult<int> step = m_database->remove(bean->id);
@@ -248,9 +263,32 @@ private:
             return BaseResult<BeanList>::from(records);
         BeanList beans;
         beans.reserve(records.data->size());
-        for (const std::shared_ptr<JsonStoreRecord>& record : *records.data)
-            beans.push_back(toBean(record));
-        return BaseResult<BeanList>(std::move(beans));
+        QStringList damaged;
+        for (const std::shared_ptr<JsonStoreRecord>& record : *records.data) {
+            if (BeanPtr bean = readableBean(record, &damaged))
+                beans.push_back(std::move(bean));
+        }
+        BaseResult<BeanList> result(std::move(beans));
+        if (!damaged.isEmpty())
+            result.message = QCoreApplication::translate("ProjectDbBaseAccessor", "%n damaged record(s) skipped: %1",
+                                                         nullptr, int(damaged.size()))
+                                 .arg(damaged.join(QStringLiteral("; ")));
+        return result;
+    }
+
+    // The record as a bean, or an empty pointer (logged, and named in damaged when given) when
+    // it cannot be read as one.
+    BeanPtr readableBean(const std::shared_ptr<JsonStoreRecord>& record, QStringList* damaged) const
+    {
+        try {
+            return toBean(record);
+        } catch (const std::exception& e) {
+            Logger::error("ProjectDbBaseAccessor", "damaged record skipped, type:%s, id:%lld, error:%s",
+                          m_recordType.toUtf8().constData(), static_cast<long long>(record->id), e.what());
+            if (damaged)
+                damaged->append(QStringLiteral("id %1: %2").arg(record->id).arg(QString::fromUtf8(e.what())));
+            return BeanPtr();
+        }
     }
 
     // Each step returns a result whose code decides; the single operations it calls catch

@@ -28,7 +28,9 @@ void ProjectDbJsBean::fromRecord(const JsonStoreRecord& record)
     if (record.data.isNull()) {
         m_unreadData = data;
     } else if (!record.data.isEmpty()) {
-        nlohmann::json parsed = nlohmann::json::parse(record.data.toStdString());
+        // Parsed from its UTF-8 bytes, without a copy into a std::string first.
+        const QByteArray utf8 = record.data.toUtf8();
+        nlohmann::json parsed = nlohmann::json::parse(utf8.constBegin(), utf8.constEnd());
         // Every screen addresses the document by key; another shape is damage, not data.
         if (!parsed.is_object())
             throw std::invalid_argument("data is not json object");
@@ -69,7 +71,8 @@ void ProjectDbJsBean::checkRecordType(const JsonStoreRecord& record, const char*
 
 nlohmann::json ProjectDbJsBean::parseColumns(const JsonStoreRecord& record)
 {
-    return nlohmann::json::parse(record.columns.toStdString());
+    const QByteArray utf8 = record.columns.toUtf8();
+    return nlohmann::json::parse(utf8.constBegin(), utf8.constEnd());
 }
 
 QString ProjectDbJsBean::readString(const nlohmann::json& object, const char* key)

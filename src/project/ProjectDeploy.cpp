@@ -222,6 +222,10 @@ void ProjectDeploy::run(Job job)
             if (!records.isOk() || !records.data) {
                 failed = true;
                 errorText = records.isOk() ? readFailureText(Errors::Unknown, {}) : readFailureText(records);
+            } else if (!records.message.isEmpty()) {
+                // Damaged integrations were left out of the read: the hub would lose them.
+                failed = true;
+                errorText = readFailureText(Errors::ReadFailed, records.message);
             } else {
                 for (const std::shared_ptr<ProjectDbIntegrationBean>& record : *records.data) {
                     if (record->integType.isEmpty() || record->integType == QLatin1String("hotkey"))

@@ -19,6 +19,9 @@ BaseResult<nlohmann::json> deployConfigPayload(const std::shared_ptr<ProjectModu
         const BaseResult<ProjectModuleUseCase::BeanList> all = modules->accessor->findAll(false);
         if (!all.isOk())
             return BaseResult<nlohmann::json>::from(all);
+        // The hub would lose the modules that could not be read: nothing is sent.
+        if (ProjectDbModuleAccessor::skippedDamaged(all))
+            return BaseResult<nlohmann::json>(Errors::ReadFailed, all.message);
         nlohmann::json can = nlohmann::json::array();
         nlohmann::json mesh = nlohmann::json::array();
         for (const ProjectModuleUseCase::BeanPtr& module : *all.data) {

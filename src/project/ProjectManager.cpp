@@ -375,6 +375,13 @@ void ProjectManager::writeRecentList() const
     const QString dir = QFileInfo(m_recentListPath).absolutePath();
     if (!QDir().mkpath(dir))
         throw std::runtime_error("cannot create directory: " + dir.toStdString());
+    {
+        // Opening the first project of the list again changes nothing: no write, no sync.
+        QFile current(m_recentListPath);
+        if (current.open(QIODevice::ReadOnly) && current.size() == qint64(text.size()) &&
+            current.readAll() == QByteArrayView(text.data(), qsizetype(text.size())))
+            return;
+    }
     QSaveFile file(m_recentListPath);
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot open file for writing: " + m_recentListPath.toStdString());

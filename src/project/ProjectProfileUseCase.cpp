@@ -51,7 +51,8 @@ QString ProjectProfileUseCase::profileKey(int64_t profileId)
 BaseResult<void> ProjectProfileUseCase::createProfile(const QString& name, const QString& icon)
 {
     try {
-        const BaseResult<BeanPtr> defaultProfile = findFirst(QStringLiteral("true"));
+        // Counted, not read: a damaged default profile still is the default one.
+        const BaseResult<bool> defaultProfile = exists(QStringLiteral("true"));
         if (!defaultProfile.isOk())
             return BaseResult<void>::from(defaultProfile);
         const BaseResult<BeanPtr> preferred = findPreferred();
@@ -191,6 +192,9 @@ void ProjectProfileUseCase::deployAllProfiles(const std::shared_ptr<KestrinDevic
         const BaseResult<BeanList> all = accessor->findAll(true);
         if (!all.isOk()) {
             failure = BaseResult<void>::from(all);
+        } else if (ProjectDbProfileAccessor::skippedDamaged(all)) {
+            // The hub would lose the profiles that could not be read: nothing is sent.
+            failure = BaseResult<void>(Errors::ReadFailed, all.message);
         } else {
             for (const BeanPtr& profile : *all.data)
                 profiles.push_back(buildDeploymentData(*profile, assetsDir));
@@ -213,6 +217,8 @@ nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfile
     const BaseResult<ProjectDbKsWidgetAccessor::BeanList> cards = cardAccessor.findAll(keys, true);
     if (!cards.isOk() || !cards.data)
         throw std::runtime_error(ProjectDeploy::readFailureText(cards).toStdString());
+    if (ProjectDbKsWidgetAccessor::skippedDamaged(cards))
+        throw std::runtime_error(ProjectDeploy::readFailureText(Errors::ReadFailed, cards.message).toStdString());
 
     nlohmann::json widgets = nlohmann::json::array();
     for (const ProjectDbKsWidgetAccessor::BeanPtr& card : *cards.data) {
@@ -243,6 +249,8 @@ nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfile
     const BaseResult<ProjectDbModuleAccessor::BeanList> modules = moduleAccessor.findAll(true);
     if (!modules.isOk() || !modules.data)
         throw std::runtime_error(ProjectDeploy::readFailureText(modules).toStdString());
+    if (ProjectDbModuleAccessor::skippedDamaged(modules))
+        throw std::runtime_error(ProjectDeploy::readFailureText(Errors::ReadFailed, modules.message).toStdString());
     nlohmann::json moduleSettings = nlohmann::json::array();
     const QStringList path{QStringLiteral("profiles"), key, QStringLiteral("deployConfig")};
     for (const ProjectDbModuleAccessor::BeanPtr& module : *modules.data) {

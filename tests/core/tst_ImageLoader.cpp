@@ -129,6 +129,27 @@ private slots:
         QVERIFY(!inMemory("m2.png"));
     }
 
+    // A 100 x 100 picture at 32 bits costs exactly 39 KB: two fit in 78 KB, not in 77.
+    void pictureCostIsItsDecodedSize_data()
+    {
+        QTest::addColumn<int>("limitKb");
+        QTest::addColumn<bool>("bothKept");
+        QTest::newRow("78 KB") << 78 << true;
+        QTest::newRow("77 KB") << 77 << false;
+    }
+
+    void pictureCostIsItsDecodedSize()
+    {
+        QFETCH(int, limitKb);
+        QFETCH(bool, bothKept);
+        ImageLoader loader;
+        loader.setMemoryLimit(limitKb);
+        QCOMPARE(load(loader, url("m1.png"))->pixmap.depth(), 32);
+        load(loader, url("m2.png"));
+        QFile::remove(cacheFile(ImageLoader::cacheFileName(url("m1.png"))));
+        QCOMPARE(load(loader, url("m1.png"))->duringCall, bothKept);
+    }
+
     void manifestIsCheckedAndDiskEvictsOldestFirst()
     {
         // Sparse files stand in for large cached pictures: their sizes count, not their blocks.

@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "core/EventBus.h"
 #include "core/Logger.h"
 #include "core/MainThread.h"

@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "core/FileUtils.h"
 #include "core/ZlibUtils.h"
 

@@ -63,6 +63,20 @@ struct Session
     }
 };
 
+// A clock that moves only when told, for the session's liveness and spacing rules.
+struct ManualClock
+{
+    std::shared_ptr<std::chrono::steady_clock::time_point> at =
+        std::make_shared<std::chrono::steady_clock::time_point>(std::chrono::steady_clock::now());
+
+    void advance(int ms) { *at += std::chrono::milliseconds(ms); }
+    KestrinTimings timings(KestrinTimings t = StandinHub::fastTimings()) const
+    {
+        t.now = [at = at] { return *at; };
+        return t;
+    }
+};
+
 } // namespace
 
 class TestKestrinDevice : public QObject
@@ -282,6 +296,53 @@ private slots:
         QVERIFY(log.text().contains(QLatin1String("received line longer than 8388608 bytes")));
         QTRY_VERIFY_WITH_TIMEOUT(s.device->isReady(), 10000);
         QCOMPARE(s.hub.connectionCount(), 2);
+    }
+
+    // Only a readable message is a sign of life; a line that cannot be read keeps nothing alive.
+    void onlyReadableMessagesKeepTheSessionReady()
+    {
+        ManualClock clock;
+        Session s(QStringLiteral("k"), QStringLiteral("k"), clock.timings());
+        QVERIFY(s.startReady());
+        s.hub.replySilent(20);
+        Test::LogCapture log;
+        const auto sendUnreadable = [&](int line) {
+            s.hub.sendRaw("not json " + QByteArray::number(line) + '\n');
+            return QTest::qWaitFor([&] { return log.text().count(QLatin1String("recv error:")) == line; }, 3000);
+        };
+        const int window = StandinHub::fastTimings().readyWindowMs;
+        clock.advance(window / 2);
+        QVERIFY(sendUnreadable(1) && s.device->isReady());
+        clock.advance(window / 2 + 1);
+        QVERIFY(sendUnreadable(2));
+        QVERIFY(!s.device->isReady());
+        s.hub.push(30102, 200, {{"serialNumber", "M1"}});
+        QTRY_VERIFY_WITH_TIMEOUT(s.device->isReady(), 3000);
+        QCOMPARE(s.hub.connectionCount(), 1);
+    }
+
+    // A new link is tried once the last attempt is the product's spacing (30001 ms) old, not
+    // before; stop() forgets the last attempt, so a start right after connects at once.
+    void reconnectKeepsTheSpacingAndStopForgetsIt()
+    {
+        ManualClock clock;
+        KestrinTimings t = StandinHub::fastTimings();
+        t.reconnectSpacingMs = KestrinTimings().reconnectSpacingMs;
+        Session s(QStringLiteral("k"), QStringLiteral("k"), clock.timings(t));
+        QVERIFY(s.startReady());
+        s.hub.dropConnections();
+        QTRY_COMPARE_WITH_TIMEOUT(s.device->getState(), int(KestrinDevice::Disconnected), 3000);
+        clock.advance(30000);
+        QTest::qWait(200);
+        QCOMPARE(s.hub.connectionCount(), 1);
+        clock.advance(1);
+        QTRY_VERIFY_WITH_TIMEOUT(s.device->isReady(), 3000);
+        QCOMPARE(s.hub.connectionCount(), 2);
+
+        // The clock stands still from here: only stop() can make the next attempt come at once.
+        s.device->stop();
+        QVERIFY(s.startReady());
+        QCOMPARE(s.hub.connectionCount(), 3);
     }
 
     void callbacksMayDropTheLastReference()

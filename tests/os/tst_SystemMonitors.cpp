@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "os/SystemMonitors.h"
 #include "support/FakeSystemStats.h"
 #include "support/TestUtils.h"

@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "device/KestrinDevice.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
@@ -6,6 +7,8 @@
 #include "support/TestUtils.h"
 
 #include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSslSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +52,8 @@ private slots:
         QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key1), {{"button1", "x"}}));
         QVERIFY(project.moduleDeployConfig(keys, QString::fromStdString(key2), json::object()));
         QVERIFY(project.moduleDeployConfig(sensor, QString::fromStdString(key2), "tap"));
+        // Kept for nothing, like the empty object: not sent.
+        QVERIFY(project.moduleDeployConfig(sensor, QString::fromStdString(key1), json::array()));
 
         const json clock = {{"type", "clock"}, {"icon", "file://image/uidA.png"}};
         const json web = {{"type", "web"}, {"icon", "HTTPS://cdn/x.png"}};
@@ -239,6 +244,48 @@ private slots:
         QCOMPARE(outcome->result.message, QStringLiteral("Unknown error. Details: invalid widget uid:../uid"));
         QCOMPARE(h->hub().receivedCount(1108), 0);
         QVERIFY(!QFileInfo::exists(h->settings.tempDir + QStringLiteral("/KestrinAssets/uid.png")));
+    }
+
+    // A record that cannot be read is never silently left out of what the hub gets: the step
+    // that needs it fails and names it, before anything of that step is sent.
+    void damagedRecordFailsItsStep_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QList<int>>("sentCounts"); // acts 30300, 1108, 1010
+        QTest::newRow("module") << "module" << QList<int>{1, 0, 0};
+        QTest::newRow("profile") << "profile" << QList<int>{1, 0, 0};
+        QTest::newRow("card") << "card" << QList<int>{1, 0, 0};
+        QTest::newRow("integration") << "integration" << QList<int>{1, 1, 0};
+    }
+
+    void damagedRecordFailsItsStep()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QList<int>, sentCounts);
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        const QMap<QString, int64_t> ids{
+            {"module", project.module("can", 0x10000001, QStringLiteral("M1"), json::object())},
+            {"profile", project.profile(QStringLiteral("P2"), QString())},
+            {"card", project.card(p1, QStringLiteral("basicClock"), QStringLiteral("u1"), QString(),
+                                  {{"deploymentData", json::object()}})},
+            {"integration", project.integration("ha", {{"deployData", {{"url", "b"}}}})},
+        };
+        QSqlQuery query(QSqlDatabase::database(QLatin1String(ProjectManager::kConnectionName), false));
+        QVERIFY(query.prepare(QStringLiteral("UPDATE json_store SET data = '{\"x\":' WHERE id = ?")));
+        query.addBindValue(qlonglong(ids.value(kind)));
+        QVERIFY(query.exec() && query.numRowsAffected() == 1);
+        QVERIFY(h->startHub());
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QCOMPARE(outcome->result.code(), 5004);
+        QVERIFY2(
+            outcome->result.message.contains(QStringLiteral("1 damaged record(s) skipped: id %1: ").arg(ids[kind])),
+            qPrintable(outcome->result.message));
+        QCOMPARE(
+            (QList<int>{h->hub().receivedCount(30300), h->hub().receivedCount(1108), h->hub().receivedCount(1010)}),
+            sentCounts);
+        QVERIFY(h->uploads().isEmpty());
     }
 
     void droppedHubFailsAndTheNextDeployWorks()

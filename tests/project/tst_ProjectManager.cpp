@@ -94,6 +94,46 @@ private slots:
         QCOMPARE(pm->recentList(), QStringList{path});
     }
 
+    // A create that fails after the new file was opened removes the half-made file and its
+    // recent-list entry, and closes it; the same name can be created at once after.
+    void failedCreateLeavesNothingBehind_data()
+    {
+        QTest::addColumn<QString>("refusedType");
+        QTest::newRow("meta record") << "mate";
+        QTest::newRow("default profile") << "profile";
+    }
+
+    void failedCreateLeavesNothingBehind()
+    {
+        QFETCH(QString, refusedType);
+        auto pm = manager();
+        const QString kept = QStringLiteral("Kept-") + refusedType;
+        const QString broken = QStringLiteral("Broken-") + refusedType;
+        QVERIFY(pm->createProject(kept, m_work).isOk());
+        pm->closeProject();
+        const std::shared_ptr<ProjectDatabase> db = pm->getMetaUseCase()->accessor->database();
+        db->setOpenedHook([refusedType](ProjectDatabase& opened) {
+            QVERIFY(opened
+                        .exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON json_store WHEN NEW.type = "
+                                             "'%1' BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;")
+                                  .arg(refusedType))
+                        .isOk());
+        });
+        const BaseResult<void> result = pm->createProject(broken, m_work);
+        QCOMPARE(result.code(), 2002);
+        QCOMPARE(result.message, QStringLiteral("refused by the test"));
+        QVERIFY(!QFileInfo::exists(project(broken)));
+        QVERIFY(!QFileInfo::exists(project(broken) + QStringLiteral("-journal")));
+        QVERIFY(!db->isOpen() && pm->projectFileInfo().filePath().isEmpty());
+        const QStringList list = pm->recentList();
+        QCOMPARE(list.value(0), project(kept));
+        QVERIFY(!list.contains(project(broken)));
+        QCOMPARE(recentFileList(), list);
+
+        db->setOpenedHook(nullptr);
+        QVERIFY(pm->createProject(broken, m_work).isOk());
+    }
+
     void refusedOpensLeaveFileAndListAlone()
     {
         auto pm = manager();

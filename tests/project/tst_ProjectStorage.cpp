@@ -1,14 +1,17 @@
 #include "core/Logger.h"
 #include "project/ProjectDbAccessors.h"
+#include "project/ProjectProfileUseCase.h"
 #include "project/ProjectUseCase.h"
 #include "support/ProjectRawSqlite.h"
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -441,12 +444,209 @@ private slots:
         broken.type = QStringLiteral("profile");
         broken.columns = QStringLiteral("{\"name\":");
         QVERIFY(m_db->insert(broken).isOk());
+        // Reading the one damaged record fails; a read of many leaves it out and names it.
+        const auto one = m_profiles->accessor->findById(broken.id);
+        QVERIFY(one.code() == 1000 && one.message.contains(QLatin1String("parse error")));
         const auto all = m_profiles->accessor->findAll(true);
-        QVERIFY(all.code() == 1000 && all.message.contains(QLatin1String("parse error")));
+        QVERIFY(all.isOk() && all.data->size() == 1 && all.message.contains(QLatin1String("parse error")));
         QVERIFY(*m_profiles->accessor->findById(bean->id).data);
         const auto foreign = PluginUseCase(m_db).accessor->findById(bean->id);
         QCOMPARE(foreign.code(), 1000);
         QCOMPARE(foreign.message, QStringLiteral("ProjectDbBean-checkRecordType, plugin expect, but got profile"));
+    }
+
+    // Every kind read in bulk: two damaged rows (a document and a columns text that do not
+    // parse) between good ones are left out, logged and named; the good ones read as usual.
+    void oneDamagedRecordHidesNoOther_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QString>("k1");
+        QTest::addColumn<QString>("k2");
+        QTest::newRow("profile") << "profile"
+                                 << R"({"icon":"","name":"P","preferred":false,"showName":true})"
+                                 << ""
+                                 << "";
+        QTest::newRow("card") << "profileKsWidget"
+                              << R"({"icon":"","name":"C","uid":"u","widgetType":"clock"})"
+                              << "3"
+                              << "";
+        QTest::newRow("module") << "module"
+                                << R"({"extraConfig":{},"gatewayType":"can","name":"M","netId":1,)"
+                                   R"("productId":268435457,"sn":"S","workMode":0})"
+                                << ""
+                                << "";
+        QTest::newRow("plugin") << "plugin"
+                                << R"({"author":"A","desc":"","icon":"","name":"P","official":0,)"
+                                   R"("versionCode":1,"versionName":"1"})"
+                                << "uuid"
+                                << "0";
+        QTest::newRow("integration") << "integration"
+                                     << R"({"integType":"hotkey"})"
+                                     << ""
+                                     << "";
+    }
+
+    void oneDamagedRecordHidesNoOther()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, columns);
+        QFETCH(QString, k1);
+        QFETCH(QString, k2);
+        const auto store = [&](const QString& cols, const QString& data) {
+            JsonStoreRecord r = record(type, k1);
+            r.k2 = k2;
+            r.columns = cols;
+            r.data = data;
+            return m_db->insert(r).isOk() ? r.id : -1;
+        };
+        const int64_t good1 = store(columns, QStringLiteral("{\"n\":1}"));
+        const int64_t badData = store(columns, QStringLiteral("{\"n\":"));
+        const int64_t badColumns = store(QStringLiteral("{\"name\""), QStringLiteral("{}"));
+        const int64_t good2 = store(columns, QStringLiteral("{\"n\":2}"));
+        QVERIFY(good1 > 0 && badData > 0 && badColumns > 0 && good2 > 0);
+
+        const auto ids = [](const auto& result) {
+            QList<int64_t> list;
+            for (const auto& bean : *result.data)
+                list << bean->id;
+            return list;
+        };
+        const auto check = [&](auto&& accessor) {
+            using Accessor = std::decay_t<decltype(accessor)>;
+            Test::LogCapture log;
+            JsonStoreKeys keys;
+            keys.k1 = k1;
+            const auto all = accessor.findAll(true);
+            const auto byKeys = accessor.findAll(keys, true);
+            const auto filtered = accessor.findAll([](const auto&) { return true; }, true);
+            for (const auto* result : {&all, &byKeys, &filtered}) {
+                QVERIFY2(result->isOk(), qPrintable(result->message));
+                QCOMPARE(ids(*result), QList<int64_t>({good1, good2}));
+                QVERIFY(Accessor::skippedDamaged(*result));
+                QVERIFY2(result->message.startsWith(QLatin1String("2 damaged record(s) skipped: ")),
+                         qPrintable(result->message));
+                for (int64_t id : {badData, badColumns})
+                    QVERIFY(result->message.contains(QStringLiteral("id %1: [json.exception.parse_error").arg(id)));
+            }
+            QVERIFY(log.text().contains(QStringLiteral("damaged record skipped, type:%1, id:%2, error:[json.exception")
+                                            .arg(type)
+                                            .arg(badData)));
+            // Read without documents, only the damaged columns stay out.
+            const auto lean = accessor.findAll(false);
+            QCOMPARE(ids(lean), QList<int64_t>({good1, badData, good2}));
+            QVERIFY(lean.message.contains(QStringLiteral("id %1:").arg(badColumns)) &&
+                    lean.message.startsWith(QLatin1String("1 damaged")));
+            const auto clean = accessor.findAll([](const auto& bean) { return bean.id == -5; }, false);
+            QVERIFY(clean.isOk() && clean.data->empty());
+        };
+        if (type == "profile")
+            check(ProjectDbProfileAccessor(m_db, type));
+        else if (type == "profileKsWidget")
+            check(ProjectDbKsWidgetAccessor(m_db, type));
+        else if (type == "module")
+            check(ProjectDbModuleAccessor(m_db, type));
+        else if (type == "plugin")
+            check(ProjectDbPluginAccessor(m_db, type));
+        else
+            check(ProjectDbIntegrationAccessor(m_db, type));
+    }
+
+    // The damaged default profile of a project: the others are still read, edited and stored,
+    // a new profile can be made, and the damaged row is never written.
+    void aDamagedDefaultProfileLeavesTheRestUsable()
+    {
+        JsonStoreRecord broken = record(QStringLiteral("profile"), QStringLiteral("true"));
+        broken.columns = QStringLiteral(R"({"icon":"","name":"D","preferred":false,"showName":true})");
+        broken.data = QStringLiteral("{\"widgetConfigList\":[");
+        QVERIFY(m_db->insert(broken).isOk());
+        const auto storedRow = [&]() -> QString {
+            const auto row = *m_db->findById(broken.id).data;
+            return row->columns + row->data + row->k1 + QString::number(row->sort_id);
+        };
+        const QString before = storedRow();
+        QVERIFY(m_profiles->accessor->findAll(true).isOk());
+        const auto created = std::make_shared<ProjectProfileUseCase>(m_db);
+        QVERIFY(created->createProfile(QStringLiteral("Second"), QString()).isOk());
+        QVERIFY(created->createProfile(QStringLiteral("Third"), QString()).isOk());
+        auto all = *created->accessor->findAll(true).data;
+        QCOMPARE(names(all), QStringList({"Second", "Third"}));
+        QVERIFY(!all[0]->isDefault && !all[1]->isDefault && all[0]->preferred && !all[1]->preferred);
+        all[1]->preferred = true;
+        all[1]->name = QStringLiteral("Third*");
+        QVERIFY(created->updateProfile(*all[1], nullptr).isOk());
+        QCOMPARE(*created->removeAll([](const ProjectDbProfileBean& b) { return !b.isDefault; }).data, 2);
+        QCOMPARE(storedRow(), before);
+        // Replacing it is the user's choice, and stores the new profile whole.
+        ProjectDbProfileBean replacement;
+        replacement.id = broken.id;
+        replacement.k1 = QStringLiteral("true");
+        replacement.isDefault = true;
+        replacement.name = QStringLiteral("D2");
+        QVERIFY(created->insertOrUpdate(replacement).isOk());
+        QCOMPARE((*created->accessor->findById(broken.id).data)->name, QStringLiteral("D2"));
+    }
+
+    // Cut anywhere after its header, a project is refused and left as it was: inside its last
+    // page SQLite itself would read the missing bytes as zeros.
+    void aCutProjectIsRefusedAndLeftAsItWas()
+    {
+        const QByteArray whole = fileBytes(makeProject("whole.ovpf", 60));
+        constexpr int kPage = 4096;
+        QVERIFY(whole.size() % kPage == 0 && whole.size() >= 10 * kPage);
+        QList<int> cuts;
+        for (int step = 1; step < kPage / 512; ++step)
+            cuts << int(whole.size()) - step * 512;
+        for (int boundary = kPage; boundary < whole.size(); boundary += kPage)
+            cuts << boundary;
+        cuts << int(whole.size()) - 1;
+        for (int cut : cuts) {
+            const QString file = path("cut.ovpf");
+            QVERIFY(Test::writeFileBytes(file, whole.left(cut)));
+            ProjectDatabase db;
+            const BaseResult<void> result = db.open(file, false, kConn);
+            QVERIFY2(result.code() == 2000 && result.message.contains(QLatin1String("damaged")),
+                     qPrintable(QStringLiteral("cut at %1: %2").arg(cut).arg(result.message)));
+            QVERIFY(!db.isOpen());
+            QCOMPARE(fileBytes(file), whole.left(cut));
+            QVERIFY(!QFile::exists(file + QStringLiteral("-journal")));
+        }
+        QVERIFY(Test::writeFileBytes(path("cut.ovpf"), whole));
+        QVERIFY(ProjectDatabase().open(path("cut.ovpf"), false, kConn).isOk());
+    }
+
+    // Reads share a read transaction until the event loop runs; a write ends it first, so what
+    // is stored is committed at once and seen by another connection straight away.
+    void writesAfterReadsAreCommittedAtOnce()
+    {
+        const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + ".ovpf");
+        QCOMPARE(*m_db->count(QStringLiteral("profile")).data, 0);
+        QVERIFY(m_db->loadProperty(QStringLiteral("p")).isOk());
+        QVERIFY(m_db->saveProperty(QStringLiteral("p"), QStringLiteral("v1")).isOk());
+        QList<QVariantList> rows;
+        QVERIFY(Test::ProjectRawSqlite(file).run(
+            QStringLiteral("SELECT property_value FROM property_store WHERE property_name = 'p'"), {}, &rows));
+        QCOMPARE(rows.value(0).value(0).toString(), QStringLiteral("v1"));
+        // Another program's write lands once the pass is over, and the next read sees it.
+        QCOMPARE(*m_db->loadProperty(QStringLiteral("p")).data, QStringLiteral("v1"));
+        QCoreApplication::processEvents();
+        QVERIFY(Test::ProjectRawSqlite(file).exec(
+            QStringLiteral("UPDATE property_store SET property_value = 'v2' WHERE property_name = 'p';")));
+        QCOMPARE(*m_db->loadProperty(QStringLiteral("p")).data, QStringLiteral("v2"));
+    }
+
+    // Every commit reaches the disk before it is reported: a weaker setting of the connection
+    // (no journal, or fewer syncs) fails here even though a killed process would not show it.
+    void commitsAreDurable()
+    {
+        QSqlQuery query(QSqlDatabase::database(QStringLiteral("sql_cn_default"), false));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
+        const QString journal = query.value(0).toString().toLower();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA synchronous")) && query.next());
+        const int synchronous = query.value(0).toInt(); // 0 off, 1 normal, 2 full, 3 extra
+        const bool rollback = journal == "delete" || journal == "truncate" || journal == "persist";
+        QVERIFY2((rollback && synchronous >= 2) || (journal == "wal" && synchronous >= 1),
+                 qPrintable(QStringLiteral("journal_mode %1, synchronous %2").arg(journal).arg(synchronous)));
     }
 
     void aProjectWrittenByAnotherProgramReadsBack()

@@ -220,16 +220,18 @@ private slots:
                              QStringLiteral("profile/profile_13/c"), QStringLiteral("profile/profile_123/d")});
         saveFiles(cube->id, {QStringLiteral("profile/profile_12/e")});
 
-        // A failure half-way undoes every step.
-        JsonStoreRecord broken;
-        broken.type = QStringLiteral("module");
-        broken.columns = QStringLiteral("not json");
-        QVERIFY(m_db->insert(broken).isOk());
-        QCOMPARE(profiles.removeProfileAndClearAssociated(12).code(), 1000);
+        // A failure half-way (removing the module's files, after the profile and the module's
+        // entry are gone) undoes every step.
+        QVERIFY(m_db->exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE DELETE ON file_store "
+                                          "WHEN OLD.file_name LIKE 'profile/%' BEGIN SELECT RAISE(ABORT, 'refused'); "
+                                          "END;"))
+                    .isOk());
+        QCOMPARE(profiles.removeProfileAndClearAssociated(12).code(), 2002);
         QVERIFY(*profiles.accessor->findById(12).data);
         QVERIFY(m_db->loadFile(12, QStringLiteral("profile_icon")).isOk());
         QCOMPARE(fileNames(knob->id).size(), 4);
-        QVERIFY(m_db->remove(broken.id).isOk());
+        QVERIFY(storedModule(knob->id)->data["profiles"].contains("profile_12"));
+        QVERIFY(m_db->exec(QStringLiteral("DROP TRIGGER temp.refuse;")).isOk());
 
         QVERIFY(profiles.removeProfileAndClearAssociated(12).isOk());
         QVERIFY(!*profiles.accessor->findById(12).data);

@@ -1,5 +1,8 @@
 #include "support/ProjectRawSqlite.h"
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
+
 #include <dlfcn.h>
 
 #include <cstdint>
@@ -31,6 +34,7 @@ struct Api
     const void* (*column_blob)(void*, int) = nullptr;
     int (*column_bytes)(void*, int) = nullptr;
     int (*finalize)(void*) = nullptr;
+    void* (*commit_hook)(void*, int (*)(void*), void*) = nullptr;
     bool ok = false;
 };
 
@@ -60,7 +64,8 @@ const Api& api()
                resolve(lib, a.column_double, "sqlite3_column_double") &&
                resolve(lib, a.column_text, "sqlite3_column_text") &&
                resolve(lib, a.column_blob, "sqlite3_column_blob") &&
-               resolve(lib, a.column_bytes, "sqlite3_column_bytes") && resolve(lib, a.finalize, "sqlite3_finalize");
+               resolve(lib, a.column_bytes, "sqlite3_column_bytes") && resolve(lib, a.finalize, "sqlite3_finalize") &&
+               resolve(lib, a.commit_hook, "sqlite3_commit_hook");
         return a;
     }();
     return loaded;
@@ -169,6 +174,18 @@ bool ProjectRawSqlite::run(const QString& sql, const QVariantList& values, QList
         m_error = QString::fromUtf8(api().errmsg(m_db));
     api().finalize(stmt);
     return rc == kDone;
+}
+
+bool ProjectRawSqlite::setCommitHook(const QString& connectionName, int (*hook)(void*))
+{
+    const QVariant handle = QSqlDatabase::database(connectionName, false).driver()->handle();
+    if (!api().ok || !handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    void* db = *static_cast<void* const*>(handle.constData());
+    if (!db)
+        return false;
+    api().commit_hook(db, hook, nullptr);
+    return true;
 }
 
 } // namespace OV::Test

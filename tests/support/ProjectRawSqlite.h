@@ -24,6 +24,10 @@ public:
     // it returns are appended to rows when given.
     bool run(const QString& sql, const QVariantList& values = {}, QList<QVariantList>* rows = nullptr);
 
+    // Calls hook at the start of every commit of the Qt SQL connection of that name (which must
+    // use the same SQLite library); false when it cannot be installed.
+    static bool setCommitHook(const QString& connectionName, int (*hook)(void*));
+
 private:
     void* m_db = nullptr;
     QString m_error;
