@@ -66,6 +66,12 @@ QWidget* makeSlot(QWidget* parent, const char* objectName, const QString& note)
 }
 
 constexpr const char* kProjectFilter = "OrvelMate Project (*%1)";
+
+std::function<bool()>& trayAvailabilityProvider()
+{
+    static std::function<bool()> provider;
+    return provider;
+}
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
@@ -247,6 +253,26 @@ void MainWindow::createTrayIcon()
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
 }
 
+bool MainWindow::isTrayAvailable()
+{
+    if (const auto& provider = trayAvailabilityProvider())
+        return provider();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void MainWindow::setTrayAvailabilityProvider(std::function<bool()> provider)
+{
+    trayAvailabilityProvider() = std::move(provider);
+}
+
+void MainWindow::putAway()
+{
+    if (isTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
 void MainWindow::onTrayActivated(int reason)
 {
     if (reason != QSystemTrayIcon::DoubleClick)
@@ -261,7 +287,8 @@ void MainWindow::createTitleBar()
     setTitleBarWidget(m_titleBar);
     for (QWidget* widget : m_titleBar->hitTestWidgets())
         setHitTestVisible(widget, true);
-    m_titleBar->setProjectName(m_projectManager->projectFileInfo().baseName());
+    // The name may hold dots of its own: only the extension is cut.
+    m_titleBar->setProjectName(m_projectManager->projectFileInfo().completeBaseName());
     m_titleBar->menuHandler = [this](int id) { onTitleMenu(id); };
 }
 
@@ -281,7 +308,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         BaseWindow::closeEvent(event);
         return;
     }
-    hide();
+    putAway();
     event->ignore();
 }
 
@@ -325,10 +352,15 @@ void MainWindow::saveProjectAs()
     }
     const QFileInfo source = m_projectManager->projectFileInfo();
     const QString filter = QString::fromLatin1(kProjectFilter).arg(QLatin1String(ProjectManager::kProjectExtension));
-    const QString proposed = QDir::homePath() + QLatin1Char('/') + source.baseName();
-    const QString target = FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter);
+    const QString proposed = QDir::homePath() + QLatin1Char('/') + source.completeBaseName();
+    QString target = FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter);
     if (target.isEmpty())
         return;
+    // The chooser leaves a typed name as it is; without the extension the copy would be missing
+    // from the project chooser and could not be opened again.
+    const QLatin1String extension(ProjectManager::kProjectExtension);
+    if (!target.endsWith(extension, Qt::CaseInsensitive))
+        target += extension;
     const QFileInfo targetInfo(target);
     // Writing over the open file would destroy the project being copied.
     if (targetInfo.exists() && targetInfo.canonicalFilePath() == source.canonicalFilePath()) {

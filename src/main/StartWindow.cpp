@@ -150,7 +150,7 @@ void StartWindow::reloadRecentList()
     const QStringList paths = ProjectManager::instance()->recentList();
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        auto* row = new StartRecentListItem(info.baseName(), info.path(), nullptr);
+        auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), nullptr);
         auto* item = new QListWidgetItem(m_recentList);
         item->setSizeHint(QSize(0, 60));
         item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));

@@ -75,6 +75,7 @@ private:
     QString m_nextFile;
     QList<FileDialog::Kind> m_fileKinds;
     ProjectManager* m_pm = nullptr;
+    bool m_trayAvailable = true;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -145,6 +146,8 @@ private slots:
             m_messages << dialog.text();
             return 3;
         });
+        // The tray test below is about a desktop with a tray; the offscreen platform has none.
+        MainWindow::setTrayAvailabilityProvider([this] { return m_trayAvailable; });
         FileDialog::setProvider([this](FileDialog::Kind kind, const QString&, const QString&) {
             m_fileKinds << kind;
             return m_nextFile;
@@ -153,6 +156,7 @@ private slots:
 
     void cleanup()
     {
+        m_trayAvailable = true;
         closeAll();
         clearRecentList();
     }
@@ -341,6 +345,26 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
     }
 
+    // Where the desktop has no tray, a hidden window could never be reached again: closing and a
+    // start at log-on leave it minimised instead, the program still running.
+    void withoutTrayTheWindowStaysReachable()
+    {
+        m_trayAvailable = false;
+        const QString file = makeProject(QStringLiteral("NoTray"));
+        MainWindow* main = openMain(file);
+        QVERIFY(main);
+        main->close();
+        QCOMPARE(MainWindow::instance(), main);
+        QVERIFY(main->isVisible());
+        QVERIFY(main->isMinimized());
+        closeAll();
+
+        QVERIFY(StartupWindowChoice::choose(true));
+        QVERIFY(MainWindow::instance());
+        QVERIFY(MainWindow::instance()->isVisible());
+        QVERIFY(MainWindow::instance()->isMinimized());
+    }
+
     // The start window ends the program when it closes on its own, not when a main window took over.
     void startWindowCloseQuitsOnlyAlone()
     {
@@ -363,8 +387,10 @@ private slots:
     void closeProjectAndReopenFromTheList()
     {
         const QString older = makeProject(QStringLiteral("Older"));
-        MainWindow* main = openMain(makeProject(QStringLiteral("Recent")));
+        // A dot inside the name belongs to the name: only the extension is cut.
+        MainWindow* main = openMain(makeProject(QStringLiteral("Recent 2.0")));
         QVERIFY(main);
+        QCOMPARE(main->mainTitleBar()->projectName(), QStringLiteral("Recent 2.0"));
         QPointer<MainWindow> watch(main);
         main->onTitleMenu(MainTitleBar::MenuCloseProject);
         QTRY_VERIFY(!watch);
@@ -374,7 +400,7 @@ private slots:
         StartWindow* start = starts.first();
         QCOMPARE(start->recentList()->count(), 2);
         auto* row = qobject_cast<StartRecentListItem*>(start->recentList()->itemWidget(start->recentList()->item(0)));
-        QCOMPARE(row->name(), QStringLiteral("Recent"));
+        QCOMPARE(row->name(), QStringLiteral("Recent 2.0"));
         QCOMPARE(row->folder(), m_dir.path());
 
         auto* second =
@@ -471,6 +497,13 @@ private slots:
             QCOMPARE(m_pm->projectFileInfo().absoluteFilePath(), source);
             QCOMPARE(readAll(target), readAll(source));
         }
+        // A name typed without the extension gets it, or the copy could not be chosen again.
+        m_nextFile = path(QStringLiteral("Plain"));
+        main->saveProjectAs();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.takeFirst(), QStringLiteral("Save project file success."));
+        QVERIFY(!QFile::exists(path(QStringLiteral("Plain"))));
+        QCOMPARE(readAll(path(QStringLiteral("Plain.ovpf"))), readAll(source));
         // The copy opens as a project with the same records.
         delete main;
         m_pm->closeProject();
