@@ -584,6 +584,12 @@ private slots:
         m_pm->setCurrentKestrin(host); // publishes "ON_KESTRIN_CHANGED"
         QVERIFY(!button->isHidden());
         const auto device = m_pm->getCurrentKestrin();
+        // Offline: refused at once with the cause, nothing sent.
+        button->click();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.takeFirst().contains(QStringLiteral("The Kestrin is offline")), "offline deploy");
+        QVERIFY(!button->isBusy());
+        QVERIFY(!m_pm->isDeploying());
         device->start(nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(device->isReady(), 5000);
 
