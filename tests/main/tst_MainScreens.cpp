@@ -238,8 +238,15 @@ private slots:
             delete box;
         }
 
-        form->nameField()->setText(QStringLiteral("Flow"));
-        form->createButton()->click();
+        // From the keyboard: the name has the focus, typing replaces it, Return creates.
+        form->nameField()->setText(QStringLiteral("Replaced"));
+        form->nameField()->selectAll();
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTRY_COMPARE(QApplication::focusWidget(), form->nameField());
+        QTest::keyClicks(form->nameField(), QStringLiteral("Flow"));
+        QCOMPARE(form->nameField()->text(), QStringLiteral("Flow"));
+        QTest::keyClick(form->nameField(), Qt::Key_Return);
         QTRY_VERIFY(MainWindow::instance());
         MainWindow* main = MainWindow::instance();
         QVERIFY(main->isVisible());
