@@ -419,6 +419,33 @@ private slots:
         QTRY_VERIFY(windowsOf<StartWindow>().isEmpty());
     }
 
+    // A long name and a deep folder stay inside the row, cut with an ellipsis; the folder keeps
+    // its end, and the whole path is the row's tooltip.
+    void recentRowsCutLongPaths()
+    {
+        const QString deep =
+            path(QStringLiteral("a folder with a long name/that goes deeper and deeper/into more nested folders of "
+                                "the user/with yet another level/and the last one"));
+        QVERIFY(QDir().mkpath(deep));
+        const QString name = QStringLiteral("A project with a rather long name that goes on and on and on and on");
+        QVERIFY(m_pm->createProject(name, deep).isOk());
+        m_pm->closeProject();
+        auto* start = new StartWindow(nullptr);
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start));
+        auto* row = qobject_cast<StartRecentListItem*>(start->recentList()->itemWidget(start->recentList()->item(0)));
+        QVERIFY(row);
+        const auto* folder = row->findChild<QLabel*>(QStringLiteral("recentFolder"));
+        QTRY_VERIFY(folder->text().contains(QChar(0x2026)));
+        QVERIFY(folder->text().endsWith(QStringLiteral("the last one")));
+        QVERIFY(folder->fontMetrics().horizontalAdvance(folder->text()) <= folder->width());
+        QVERIFY(folder->geometry().right() <= row->clickArea()->width());
+        QCOMPARE(row->clickArea()->toolTip(),
+                 QDir::toNativeSeparators(deep + QLatin1Char('/') + name +
+                                          QLatin1String(ProjectManager::kProjectExtension)));
+        shoot(start, QStringLiteral("start_window_long_path"));
+    }
+
     // Three recent projects, one of them gone and one damaged.
     void recentListShowsMissingAndDamagedFiles()
     {
