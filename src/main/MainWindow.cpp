@@ -275,7 +275,9 @@ void MainWindow::putAway()
 
 void MainWindow::onTrayActivated(int reason)
 {
-    if (reason != QSystemTrayIcon::DoubleClick)
+    // Desktops whose trays speak the D-Bus status-notifier protocol report a left click as
+    // Trigger and never a double click: the window must come back from either.
+    if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger)
         return;
     showNormal();
     activateWindow();

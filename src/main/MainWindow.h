@@ -58,7 +58,8 @@ public:
 
     // The tray menu's "Exit" action.
     QAction* exitAction() const { return m_exitAction; }
-    // What a double-click on the tray icon does: show the hidden window again.
+    // What a click or double-click on the tray icon does: show the hidden window again; the
+    // context menu and a middle click leave it.
     void onTrayActivated(int reason);
 
     // Whether the desktop shows tray icons; a hidden window could not be brought back without one.
