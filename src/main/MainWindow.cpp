@@ -355,14 +355,21 @@ void MainWindow::saveProjectAs()
     const QFileInfo source = m_projectManager->projectFileInfo();
     const QString filter = QString::fromLatin1(kProjectFilter).arg(QLatin1String(ProjectManager::kProjectExtension));
     const QString proposed = QDir::homePath() + QLatin1Char('/') + source.completeBaseName();
-    QString target = FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter);
+    const QLatin1String extension(ProjectManager::kProjectExtension);
+    QString target =
+        FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter, QString(extension).mid(1));
     if (target.isEmpty())
         return;
-    // The chooser leaves a typed name as it is; without the extension the copy would be missing
-    // from the project chooser and could not be opened again.
-    const QLatin1String extension(ProjectManager::kProjectExtension);
-    if (!target.endsWith(extension, Qt::CaseInsensitive))
+    // Without the extension the copy would be missing from the project chooser. A chooser that
+    // did not add it never asked about the file with it: that one is not replaced unasked.
+    if (!target.endsWith(extension, Qt::CaseInsensitive)) {
         target += extension;
+        if (QFileInfo::exists(target)) {
+            MessageDialog::error(tr("%1 already exists. Choose another name.").arg(QDir::toNativeSeparators(target)),
+                                 true);
+            return;
+        }
+    }
     const QFileInfo targetInfo(target);
     // Writing over the open file would destroy the project being copied.
     if (targetInfo.exists() && targetInfo.canonicalFilePath() == source.canonicalFilePath()) {

@@ -543,6 +543,16 @@ private slots:
         QCOMPARE(m_messages.takeFirst(), QStringLiteral("Save project file success."));
         QVERIFY(!QFile::exists(path(QStringLiteral("Plain"))));
         QCOMPARE(readAll(path(QStringLiteral("Plain.ovpf"))), readAll(source));
+        // ...but an existing project under that name is not replaced without a question.
+        {
+            QFile taken(path(QStringLiteral("Taken.ovpf")));
+            QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("kept") == 4);
+        }
+        m_nextFile = path(QStringLiteral("Taken"));
+        main->saveProjectAs();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.takeFirst().endsWith(QStringLiteral("already exists. Choose another name.")), "refused");
+        QCOMPARE(readAll(path(QStringLiteral("Taken.ovpf"))), QByteArray("kept"));
         // The copy opens as a project with the same records.
         delete main;
         m_pm->closeProject();
