@@ -64,6 +64,9 @@ BaseDialog* nameDialog(const QString& title, const QString& label, const QString
     row->addWidget(*edit, 1);
     column->addLayout(row);
     dialog->setContentWidget(content);
+    // The name is what the dialog is for: typing replaces it at once.
+    (*edit)->selectAll();
+    (*edit)->setFocus();
     return dialog;
 }
 
@@ -323,6 +326,7 @@ BaseDialog* MainProfileWidget::onClickNewProfile()
     dialog->button3->setText(tr("Ok"));
     dialog->button3->setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("primary_button")));
     dialog->button2Handler = [](BaseDialog& d) { d.close(); };
+    connect(edit, &QLineEdit::returnPressed, dialog->button3, &QPushButton::click);
     const QPointer<MainProfileWidget> self(this);
     dialog->button3Handler = [self, edit](BaseDialog& d) {
         const QString name = edit->text().trimmed();
@@ -352,6 +356,7 @@ BaseDialog* MainProfileWidget::onClickEditProfileName(const ProfilePtr& profile)
     dialog->button2->setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("primary_button")));
     dialog->button3->setText(tr("Cancel"));
     dialog->button3Handler = [](BaseDialog& d) { d.close(); };
+    connect(edit, &QLineEdit::returnPressed, dialog->button2, &QPushButton::click);
     const QPointer<MainProfileWidget> self(this);
     dialog->button2Handler = [self, edit, profile](BaseDialog& d) {
         const QString name = edit->text().trimmed();

@@ -2,6 +2,7 @@
 
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "device/KestrinDevice.h"
 #include "main/MainKestrinWidget.h"
 #include "main/MainWindow.h"
 #include "main/ProgressButton.h"
@@ -148,6 +149,14 @@ void MainTitleBar::openStore()
 
 void MainTitleBar::deployProject()
 {
+    // Against an offline hub the deploy could only end in a time-out that names no cause.
+    const auto hub = ProjectManager::instance()->getCurrentKestrin();
+    if (hub && hub->getState() != KestrinDevice::Connected) {
+        MessageDialog::error(tr("Deploy failed. The Kestrin is offline: check that it is on and connected to this "
+                                "network, then try again."),
+                             true);
+        return;
+    }
     if (!m_deployButton->isBusy())
         m_deployButton->setBusy(true);
     // The bar may be gone (project closed) when the deploy's result arrives.

@@ -52,6 +52,12 @@ QWidget* makeDivider(QWidget* parent, bool horizontal)
 }
 
 constexpr const char* kProjectFilter = "OrvelMate Project (*%1)";
+
+std::function<bool()>& trayAvailabilityProvider()
+{
+    static std::function<bool()> provider;
+    return provider;
+}
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
@@ -230,9 +236,31 @@ void MainWindow::createTrayIcon()
             [this](QSystemTrayIcon::ActivationReason reason) { onTrayActivated(reason); });
 }
 
+bool MainWindow::isTrayAvailable()
+{
+    if (const auto& provider = trayAvailabilityProvider())
+        return provider();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void MainWindow::setTrayAvailabilityProvider(std::function<bool()> provider)
+{
+    trayAvailabilityProvider() = std::move(provider);
+}
+
+void MainWindow::putAway()
+{
+    if (isTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
 void MainWindow::onTrayActivated(int reason)
 {
-    if (reason != QSystemTrayIcon::DoubleClick)
+    // Desktops whose trays speak the D-Bus status-notifier protocol report a left click as
+    // Trigger and never a double click: the window must come back from either.
+    if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger)
         return;
     showNormal();
     activateWindow();
@@ -244,7 +272,8 @@ void MainWindow::createTitleBar()
     setTitleBarWidget(m_titleBar);
     for (QWidget* widget : m_titleBar->hitTestWidgets())
         setHitTestVisible(widget, true);
-    m_titleBar->setProjectName(m_projectManager->projectFileInfo().baseName());
+    // The name may hold dots of its own: only the extension is cut.
+    m_titleBar->setProjectName(m_projectManager->projectFileInfo().completeBaseName());
     m_titleBar->menuHandler = [this](int id) { onTitleMenu(id); };
 }
 
@@ -264,7 +293,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         BaseWindow::closeEvent(event);
         return;
     }
-    hide();
+    putAway();
     event->ignore();
 }
 
@@ -308,10 +337,22 @@ void MainWindow::saveProjectAs()
     }
     const QFileInfo source = m_projectManager->projectFileInfo();
     const QString filter = QString::fromLatin1(kProjectFilter).arg(QLatin1String(ProjectManager::kProjectExtension));
-    const QString proposed = QDir::homePath() + QLatin1Char('/') + source.baseName();
-    const QString target = FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter);
+    const QString proposed = QDir::homePath() + QLatin1Char('/') + source.completeBaseName();
+    const QLatin1String extension(ProjectManager::kProjectExtension);
+    QString target =
+        FileDialog::getSaveFileName(this, tr("Save Project As"), proposed, filter, QString(extension).mid(1));
     if (target.isEmpty())
         return;
+    // Without the extension the copy would be missing from the project chooser. A chooser that
+    // did not add it never asked about the file with it: that one is not replaced unasked.
+    if (!target.endsWith(extension, Qt::CaseInsensitive)) {
+        target += extension;
+        if (QFileInfo::exists(target)) {
+            MessageDialog::error(tr("%1 already exists. Choose another name.").arg(QDir::toNativeSeparators(target)),
+                                 true);
+            return;
+        }
+    }
     const QFileInfo targetInfo(target);
     // Writing over the open file would destroy the project being copied.
     if (targetInfo.exists() && targetInfo.canonicalFilePath() == source.canonicalFilePath()) {

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QCloseEvent;
@@ -20,7 +21,8 @@ class ProjectProfileUseCase;
 
 // The one window in which the open project is edited: the title bar, the profile panel and
 // the device row across the top, the edit area beside the widget list below, and an icon in
-// the system tray. Closing it hides it to the tray. Other screens reach it only through its
+// the system tray. Closing it hides it to the tray (minimises it where the desktop has no tray,
+// so it stays reachable). Other screens reach it only through its
 // static operations, which do nothing (or return empty) while no main window exists.
 class MainWindow : public BaseWindow
 {
@@ -56,8 +58,17 @@ public:
 
     // The tray menu's "Exit" action.
     QAction* exitAction() const { return m_exitAction; }
-    // What a double-click on the tray icon does: show the hidden window again.
+    // What a click or double-click on the tray icon does: show the hidden window again; the
+    // context menu and a middle click leave it.
     void onTrayActivated(int reason);
+
+    // Whether the desktop shows tray icons; a hidden window could not be brought back without one.
+    static bool isTrayAvailable();
+    // Replaces the desktop's answer (tests); an empty function restores it.
+    static void setTrayAvailabilityProvider(std::function<bool()> provider);
+    // Makes the window reachable without showing it on top: the tray holds it where there is one,
+    // the task bar (minimised) where there is none.
+    void putAway();
 
 protected:
     void onThemeChanged(ThemeLoader* loader) override;

@@ -78,6 +78,11 @@ NewProjectWindow::NewProjectWindow(QWidget* parent) : BaseWindow(parent)
 
     m_nameField->setText(ProjectManager::instance()->suggestNewProject());
     m_folderField->setText(AppDirs::projectDir());
+    // Typing names the project at once; Return in either field creates it.
+    m_nameField->selectAll();
+    m_nameField->setFocus();
+    for (QLineEdit* field : {m_nameField, m_folderField})
+        connect(field, &QLineEdit::returnPressed, m_createButton, &QPushButton::click);
 }
 
 QSize NewProjectWindow::defaultWindowSize()

@@ -2,6 +2,7 @@
 
 #include "core/ThemeLoader.h"
 #include "widgets/BaseWidget.h"
+#include "widgets/ElidedLabel.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -27,11 +28,21 @@ StartRecentListItem::StartRecentListItem(const QString& name, const QString& fol
     areaLayout->setAlignment(Qt::AlignVCenter);
     areaLayout->setContentsMargins(8, 0, 8, 0);
     areaLayout->setSpacing(0);
-    m_nameLabel = new QLabel(name, m_clickArea);
+    // Long names and deep folders are cut to the row's width.
+    auto* nameLabel = new ElidedLabel(m_clickArea);
+    nameLabel->fullText = name;
+    m_nameLabel = nameLabel;
     m_nameLabel->setObjectName(QStringLiteral("recentName"));
-    auto* folderLabel = new QLabel(folder, m_clickArea);
+    auto* folderLabel = new ElidedLabel(m_clickArea);
+    folderLabel->fullText = folder;
+    folderLabel->elideMode = Qt::ElideMiddle;
     folderLabel->setObjectName(QStringLiteral("recentFolder"));
     folderLabel->setEnabled(false);
+    for (ElidedLabel* label : {nameLabel, folderLabel}) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->updateText();
+    }
+
     areaLayout->addWidget(m_nameLabel);
     areaLayout->addWidget(folderLabel);
 

@@ -15,6 +15,7 @@
 #include "widgets/MessageDialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -150,7 +151,9 @@ void StartWindow::reloadRecentList()
     const QStringList paths = ProjectManager::instance()->recentList();
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        auto* row = new StartRecentListItem(info.baseName(), info.path(), nullptr);
+        auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), nullptr);
+        // The row may cut the name and folder; the whole path is a pointer rest away.
+        row->clickArea()->setToolTip(QDir::toNativeSeparators(path));
         auto* item = new QListWidgetItem(m_recentList);
         item->setSizeHint(QSize(0, 60));
         item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));

@@ -17,6 +17,8 @@ bool StartupWindowChoice::choose(bool autoStart)
         window->setAttribute(Qt::WA_DeleteOnClose);
         if (!autoStart)
             window->show();
+        else if (!MainWindow::isTrayAvailable())
+            window->putAway(); // without a tray a hidden window could never be reached
         return true;
     }
     if (autoStart)

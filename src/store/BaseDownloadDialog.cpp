@@ -62,6 +62,12 @@ QString BaseDownloadDialog::statusText() const
     return m_status->text();
 }
 
+void BaseDownloadDialog::showFailure(const QString& reason)
+{
+    m_failureReason = reason;
+    m_status->setText(tr("Error: ") + reason);
+}
+
 int BaseDownloadDialog::progress() const
 {
     return m_progressBar->value();
@@ -79,7 +85,7 @@ void BaseDownloadDialog::start()
     m_written = 0;
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-        m_status->setText(tr("Error: ") + tr("unsupported address"));
+        showFailure(tr("unsupported address"));
         report(Failed);
         return;
     }
@@ -87,7 +93,8 @@ void BaseDownloadDialog::start()
     m_file = new QSaveFile(filePath, this);
     m_file->setDirectWriteFallback(false);
     if (filePath.isEmpty() || !m_file->open(QIODevice::WriteOnly)) {
-        m_status->setText(tr("Cannot open file"));
+        m_failureReason = tr("Cannot open file");
+        m_status->setText(m_failureReason);
         report(Failed);
         return;
     }
@@ -157,12 +164,12 @@ void BaseDownloadDialog::onReplyFinished()
         releaseReply();
         m_file->cancelWriting();
         m_file->commit();
-        m_status->setText(tr("Error: ") + error);
+        showFailure(error);
         report(Failed);
     } else if (!m_file->commit()) {
         const QString error = m_file->errorString();
         releaseReply();
-        m_status->setText(tr("Error: ") + error);
+        showFailure(error);
         report(Failed);
     } else {
         releaseReply();
@@ -181,7 +188,7 @@ void BaseDownloadDialog::fail(const QString& status)
         m_file->cancelWriting();
         m_file->commit();
     }
-    m_status->setText(tr("Error: ") + status);
+    showFailure(status);
     report(Failed);
     QTimer::singleShot(kCloseDelayMs, this, &QWidget::close);
 }

@@ -42,6 +42,8 @@ public:
     void start();
 
     QString statusText() const;
+    // Why the download failed, for the caller's message: the dialog closes soon after a failure.
+    QString failureReason() const { return m_failureReason; }
     int progress() const;
 
 protected:
@@ -49,6 +51,7 @@ protected:
     void onButton3Clicked() override;
 
 private:
+    void showFailure(const QString& reason);
     void onProgress(qint64 received, qint64 total);
     void onReadyRead();
     qint64 announcedSize() const;
@@ -62,6 +65,7 @@ private:
     QNetworkReply* m_reply = nullptr;
     QSaveFile* m_file = nullptr;
     QLabel* m_status = nullptr;
+    QString m_failureReason;
     QProgressBar* m_progressBar = nullptr;
     qint64 m_written = 0;
     bool m_reported = false;

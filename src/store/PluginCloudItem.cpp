@@ -302,20 +302,24 @@ void PluginCloudItem::downloadPluginFile()
     dialog->url = QUrl(m_fileUrl);
     dialog->filePath = target;
     QPointer<PluginCloudItem> self(this);
+    QPointer<BaseDownloadDialog> download(dialog);
     const QString identifier = m_identifier;
-    dialog->onFinished = [self, identifier](int code) {
+    dialog->onFinished = [self, download, identifier](int code) {
         if (!self || self->m_record.is_null() || self->m_identifier != identifier)
             return;
-        self->installPlugin(code);
+        self->installPlugin(code, download ? download->failureReason() : QString());
     };
     dialog->show();
     dialog->start();
 }
 
-void PluginCloudItem::installPlugin(int code)
+void PluginCloudItem::installPlugin(int code, const QString& failureReason)
 {
     if (code == BaseDownloadDialog::Failed) {
-        MessageDialog::error(tr("download failed"), true);
+        // The download dialog is gone by the time this is read: the cause travels with it.
+        MessageDialog::error(failureReason.isEmpty() ? tr("download failed")
+                                                     : tr("download failed. Details: %1").arg(failureReason),
+                             true);
         m_installButton->setEnabled(true);
         return;
     }

@@ -31,7 +31,7 @@ public:
     void reset();
     void updateInstallState();
     void downloadPluginFile();
-    void installPlugin(int code);
+    void installPlugin(int code, const QString& failureReason = QString());
 
     const nlohmann::json& record() const { return m_record; }
     QString identifier() const { return m_identifier; }

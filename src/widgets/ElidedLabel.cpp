@@ -10,7 +10,7 @@ void ElidedLabel::updateText()
     const int textWidth = metrics.horizontalAdvance(fullText);
     if (width() >= 1 && textWidth > width()) {
         setMinimumWidth(width());
-        setText(metrics.elidedText(fullText, Qt::ElideRight, width()));
+        setText(metrics.elidedText(fullText, elideMode, width()));
     } else {
         setMinimumWidth(textWidth);
         setText(fullText);

@@ -4,7 +4,8 @@
 
 namespace OV {
 
-// A label that shows its full text elided at the right when it does not fit its width.
+// A label that shows its full text elided (at the right unless told otherwise) when it does not
+// fit its width.
 class ElidedLabel : public QLabel
 {
 public:
@@ -12,6 +13,8 @@ public:
 
     // Owners assign it and then call updateText().
     QString fullText;
+    // Where the text is cut; a path keeps its last folder with Qt::ElideMiddle.
+    Qt::TextElideMode elideMode = Qt::ElideRight;
 
     void updateText();
 

@@ -22,11 +22,19 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, con
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
 }
 
-QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter)
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                    const QString& defaultSuffix)
 {
     if (provider())
         return provider()(SaveFile, caption, dir);
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    if (defaultSuffix.isEmpty())
+        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
 }
 
 QString FileDialog::getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,

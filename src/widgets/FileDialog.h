@@ -21,7 +21,10 @@ public:
     };
 
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
-    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
+    // A name typed without a suffix gets defaultSuffix (no dot) before the chooser asks whether
+    // to replace an existing file, so the question is about the file that will be written.
+    static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter,
+                                   const QString& defaultSuffix = QString());
     static QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir,
                                         QFileDialog::Options options);
 

@@ -4,10 +4,14 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace OV {
 
@@ -93,6 +97,25 @@ void MessageDialog::setIcon(Icon icon)
 void MessageDialog::setText(const QString& text)
 {
     m_textLabel->setText(text);
+    if (isVisible())
+        fitToText();
+}
+
+void MessageDialog::fitToText()
+{
+    // The fixed size holds about three short lines; an error with its details needs more, and
+    // would otherwise run under the button row.
+    if (QLayout* top = layout())
+        top->activate();
+    if (QLayout* content = m_textLabel->parentWidget()->layout())
+        content->activate();
+    const int missing = m_textLabel->heightForWidth(m_textLabel->width()) - m_textLabel->height();
+    if (missing <= 0)
+        return;
+    const int limit = screen() ? screen()->availableGeometry().height() : 0;
+    const int grown = limit > 0 ? std::min(height() + missing, limit) : height() + missing;
+    setFixedWindowSize(width(), grown);
+    moveToCenter();
 }
 
 QString MessageDialog::text() const
@@ -152,6 +175,7 @@ void MessageDialog::setAnswerProvider(AnswerProvider provider)
 void MessageDialog::showEvent(QShowEvent* event)
 {
     BaseDialog::showEvent(event);
+    fitToText();
     if (!answerProvider())
         return;
     QPointer<MessageDialog> self(this);

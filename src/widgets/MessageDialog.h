@@ -42,6 +42,8 @@ protected:
 
 private:
     static MessageDialog* create(Icon icon, const QString& text, bool show);
+    // Grows the dialog downwards until the wrapped text fits above the buttons.
+    void fitToText();
 
     QLabel* m_iconLabel = nullptr;
     QLabel* m_textLabel = nullptr;

@@ -167,6 +167,18 @@ private slots:
         if (rename) {
             QTRY_COMPARE(header.nameLabel()->fullText, QStringLiteral("Desk"));
         }
+
+        // From the keyboard: the name has the focus, typed text replaces it, Return confirms.
+        dialog = rename ? header.onClickEditProfileName(target) : header.onClickNewProfile();
+        QApplication::setActiveWindow(dialog);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QLineEdit* edit = lineEditOf(dialog);
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QTest::keyClicks(edit, QStringLiteral("Typed"));
+        QCOMPARE(edit->text(), QStringLiteral("Typed"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY(!dialog);
+        QVERIFY(rowNamed(header, QStringLiteral("Typed")));
     }
 
     // A rename that cannot be stored leaves the profile in memory as it is in the file.

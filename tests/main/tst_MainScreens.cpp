@@ -75,6 +75,7 @@ private:
     QString m_nextFile;
     QList<FileDialog::Kind> m_fileKinds;
     ProjectManager* m_pm = nullptr;
+    bool m_trayAvailable = true;
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -145,6 +146,8 @@ private slots:
             m_messages << dialog.text();
             return 3;
         });
+        // The tray test below is about a desktop with a tray; the offscreen platform has none.
+        MainWindow::setTrayAvailabilityProvider([this] { return m_trayAvailable; });
         FileDialog::setProvider([this](FileDialog::Kind kind, const QString&, const QString&) {
             m_fileKinds << kind;
             return m_nextFile;
@@ -153,6 +156,7 @@ private slots:
 
     void cleanup()
     {
+        m_trayAvailable = true;
         closeAll();
         clearRecentList();
     }
@@ -234,8 +238,15 @@ private slots:
             delete box;
         }
 
-        form->nameField()->setText(QStringLiteral("Flow"));
-        form->createButton()->click();
+        // From the keyboard: the name has the focus, typing replaces it, Return creates.
+        form->nameField()->setText(QStringLiteral("Replaced"));
+        form->nameField()->selectAll();
+        QApplication::setActiveWindow(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTRY_COMPARE(QApplication::focusWidget(), form->nameField());
+        QTest::keyClicks(form->nameField(), QStringLiteral("Flow"));
+        QCOMPARE(form->nameField()->text(), QStringLiteral("Flow"));
+        QTest::keyClick(form->nameField(), Qt::Key_Return);
         QTRY_VERIFY(MainWindow::instance());
         MainWindow* main = MainWindow::instance();
         QVERIFY(main->isVisible());
@@ -321,11 +332,16 @@ private slots:
         main->close();
         QVERIFY(main->isHidden());
         QCOMPARE(MainWindow::instance(), main);
-        main->onTrayActivated(QSystemTrayIcon::Trigger);
+        main->onTrayActivated(QSystemTrayIcon::Context);
+        main->onTrayActivated(QSystemTrayIcon::MiddleClick);
         QVERIFY(main->isHidden());
-        main->onTrayActivated(QSystemTrayIcon::DoubleClick);
-        QVERIFY(main->isVisible());
-        main->close();
+        // A click (all a status-notifier tray reports) or a double click brings it back.
+        for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
+            main->onTrayActivated(reason);
+            QVERIFY(main->isVisible());
+            main->close();
+            QVERIFY(main->isHidden());
+        }
 
         QTimer::singleShot(0, this, [main] {
             main->openSettings();
@@ -339,6 +355,26 @@ private slots:
         QTimer::singleShot(0, main->exitAction(), &QAction::trigger);
         QTimer::singleShot(3000, qApp, [] { QCoreApplication::exit(9); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    // Where the desktop has no tray, a hidden window could never be reached again: closing and a
+    // start at log-on leave it minimised instead, the program still running.
+    void withoutTrayTheWindowStaysReachable()
+    {
+        m_trayAvailable = false;
+        const QString file = makeProject(QStringLiteral("NoTray"));
+        MainWindow* main = openMain(file);
+        QVERIFY(main);
+        main->close();
+        QCOMPARE(MainWindow::instance(), main);
+        QVERIFY(main->isVisible());
+        QVERIFY(main->isMinimized());
+        closeAll();
+
+        QVERIFY(StartupWindowChoice::choose(true));
+        QVERIFY(MainWindow::instance());
+        QVERIFY(MainWindow::instance()->isVisible());
+        QVERIFY(MainWindow::instance()->isMinimized());
     }
 
     // The start window ends the program when it closes on its own, not when a main window took over.
@@ -363,8 +399,10 @@ private slots:
     void closeProjectAndReopenFromTheList()
     {
         const QString older = makeProject(QStringLiteral("Older"));
-        MainWindow* main = openMain(makeProject(QStringLiteral("Recent")));
+        // A dot inside the name belongs to the name: only the extension is cut.
+        MainWindow* main = openMain(makeProject(QStringLiteral("Recent 2.0")));
         QVERIFY(main);
+        QCOMPARE(main->mainTitleBar()->projectName(), QStringLiteral("Recent 2.0"));
         QPointer<MainWindow> watch(main);
         main->onTitleMenu(MainTitleBar::MenuCloseProject);
         QTRY_VERIFY(!watch);
@@ -374,7 +412,7 @@ private slots:
         StartWindow* start = starts.first();
         QCOMPARE(start->recentList()->count(), 2);
         auto* row = qobject_cast<StartRecentListItem*>(start->recentList()->itemWidget(start->recentList()->item(0)));
-        QCOMPARE(row->name(), QStringLiteral("Recent"));
+        QCOMPARE(row->name(), QStringLiteral("Recent 2.0"));
         QCOMPARE(row->folder(), m_dir.path());
 
         auto* second =
@@ -384,6 +422,33 @@ private slots:
         QCOMPARE(m_pm->projectFileInfo().absoluteFilePath(), older);
         QCOMPARE(m_pm->recentList().value(0), older);
         QTRY_VERIFY(windowsOf<StartWindow>().isEmpty());
+    }
+
+    // A long name and a deep folder stay inside the row, cut with an ellipsis; the folder keeps
+    // its end, and the whole path is the row's tooltip.
+    void recentRowsCutLongPaths()
+    {
+        const QString deep =
+            path(QStringLiteral("a folder with a long name/that goes deeper and deeper/into more nested folders of "
+                                "the user/with yet another level/and the last one"));
+        QVERIFY(QDir().mkpath(deep));
+        const QString name = QStringLiteral("A project with a rather long name that goes on and on and on and on");
+        QVERIFY(m_pm->createProject(name, deep).isOk());
+        m_pm->closeProject();
+        auto* start = new StartWindow(nullptr);
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start));
+        auto* row = qobject_cast<StartRecentListItem*>(start->recentList()->itemWidget(start->recentList()->item(0)));
+        QVERIFY(row);
+        const auto* folder = row->findChild<QLabel*>(QStringLiteral("recentFolder"));
+        QTRY_VERIFY(folder->text().contains(QChar(0x2026)));
+        QVERIFY(folder->text().endsWith(QStringLiteral("the last one")));
+        QVERIFY(folder->fontMetrics().horizontalAdvance(folder->text()) <= folder->width());
+        QVERIFY(folder->geometry().right() <= row->clickArea()->width());
+        QCOMPARE(row->clickArea()->toolTip(),
+                 QDir::toNativeSeparators(deep + QLatin1Char('/') + name +
+                                          QLatin1String(ProjectManager::kProjectExtension)));
+        shoot(start, QStringLiteral("start_window_long_path"));
     }
 
     // Three recent projects, one of them gone and one damaged.
@@ -471,6 +536,23 @@ private slots:
             QCOMPARE(m_pm->projectFileInfo().absoluteFilePath(), source);
             QCOMPARE(readAll(target), readAll(source));
         }
+        // A name typed without the extension gets it, or the copy could not be chosen again.
+        m_nextFile = path(QStringLiteral("Plain"));
+        main->saveProjectAs();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.takeFirst(), QStringLiteral("Save project file success."));
+        QVERIFY(!QFile::exists(path(QStringLiteral("Plain"))));
+        QCOMPARE(readAll(path(QStringLiteral("Plain.ovpf"))), readAll(source));
+        // ...but an existing project under that name is not replaced without a question.
+        {
+            QFile taken(path(QStringLiteral("Taken.ovpf")));
+            QVERIFY(taken.open(QIODevice::WriteOnly) && taken.write("kept") == 4);
+        }
+        m_nextFile = path(QStringLiteral("Taken"));
+        main->saveProjectAs();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.takeFirst().endsWith(QStringLiteral("already exists. Choose another name.")), "refused");
+        QCOMPARE(readAll(path(QStringLiteral("Taken.ovpf"))), QByteArray("kept"));
         // The copy opens as a project with the same records.
         delete main;
         m_pm->closeProject();
@@ -551,6 +633,12 @@ private slots:
         m_pm->setCurrentKestrin(host); // publishes "ON_KESTRIN_CHANGED"
         QVERIFY(!button->isHidden());
         const auto device = m_pm->getCurrentKestrin();
+        // Offline: refused at once with the cause, nothing sent.
+        button->click();
+        QTRY_COMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.takeFirst().contains(QStringLiteral("The Kestrin is offline")), "offline deploy");
+        QVERIFY(!button->isBusy());
+        QVERIFY(!m_pm->isDeploying());
         device->start(nullptr);
         QTRY_VERIFY_WITH_TIMEOUT(device->isReady(), 5000);
 

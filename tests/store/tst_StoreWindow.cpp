@@ -33,6 +33,9 @@
 
 using namespace OV;
 using OV::Test::HttpReply;
+
+// Declared before the first data table that holds one; later is an error in optimised builds.
+Q_DECLARE_METATYPE(OV::Test::HttpReply)
 using OV::Test::HttpRequest;
 
 namespace {
@@ -432,7 +435,7 @@ private slots:
         QTest::newRow("not found") << "/pkg/missing.zip"
                                    << ""
                                    << "f-1"
-                                   << "download failed";
+                                   << "download failed. Details: Error transferring %1 - server replied: Not Found";
         QTest::newRow("array config") << "/pkg/valid-config-array.zip"
                                       << ""
                                       << "f-2"
@@ -479,6 +482,8 @@ private slots:
             QVERIFY(*ProjectManager::instance()->getPluginUseCase()->exists(identifier).data);
             return;
         }
+        if (message.contains(QLatin1String("%1")))
+            message = message.arg(QString::fromStdString(r["file"].get<std::string>()));
         QTRY_COMPARE(m_messages, QStringList{message});
         QVERIFY(!*ProjectManager::instance()->getPluginUseCase()->exists(identifier).data);
         QVERIFY(m_topics.isEmpty());
@@ -500,8 +505,6 @@ private slots:
         QVERIFY(!*ProjectManager::instance()->getPluginUseCase()->exists(QStringLiteral("plug-10")).data);
     }
 };
-
-Q_DECLARE_METATYPE(OV::Test::HttpReply)
 
 ORVEL_WIDGET_TEST_MAIN(TestStoreWindow, 1280, 800)
 #include "tst_StoreWindow.moc"

@@ -88,6 +88,39 @@ private slots:
         QVERIFY(labelImage(&odd, 1).isNull());
     }
 
+    // A text of any length stays whole and above the buttons; a short one keeps the fixed size.
+    void longTextGrowsTheDialog_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("grows");
+        QTest::newRow("one line") << QStringLiteral("Save project file success.") << false;
+        QTest::newRow("error with details")
+            << QStringLiteral("Open project failed. Details: the file is not a readable project database: file is "
+                              "not a database. Choose a project file made by this program and try again.")
+                   .repeated(2)
+            << true;
+        QTest::newRow("many lines") << QStringLiteral("line\n").repeated(12) << true;
+    }
+
+    void longTextGrowsTheDialog()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, grows);
+        QScopedPointer<MessageDialog> d(MessageDialog::error(text, true));
+        QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+        QLabel* label = d->findChild<QLabel*>(QStringLiteral("messageText"));
+        QVERIFY(label);
+        QCOMPARE(d->width(), 400);
+        QCOMPARE(d->height() > 200, grows);
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()), qPrintable(text));
+        const int labelBottom = label->mapTo(d.get(), QPoint(0, label->height())).y();
+        QVERIFY(labelBottom <= d->button3->mapTo(d.get(), QPoint(0, 0)).y());
+
+        // A text set while shown is fitted too.
+        d->setText(text + QLatin1Char(' ') + text);
+        QVERIFY(label->height() >= label->heightForWidth(label->width()));
+    }
+
     void answerProviderAnswersWithoutBlocking()
     {
         MessageDialog::setAnswerProvider([](MessageDialog& d) { return d.text() == QLatin1String("stays") ? 0 : 1; });
