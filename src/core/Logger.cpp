@@ -1,7 +1,9 @@
 #include "core/Logger.h"
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -72,11 +74,31 @@ void Logger::formatStamp(char (&out)[24])
 
 void Logger::write(int level, const char* tag, const char* format, va_list args)
 {
+    if (writeLine(level, tag, format, args))
+        scheduleFlush();
+}
+
+// A quiet program logs nothing more for a long time: a timer on the GUI thread writes out what
+// the last lines left in the buffer.
+void Logger::scheduleFlush()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        m_flushScheduled = false;
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app, [app]() { QTimer::singleShot(kFlushInterval, app, []() { Logger::instance()->flush(); }); },
+        Qt::QueuedConnection);
+}
+
+bool Logger::writeLine(int level, const char* tag, const char* format, va_list args)
+{
     char buffer[4096];
     std::vsnprintf(buffer, sizeof(buffer), format ? format : "", args);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_console)
-        return;
+        return false;
     if (!QByteArrayView(buffer).isValidUtf8() || (tag && !QByteArrayView(tag).isValidUtf8())) {
         // Written as text: bytes that are not UTF-8 become replacement characters.
         QString line = formatLine(level, tag, buffer);
@@ -102,7 +124,9 @@ void Logger::write(int level, const char* tag, const char* format, va_list args)
     if (level >= LogWarning || now - m_lastFlush >= kFlushInterval) {
         std::cout.flush();
         m_lastFlush = now;
+        return false;
     }
+    return !m_flushScheduled.exchange(true);
 }
 
 void Logger::flush()
@@ -110,6 +134,7 @@ void Logger::flush()
     std::lock_guard<std::mutex> lock(m_mutex);
     std::cout.flush();
     m_lastFlush = std::chrono::steady_clock::now();
+    m_flushScheduled = false;
 }
 
 QString Logger::formatLine(int level, const char* tag, const char* text)

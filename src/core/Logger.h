@@ -45,6 +45,9 @@ public:
 private:
     Logger() = default;
     void formatStamp(char (&out)[24]);
+    // Returns whether the line stayed in the buffer with no flush arranged yet.
+    bool writeLine(int level, const char* tag, const char* format, va_list args) OV_PRINTF_FORMAT(4, 0);
+    void scheduleFlush();
 
     std::atomic<int> m_minLevel{0};
     std::atomic<bool> m_console{true};
@@ -52,6 +55,7 @@ private:
     std::time_t m_stampSecond = -1;
     char m_stampPrefix[20] = {};
     std::chrono::steady_clock::time_point m_lastFlush;
+    std::atomic<bool> m_flushScheduled{false};
 };
 
 } // namespace OV

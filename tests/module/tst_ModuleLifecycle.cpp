@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 // Adding, replacing and renaming modules, their details and firmware updates, against the
 // stand-in hub through the process-wide project manager, as the device row opens them.
 #include "core/TokenScrambler.h"

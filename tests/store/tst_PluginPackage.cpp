@@ -1,3 +1,4 @@
+// ORVEL_TEST_LABELS: threads
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectPluginUseCase.h"
