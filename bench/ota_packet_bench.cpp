@@ -1,18 +1,21 @@
 // The firmware sender's cost per packet against the stand-in hub, beside a bare request/reply
 // round trip of the same packet request through the same session: the sender adds a worker
-// thread, a queued job and a wait for each packet, and this shows what that costs.
+// thread that makes the packets and keeps their waits, the progress and a log line for each
+// packet, and this shows what that costs.
 //
-//   ota_packet_bench [--packets N] [--rounds R] [--only sender|bare] [--quiet]
+//   ota_packet_bench [--packets N] [--rounds R] [--only sender|bare] [--quiet | --info]
 //
 // Each round sends N packets of 200 bytes ("can") both ways, alternating which goes first; the
 // figures are the medians over the rounds in microseconds per packet, and their ratio. With
 // --only a single way runs, so that a whole-process timer can set the two side by side. With
 // --quiet the log lines of both ways (the session's and the sender's) are left out, so that
-// only the hand-over between the threads remains.
+// only the hand-over between the threads remains; with --info only the info lines are kept, among
+// them the sender's line for each packet, which the bare way has no counterpart of.
 #include "core/Logger.h"
 #include "core/TokenScrambler.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
+#include "module/HexUtils.h"
 #include "module/ModuleOtaSender.h"
 #include "support/OtaTestFile.h"
 #include "support/StandinHub.h"
@@ -46,17 +49,24 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-// N packet requests, each sent when the previous one was answered, on the GUI thread.
+// N packet requests, each sent when the previous one was answered, on the GUI thread. The
+// payloads are made before the clock starts, so that only the round trips are timed.
 double bareMicrosPerPacket(const std::shared_ptr<OV::KestrinDevice>& device, const QByteArray& body, int packets)
 {
     const std::string gateway = "can";
+    auto payloads = std::make_shared<std::vector<std::string>>();
+    for (int i = 0; i < packets; ++i) {
+        const qsizetype offset = qsizetype(i) * kPackSize;
+        const qsizetype length = std::min<qsizetype>(kPackSize, body.size() - offset);
+        payloads->push_back(
+            OV::hexEncode(reinterpret_cast<const uint8_t*>(body.constData()), size_t(offset), size_t(length)));
+    }
     auto next = std::make_shared<int>(0);
     auto failed = std::make_shared<bool>(false);
     auto sendOne = std::make_shared<std::function<void()>>();
     *sendOne = [=]() {
         const int i = *next;
-        const std::string payload = body.mid(qsizetype(i) * kPackSize, kPackSize).toHex().toUpper().toStdString();
-        OV::KestrinApi::sendEpOTAData(device, gateway, i, i == packets - 1, payload,
+        OV::KestrinApi::sendEpOTAData(device, gateway, i, i == packets - 1, (*payloads)[size_t(i)],
                                       [=](const OV::BaseResult<int>& reply) {
                                           if (!reply.isOk() || *reply.data != 0)
                                               *failed = true;
@@ -103,16 +113,17 @@ int main(int argc, char** argv)
     int rounds = 7;
     std::string only;
     for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--quiet"))
             OV::Logger::instance()->setMinLevel(OV::LogWarning);
-    }
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--packets"))
-            packets = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--rounds"))
-            rounds = std::max(1, std::atoi(argv[i + 1]));
-        else if (!std::strcmp(argv[i], "--only"))
-            only = argv[i + 1];
+        else if (!std::strcmp(argv[i], "--info"))
+            OV::Logger::instance()->setMinLevel(OV::LogInfo);
+        else if (hasValue && !std::strcmp(argv[i], "--packets"))
+            packets = std::max(1, std::atoi(argv[++i]));
+        else if (hasValue && !std::strcmp(argv[i], "--rounds"))
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else if (hasValue && !std::strcmp(argv[i], "--only"))
+            only = argv[++i];
     }
 
     StandinHub hub;

@@ -14,7 +14,9 @@ class KestrinDevice;
 
 // Streams a firmware body to the hub packet by packet on a detached worker thread, each packet
 // acknowledged before the next (act 30401). The worker owns copies of everything it reads; it
-// never touches a widget: progress, requests and outcomes run as jobs on the GUI thread.
+// never touches a widget: progress, requests and outcomes run on the GUI thread. The worker makes
+// the next packets ahead and the GUI thread sends one as soon as the previous is acknowledged, so
+// a packet does not wait for the two threads to hand over; the worker keeps each packet's wait.
 class ModuleOtaSender
 {
     Q_DECLARE_TR_FUNCTIONS(ModuleOtaSender)
