@@ -1,13 +1,11 @@
 #pragma once
 
-#include "cards/SimpleKestrinCard.h"
-
-#include <cstdint>
+#include "cards/KestrinCardModule.h"
 
 namespace OV {
 
-// Shows the PC power card's switch; the card names the module by its record id.
-class KestrinCardMDWakerin : public SimpleKestrinCard
+// Shows the PC power card's switch.
+class KestrinCardMDWakerin : public KestrinCardModule
 {
     Q_OBJECT
 public:
@@ -15,11 +13,8 @@ public:
 
     KestrinCardMDWakerin(QWidget* parent, BeanPtr bean);
 
-    void init() override;
-    void setConfig(const QString& moduleUid);
-
 protected:
-    MainProfileParamsEditor* newConfigEditor() override;
+    KestrinCardModuleEditor* makeEditor(KestrinCardModuleEditor::Modules modules) override;
 };
 
 } // namespace OV
