@@ -229,9 +229,16 @@ private slots:
         ProgressButton* deploy = main->mainTitleBar()->deployButton();
         QTRY_VERIFY(!deploy->isHidden());
         deploy->click();
-        ToastWidget* toast = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (toast = window<ToastWidget>()) != nullptr && toast->text() == QLatin1String("Deploy Success"), 15000);
+        // The editors' "Save successful" toasts may still be up beside it.
+        const auto deployToastShown = []() {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* toast = qobject_cast<ToastWidget*>(w);
+                if (toast && toast->isVisible() && toast->text() == QLatin1String("Deploy Success"))
+                    return true;
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(deployToastShown(), 15000);
 
         QCOMPARE(hub.receivedCount(1108), 1);
         const Json widgets = hub.received(1108).first().at("data").at(0).at("widget");
