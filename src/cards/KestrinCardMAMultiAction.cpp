@@ -67,27 +67,14 @@ MainProfileParamsEditor* KestrinCardMAMultiAction::newConfigEditor()
         KestrinCardMAMultiAction* card = guard.data();
         if (!card)
             return;
-        const int oldScale = card->m_iconScale;
-        const QPixmap oldImage = card->iconImage();
-        QPixmap stored = image;
-        card->applyAndSave(
+        card->applyIconEdit(
+            card->m_iconScale, scale, name, image, image,
             [&]() {
-                card->m_iconScale = scale;
                 card->bean()->name = name;
                 card->bean()->icon = iconText;
                 card->setConfig(actions);
             },
-            [&](const BaseResult<void>& result) {
-                if (result.isOk()) {
-                    card->setIcon(image);
-                    card->setName(name);
-                } else {
-                    card->m_iconScale = oldScale;
-                    card->setIcon(oldImage);
-                }
-                callback(result);
-            },
-            &stored);
+            callback);
     };
     return editor;
 }

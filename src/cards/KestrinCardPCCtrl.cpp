@@ -176,12 +176,9 @@ MainProfileParamsEditor* KestrinCardPCCtrl::newConfigEditor()
         if (!card)
             return;
         Logger::info("KestrinCardPCCtrl", "%s", action.dump().c_str());
-        const int oldScale = card->m_iconScale;
-        const QPixmap oldImage = card->iconImage();
-        QPixmap stored = image;
-        card->applyAndSave(
+        card->applyIconEdit(
+            card->m_iconScale, scale, name, image, image,
             [&]() {
-                card->m_iconScale = scale;
                 card->bean()->name = name;
                 card->bean()->icon = iconText;
                 if (action.is_object() && action.contains("deployData"))
@@ -189,17 +186,7 @@ MainProfileParamsEditor* KestrinCardPCCtrl::newConfigEditor()
                 else
                     card->setDeployParam(card->deploymentData().value("param", nlohmann::json::object()));
             },
-            [&](const BaseResult<void>& result) {
-                if (result.isOk()) {
-                    card->setIcon(image);
-                    card->updateName(name);
-                } else {
-                    card->m_iconScale = oldScale;
-                    card->setIcon(oldImage);
-                }
-                callback(result);
-            },
-            &stored);
+            callback);
     };
     return editor;
 }

@@ -57,12 +57,10 @@ MainProfileParamsEditor* KestrinCardPCCtrlGroup::newConfigEditor()
         KestrinCardPCCtrlGroup* card = guard.data();
         if (!card)
             return;
-        const int oldScale = card->m_iconScale;
-        const QPixmap oldImage = card->iconImage();
-        QPixmap stored = trimTransparentEdges(image, kTrimThreshold);
-        card->applyAndSave(
+        const QPixmap stored = trimTransparentEdges(image, kTrimThreshold);
+        card->applyIconEdit(
+            card->m_iconScale, scale, name, stored, stored,
             [&]() {
-                card->m_iconScale = scale;
                 card->bean()->name = name;
                 card->bean()->icon = iconText;
                 card->configuration()["iconScale"] = scale;
@@ -73,17 +71,7 @@ MainProfileParamsEditor* KestrinCardPCCtrlGroup::newConfigEditor()
                 deploy["iconScale"] = scale;
                 card->deployIcon();
             },
-            [&](const BaseResult<void>& result) {
-                if (result.isOk()) {
-                    card->setIcon(stored);
-                    card->updateName(name);
-                } else {
-                    card->m_iconScale = oldScale;
-                    card->setIcon(oldImage);
-                }
-                callback(result);
-            },
-            &stored);
+            callback);
     };
     return editor;
 }

@@ -52,6 +52,31 @@ void SimpleKestrinCard::setIcon(const QPixmap& image)
     m_iconLabel->setPixmap(image.scaled(m_iconLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
+void SimpleKestrinCard::applyIconEdit(int& iconScale, int newScale, const QString& name, const QPixmap& shown,
+                                      QPixmap stored, const std::function<void()>& change,
+                                      const BaseResultCallback<void>& callback)
+{
+    const int oldScale = iconScale;
+    const QPixmap oldImage = iconImage();
+    applyAndSave(
+        [&]() {
+            iconScale = newScale;
+            change();
+        },
+        [&](const BaseResult<void>& result) {
+            if (result.isOk()) {
+                setIcon(shown);
+                updateName(name);
+            } else {
+                iconScale = oldScale;
+                setIcon(oldImage);
+            }
+            if (callback)
+                callback(result);
+        },
+        &stored);
+}
+
 void SimpleKestrinCard::setName(const QString& text)
 {
     m_nameLabel->fullText = text;

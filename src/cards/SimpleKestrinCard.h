@@ -37,6 +37,12 @@ public:
 
     QPixmap dragPixmap() override;
 
+protected:
+    // Stores an edit that also changes the card's picture and icon scale: the shown picture, name
+    // and scale follow only when the store succeeded. `change` runs after the scale is set.
+    void applyIconEdit(int& iconScale, int newScale, const QString& name, const QPixmap& shown, QPixmap stored,
+                       const std::function<void()>& change, const BaseResultCallback<void>& callback);
+
 protected slots:
     virtual void onIconLoaded();
 
