@@ -14,8 +14,10 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <limits>
 #include <set>
+#include <string>
 
 namespace OV {
 
@@ -194,17 +196,46 @@ bool isWalFile(const QString& path)
     return header.size() == 20 && header.at(18) == 2;
 }
 
+// A read-only view of the whole database file through SQLite's memory map, released when it
+// goes. Null when SQLite maps nothing (maps disabled, the file larger than the map's limit).
+struct SqliteFileMap
+{
+    sqlite3_file* file = nullptr;
+    const uchar* bytes = nullptr;
+
+    SqliteFileMap(sqlite3* db, qint64 size)
+    {
+        if (!db || size > std::numeric_limits<int>::max() ||
+            sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+            !file->pMethods || file->pMethods->iVersion < 3 || !file->pMethods->xFetch)
+            return;
+        void* mapped = nullptr;
+        if (file->pMethods->xFetch(file, 0, int(size), &mapped) == SQLITE_OK)
+            bytes = static_cast<const uchar*>(mapped);
+    }
+    ~SqliteFileMap()
+    {
+        if (bytes)
+            file->pMethods->xUnfetch(file, 0, const_cast<uchar*>(bytes));
+    }
+    SqliteFileMap(const SqliteFileMap&) = delete;
+    SqliteFileMap& operator=(const SqliteFileMap&) = delete;
+};
+
 // The b-trees below the given root pages, walked from the file itself: every page must be a
 // b-tree page of a known kind whose cells lie inside it, and every child a page of the file
 // reached once. Pages that only hold the overflow of large values are not read. False, with the
 // reason, when a page is damaged.
-bool pagesAreSound(const QString& path, const std::vector<int64_t>& roots, QString* why)
+bool pagesAreSound(sqlite3* db, const QString& path, const std::vector<int64_t>& roots, QString* why)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() < 100)
         return true; // an empty new database, or one SQLite has already refused
     const qint64 size = file.size();
-    const uchar* bytes = file.map(0, size);
+    // SQLite's own map of the file when it keeps one: the pages read here are then mapped once,
+    // for this walk and for SQLite's reads after it. Otherwise a map of our own.
+    SqliteFileMap shared(db, size);
+    const uchar* bytes = shared.bytes ? shared.bytes : file.map(0, size);
     if (!bytes)
         return true;
     const QByteArray header(reinterpret_cast<const char*>(bytes), 100);
@@ -274,6 +305,31 @@ QString rawText(sqlite3_stmt* statement, int column)
         return QStringLiteral("");
     return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
 }
+
+// Rows read together mostly share their type and keys: a text equal to the one of the row
+// before shares that row's string instead of being converted and allocated again.
+class RepeatedText
+{
+public:
+    QString read(sqlite3_stmt* statement, int column)
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        if (!text)
+            return QStringLiteral("");
+        const size_t size = size_t(sqlite3_column_bytes(statement, column));
+        if (!m_read || size != m_bytes.size() || std::memcmp(text, m_bytes.data(), size) != 0) {
+            m_bytes.assign(text, size);
+            m_text = QString::fromUtf8(text, qsizetype(size));
+            m_read = true;
+        }
+        return m_text;
+    }
+
+private:
+    bool m_read = false;
+    std::string m_bytes;
+    QString m_text;
+};
 
 // Resets a cached statement once its rows are read, so that it holds no read lock.
 struct Finish
@@ -345,6 +401,10 @@ bool ProjectDatabase::init(bool create, QString* why)
         *why = tr("cannot enable foreign keys");
         return false;
     }
+    // Pages are read through a memory map of the file, without copying each into a buffer
+    // (the format check below walks the same map). Writes still go through the journal.
+    if (!exec(QStringLiteral("PRAGMA mmap_size = 268435456;")).isOk())
+        Logger::warn(kTag, "memory-mapped reads not available");
     // Nothing is written before the file is known to be a sound project (or a new, empty
     // database when creating), so a foreign or damaged file stays as it was.
     if (!checkProjectFormat(create, why)) {
@@ -353,10 +413,6 @@ bool ProjectDatabase::init(bool create, QString* why)
     }
     // A commit is on disk before it is reported (the rollback journal and the file are synced
     // at every commit), so a power loss keeps every reported change.
-    // Pages are read through a memory map of the file, without copying each into a buffer.
-    // Writes still go through the journal as before.
-    if (!exec(QStringLiteral("PRAGMA mmap_size = 268435456;")).isOk())
-        Logger::warn(kTag, "memory-mapped reads not available");
     if (!exec(QStringLiteral("PRAGMA synchronous = FULL;")).isOk()) {
         *why = tr("cannot set the durability of commits");
         Logger::debug(kTag, "init error");
@@ -417,7 +473,7 @@ bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
         while (query.next())
             roots.push_back(query.value(0).toLongLong());
         query.finish();
-        if (!pagesAreSound(m_db.databaseName(), roots, why))
+        if (!pagesAreSound(m_sqlite, m_db.databaseName(), roots, why))
             return false;
     }
     if (isWalFile(m_db.databaseName())) {
@@ -471,6 +527,7 @@ void ProjectDatabase::close()
 {
     endRead();
     m_inTransaction = false;
+    closeFileBlob();
     m_statements.clear(); // before the connection goes
     for (auto& statement : m_rawStatements)
         sqlite3_finalize(statement.second);
@@ -549,6 +606,7 @@ void ProjectDatabase::endRead()
         return;
     m_readBatch = false;
     m_readBatchEnd->stop();
+    closeFileBlob();
     for (auto& statement : m_statements)
         statement.second->finish();
     for (auto& statement : m_rawStatements)
@@ -703,16 +761,17 @@ BaseResult<ProjectDatabase::RecordList> ProjectDatabase::selectRecords(const QSt
         return BaseResult<RecordList>(Errors::DatabaseExecFailed, why);
     const RawReset reset{statement};
     RecordList records;
+    RepeatedText type, k1, k2, k3, k4;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         auto record = std::make_shared<JsonStoreRecord>();
         int column = 0;
         record->id = sqlite3_column_int64(statement, column++);
-        record->type = rawText(statement, column++);
-        record->k1 = rawText(statement, column++);
-        record->k2 = rawText(statement, column++);
-        record->k3 = rawText(statement, column++);
-        record->k4 = rawText(statement, column++);
+        record->type = type.read(statement, column++);
+        record->k1 = k1.read(statement, column++);
+        record->k2 = k2.read(statement, column++);
+        record->k3 = k3.read(statement, column++);
+        record->k4 = k4.read(statement, column++);
         record->columns = rawText(statement, column++);
         if (withData)
             record->data = rawText(statement, column++);
@@ -899,8 +958,22 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
         return sqlFailure<QByteArray>("loadFile()", why);
     beginRead();
     sqlite3_stmt* statement =
-        rawStatement(QStringLiteral("SELECT data FROM file_store WHERE owner_id IS ? AND file_name = ?"),
+        rawStatement(QStringLiteral("SELECT rowid FROM file_store WHERE owner_id IS ? AND file_name = ?"),
                      {ownerValue(ownerId), textValue(fileName)}, "loadFile()", &why);
+    if (!statement)
+        return BaseResult<QByteArray>(Errors::DatabaseExecFailed, why);
+    int64_t row = 0;
+    {
+        const RawReset reset{statement};
+        if (sqlite3_step(statement) != SQLITE_ROW)
+            return BaseResult<QByteArray>(Errors::DatabaseEntryNotFound, QStringLiteral("file not found"));
+        row = sqlite3_column_int64(statement, 0);
+    }
+    if (std::optional<QByteArray> bytes = readFileBlob(row))
+        return std::move(*bytes);
+    // A NULL or a number where the bytes belong (written by another program): read as a value.
+    statement = rawStatement(QStringLiteral("SELECT data FROM file_store WHERE rowid = ?"), {qlonglong(row)},
+                             "loadFile()", &why);
     if (!statement)
         return BaseResult<QByteArray>(Errors::DatabaseExecFailed, why);
     const RawReset reset{statement};
@@ -910,6 +983,34 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
         return QByteArray();
     const void* bytes = sqlite3_column_blob(statement, 0);
     return QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(statement, 0));
+}
+
+std::optional<QByteArray> ProjectDatabase::readFileBlob(int64_t row)
+{
+    // The stored bytes go straight into the array, not first into a value SQLite makes of them.
+    // One handle serves a whole read batch, moved from row to row.
+    const int opened = m_fileBlob ? sqlite3_blob_reopen(m_fileBlob, row)
+                                  : sqlite3_blob_open(m_sqlite, "main", "file_store", "data", row, 0, &m_fileBlob);
+    std::optional<QByteArray> result;
+    if (opened == SQLITE_OK) {
+        const int size = sqlite3_blob_bytes(m_fileBlob);
+        QByteArray bytes(size, Qt::Uninitialized);
+        if (size == 0)
+            result = QByteArray();
+        else if (sqlite3_blob_read(m_fileBlob, bytes.data(), size, 0) == SQLITE_OK)
+            result = std::move(bytes);
+    }
+    // Outside a read batch an open handle would keep the file locked for reading.
+    if (!m_readBatch || opened != SQLITE_OK)
+        closeFileBlob();
+    return result;
+}
+
+void ProjectDatabase::closeFileBlob()
+{
+    if (m_fileBlob)
+        sqlite3_blob_close(m_fileBlob);
+    m_fileBlob = nullptr;
 }
 
 BaseResult<void> ProjectDatabase::removeFile(std::optional<int64_t> ownerId, const QString& fileName)

@@ -21,6 +21,7 @@
 class QThread;
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_blob;
 
 namespace OV {
 
@@ -90,6 +91,9 @@ private:
     sqlite3_stmt* rawStatement(const QString& sql, const QVariantList& values, const char* operation, QString* why);
     void beginRead();
     void endRead();
+    // The bytes of file_store's row, or nothing when its data is not text or bytes.
+    std::optional<QByteArray> readFileBlob(int64_t row);
+    void closeFileBlob();
     bool usable(QString* why) const;
     BaseResult<RecordList> selectRecords(const QString& sql, const QVariantList& values, bool withData,
                                          const char* operation, bool firstOnly);
@@ -103,6 +107,7 @@ private:
     std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
     sqlite3* m_sqlite = nullptr;
     std::map<QString, sqlite3_stmt*> m_rawStatements;
+    sqlite3_blob* m_fileBlob = nullptr;
     // A read transaction shared by the reads of one pass of the event loop (see beginRead).
     bool m_readBatch = false;
     std::unique_ptr<QTimer> m_readBatchEnd;

@@ -1,5 +1,7 @@
 #include "project/ProjectDbJsBean.h"
 
+#include "core/JsonTextReader.h"
+
 #include <utility>
 
 namespace OV {
@@ -28,9 +30,7 @@ void ProjectDbJsBean::fromRecord(const JsonStoreRecord& record)
     if (record.data.isNull()) {
         m_unreadData = data;
     } else if (!record.data.isEmpty()) {
-        // Parsed from its UTF-8 bytes, without a copy into a std::string first.
-        const QByteArray utf8 = record.data.toUtf8();
-        nlohmann::json parsed = nlohmann::json::parse(utf8.constBegin(), utf8.constEnd());
+        nlohmann::json parsed = JsonTextReader::parse(record.data);
         // Every screen addresses the document by key; another shape is damage, not data.
         if (!parsed.is_object())
             throw std::invalid_argument("data is not json object");
@@ -71,13 +71,16 @@ void ProjectDbJsBean::checkRecordType(const JsonStoreRecord& record, const char*
 
 nlohmann::json ProjectDbJsBean::parseColumns(const JsonStoreRecord& record)
 {
-    const QByteArray utf8 = record.columns.toUtf8();
-    return nlohmann::json::parse(utf8.constBegin(), utf8.constEnd());
+    return JsonTextReader::parse(record.columns);
 }
 
 QString ProjectDbJsBean::readString(const nlohmann::json& object, const char* key)
 {
-    return QString::fromStdString(object.at(key).get<std::string>());
+    const nlohmann::json& value = object.at(key);
+    // A string is read in place; anything else fails as the library's conversion does.
+    if (const auto* text = value.get_ptr<const nlohmann::json::string_t*>())
+        return QString::fromUtf8(text->data(), qsizetype(text->size()));
+    return QString::fromStdString(value.get<std::string>());
 }
 
 bool ProjectDbJsBean::readBool(const nlohmann::json& object, const char* key)

@@ -4,6 +4,26 @@
 
 namespace OV {
 
+namespace {
+
+// The key as the program writes it (decimal digits, no sign, no leading zero, at most 18 so
+// that it fits): read directly, and already in its canonical spelling.
+bool readCanonicalId(const QString& key, int64_t& id)
+{
+    if (key.isEmpty() || key.size() > 18 || (key.size() > 1 && key.front() == u'0'))
+        return false;
+    int64_t value = 0;
+    for (const QChar c : key) {
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    id = value;
+    return true;
+}
+
+} // namespace
+
 ProjectDbProfileKsWidgetBean::ProjectDbProfileKsWidgetBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
 
 void ProjectDbProfileKsWidgetBean::validate() const
@@ -32,14 +52,16 @@ std::shared_ptr<ProjectDbProfileKsWidgetBean> ProjectDbProfileKsWidgetBean::pars
     checkRecordType(record, kRecordType);
     auto bean = std::make_shared<ProjectDbProfileKsWidgetBean>();
     bean->fromRecord(record);
-    try {
-        bean->profileId = std::stoll(bean->k1.toStdString(), nullptr, 10);
-    } catch (const std::invalid_argument&) {
-        throw std::invalid_argument("invalid stoll argument");
-    } catch (const std::out_of_range&) {
-        throw std::out_of_range("stoll argument out of range");
+    if (!readCanonicalId(bean->k1, bean->profileId)) {
+        try {
+            bean->profileId = std::stoll(bean->k1.toStdString(), nullptr, 10);
+        } catch (const std::invalid_argument&) {
+            throw std::invalid_argument("invalid stoll argument");
+        } catch (const std::out_of_range&) {
+            throw std::out_of_range("stoll argument out of range");
+        }
+        bean->k1 = QString::number(bean->profileId);
     }
-    bean->k1 = QString::number(bean->profileId);
     const nlohmann::json columns = parseColumns(record);
     bean->name = columns.contains("name") ? readString(columns, "name") : QString();
     bean->icon = columns.contains("icon") ? readString(columns, "icon") : QString();

@@ -246,6 +246,46 @@ private slots:
         QVERIFY((*db.findById(other.id).data)->created_at.time_since_epoch().count() > 0);
     }
 
+    void filesOfEveryStoredShape()
+    {
+        ProjectDatabase& db = *m_db;
+        JsonStoreRecord owner = record(QStringLiteral("plugin"));
+        QVERIFY(db.insert(owner).isOk());
+        QByteArray large(70000, Qt::Uninitialized); // spread over many overflow pages
+        for (int i = 0; i < large.size(); ++i)
+            large[i] = char(i * 7 + i / 251);
+        QVERIFY(db.saveFile(owner.id, QStringLiteral("large"), large).isOk());
+        QVERIFY(db.saveFile(owner.id, QStringLiteral("empty"), QByteArray()).isOk());
+        QVERIFY(db.saveFile(std::nullopt, QStringLiteral("ownerless"), "free").isOk());
+        QVERIFY(db.exec(QStringLiteral("INSERT INTO file_store (owner_id, file_name, data) VALUES "
+                                       "(%1, 'null', NULL), (%1, 'number', 42), (%1, 'text', 'tëxt')")
+                            .arg(owner.id))
+                    .isOk());
+        const auto expectAll = [&]() {
+            QCOMPARE(*db.loadFile(owner.id, QStringLiteral("large")).data, large);
+            QVERIFY(db.loadFile(owner.id, QStringLiteral("empty")).data->isEmpty());
+            QVERIFY(db.loadFile(owner.id, QStringLiteral("null")).data->isNull());
+            QCOMPARE(*db.loadFile(owner.id, QStringLiteral("number")).data, QByteArray("42"));
+            QCOMPARE(*db.loadFile(owner.id, QStringLiteral("text")).data, QStringLiteral("tëxt").toUtf8());
+            QCOMPARE(*db.loadFile(std::nullopt, QStringLiteral("ownerless")).data, QByteArray("free"));
+            QCOMPARE(db.loadFile(owner.id, QStringLiteral("ownerless")).code(), 2003);
+        };
+        expectAll(); // one pass: the reads share one read transaction
+        QCoreApplication::processEvents();
+        QVERIFY(db.transaction([&]() {
+                      expectAll();
+                      return db.saveFile(owner.id, QStringLiteral("large"), "small");
+                  }).isOk());
+        // Rewritten between two reads of one pass, and then by another program: read anew each time.
+        QCOMPARE(*db.loadFile(owner.id, QStringLiteral("large")).data, QByteArray("small"));
+        QVERIFY(db.saveFile(owner.id, QStringLiteral("large"), large).isOk());
+        QCOMPARE(*db.loadFile(owner.id, QStringLiteral("large")).data, large);
+        QTest::qWait(10);
+        Test::ProjectRawSqlite other(m_dir.filePath(QStringLiteral("filesOfEveryStoredShape.ovpf")));
+        QVERIFY(other.run(QStringLiteral("UPDATE file_store SET data = x'0102' WHERE file_name = 'large'")));
+        QCOMPARE(*db.loadFile(owner.id, QStringLiteral("large")).data, QByteArray("\x01\x02"));
+    }
+
     void transactionsCommitOrRollBackWhole()
     {
         ProjectDatabase& db = *m_db;
