@@ -50,6 +50,50 @@ public:
         return m_p == m_end;
     }
 
+    bool members(std::vector<JsonTextReader::Member>& out)
+    {
+        skipSpace();
+        if (!at('{'))
+            return false;
+        ++m_p;
+        skipSpace();
+        if (at('}')) {
+            ++m_p;
+            skipSpace();
+            return m_p == m_end;
+        }
+        for (;;) {
+            if (!at('"'))
+                return false;
+            JsonTextReader::Member member;
+            if (!string(member.key))
+                return false;
+            skipSpace();
+            if (!at(':'))
+                return false;
+            ++m_p;
+            skipSpace();
+            if (at('"')) {
+                member.isText = true;
+                if (!text(member.text))
+                    return false;
+            } else if (!value(member.value, 1)) {
+                return false;
+            }
+            out.push_back(std::move(member));
+            skipSpace();
+            if (at('}')) {
+                ++m_p;
+                skipSpace();
+                return m_p == m_end;
+            }
+            if (!at(','))
+                return false;
+            ++m_p;
+            skipSpace();
+        }
+    }
+
 private:
     const Char* m_p;
     const Char* m_end;
@@ -212,6 +256,30 @@ private:
             if (!(c == '\\' ? escape(out) : nonAscii(out)))
                 return false;
         }
+    }
+
+    // A string straight into UTF-16: copied as it stands when it holds no escape, else decoded.
+    bool text(QString& out)
+    {
+        static_assert(sizeof(Char) == 2, "text is read from UTF-16 only");
+        const Char* start = m_p + 1;
+        const Char* p = start;
+        while (p != m_end) {
+            const uint32_t c = unit(*p);
+            if (c == '"' || c == '\\' || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF))
+                break;
+            ++p;
+        }
+        if (p != m_end && unit(*p) == '"') {
+            out = QString(reinterpret_cast<const QChar*>(start), qsizetype(p - start));
+            m_p = p + 1;
+            return true;
+        }
+        std::string decoded;
+        if (!string(decoded))
+            return false;
+        out = QString::fromUtf8(decoded.data(), qsizetype(decoded.size()));
+        return true;
     }
 
     bool hex4(uint32_t& code)
@@ -416,6 +484,11 @@ bool JsonTextReader::read(QStringView text, nlohmann::json& out)
 bool JsonTextReader::read(const char* begin, const char* end, nlohmann::json& out)
 {
     return Reader<char>(begin, end).document(out);
+}
+
+bool JsonTextReader::readMembers(QStringView text, std::vector<Member>& out)
+{
+    return Reader<char16_t>(text.utf16(), text.utf16() + text.size()).members(out);
 }
 
 nlohmann::json JsonTextReader::parse(QStringView text)

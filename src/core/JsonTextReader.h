@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
 
 namespace OV {
 
@@ -19,6 +23,19 @@ public:
     // True and the value in `out` when the text was read; false leaves `out` unspecified.
     static bool read(QStringView text, nlohmann::json& out);
     static bool read(const char* begin, const char* end, nlohmann::json& out);
+
+    // One member of an object: a string value as text (the library's value built from the same
+    // text would hold the same characters), any other value as a JSON value.
+    struct Member
+    {
+        std::string key;
+        bool isText = false;
+        QString text;
+        nlohmann::json value;
+    };
+    // The members of a JSON object in the order written, a key given twice listed twice. False
+    // when the text is not an object or is anything this reader gives up on.
+    static bool readMembers(QStringView text, std::vector<Member>& out);
 
     // The library's exception on a text this reader gives up on.
     static nlohmann::json parse(QStringView text);

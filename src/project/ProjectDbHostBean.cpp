@@ -4,7 +4,7 @@
 
 namespace OV {
 
-ProjectDbHostBean::ProjectDbHostBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbHostBean::ProjectDbHostBean() : ProjectDbJsBean(recordTypeName<ProjectDbHostBean>()) {}
 
 void ProjectDbHostBean::validate() const
 {
@@ -37,7 +37,7 @@ std::shared_ptr<ProjectDbHostBean> ProjectDbHostBean::parseRecord(const JsonStor
     checkRecordType(record, kRecordType);
     auto bean = std::make_shared<ProjectDbHostBean>();
     bean->fromRecord(record);
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->connType = readString(columns, "connType");
     bean->name = readString(columns, "name");
     bean->ip = readString(columns, "ip");

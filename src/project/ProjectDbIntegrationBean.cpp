@@ -2,7 +2,7 @@
 
 namespace OV {
 
-ProjectDbIntegrationBean::ProjectDbIntegrationBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbIntegrationBean::ProjectDbIntegrationBean() : ProjectDbJsBean(recordTypeName<ProjectDbIntegrationBean>()) {}
 
 void ProjectDbIntegrationBean::validate() const
 {
@@ -22,7 +22,7 @@ std::shared_ptr<ProjectDbIntegrationBean> ProjectDbIntegrationBean::parseRecord(
     checkRecordType(record, kRecordType);
     auto bean = std::make_shared<ProjectDbIntegrationBean>();
     bean->fromRecord(record);
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->integType = readString(columns, "integType");
     return bean;
 }

@@ -69,9 +69,64 @@ void ProjectDbJsBean::checkRecordType(const JsonStoreRecord& record, const char*
                                     record.type.toStdString());
 }
 
-nlohmann::json ProjectDbJsBean::parseColumns(const JsonStoreRecord& record)
+ProjectDbJsBean::Columns::Columns(const QString& text)
 {
-    return JsonTextReader::parse(record.columns);
+    if (!JsonTextReader::readMembers(text, m_members)) {
+        m_members.clear();
+        m_whole = JsonTextReader::parse(text);
+    }
+}
+
+const JsonTextReader::Member* ProjectDbJsBean::Columns::find(const char* key) const
+{
+    // The last of two equal keys counts, as in the library's object.
+    for (auto member = m_members.rbegin(); member != m_members.rend(); ++member) {
+        if (member->key == key)
+            return &*member;
+    }
+    return nullptr;
+}
+
+bool ProjectDbJsBean::Columns::contains(const char* key) const
+{
+    return m_whole ? m_whole->contains(key) : find(key) != nullptr;
+}
+
+nlohmann::json ProjectDbJsBean::Columns::at(const char* key) const
+{
+    if (m_whole)
+        return m_whole->at(key);
+    const JsonTextReader::Member* member = find(key);
+    if (!member)
+        return nlohmann::json::object().at(key); // the library's "key not found"
+    if (member->isText)
+        return member->text.toStdString();
+    return member->value;
+}
+
+const QString* ProjectDbJsBean::Columns::text(const char* key) const
+{
+    if (m_whole)
+        return nullptr;
+    const JsonTextReader::Member* member = find(key);
+    return member && member->isText ? &member->text : nullptr;
+}
+
+ProjectDbJsBean::Columns ProjectDbJsBean::parseColumns(const JsonStoreRecord& record)
+{
+    return Columns(record.columns);
+}
+
+QString ProjectDbJsBean::readString(const Columns& columns, const char* key)
+{
+    if (const QString* text = columns.text(key))
+        return *text;
+    return QString::fromStdString(columns.at(key).get<std::string>());
+}
+
+bool ProjectDbJsBean::readBool(const Columns& columns, const char* key)
+{
+    return columns.at(key).get<bool>();
 }
 
 QString ProjectDbJsBean::readString(const nlohmann::json& object, const char* key)

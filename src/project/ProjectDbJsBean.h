@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/JsonTextReader.h"
 #include "project/JsonStoreRecord.h"
 #include "project/ProjectDbBean.h"
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace OV {
 
@@ -44,13 +46,54 @@ public:
     static void checkRecordType(const JsonStoreRecord& record, const char* expected);
 
 protected:
-    static nlohmann::json parseColumns(const JsonStoreRecord& record);
+    // A row's columns object, read for its typed fields. Its string members are kept as text,
+    // not as JSON values turned into text again; a text that is not a plain object is kept as
+    // the library reads it. Lookups behave as the library's on the whole object: a missing key
+    // or a value of another kind throws the library's exception.
+    class Columns
+    {
+    public:
+        // Throws the library's parse error on a malformed text.
+        explicit Columns(const QString& text);
+        bool contains(const char* key) const;
+        nlohmann::json at(const char* key) const;
+        // The text of a string member; null when the member is missing or not a string.
+        const QString* text(const char* key) const;
+
+    private:
+        const JsonTextReader::Member* find(const char* key) const;
+
+        std::vector<JsonTextReader::Member> m_members;
+        std::optional<nlohmann::json> m_whole;
+    };
+
+    // The kind's type string, one shared copy for all its beans.
+    template <typename Kind>
+    static const QString& recordTypeName()
+    {
+        static const QString name = QString::fromLatin1(Kind::kRecordType);
+        return name;
+    }
+
+    static Columns parseColumns(const JsonStoreRecord& record);
+    static QString readString(const Columns& columns, const char* key);
+    static bool readBool(const Columns& columns, const char* key);
     static QString readString(const nlohmann::json& object, const char* key);
     static bool readBool(const nlohmann::json& object, const char* key);
     // A JSON number of any kind that fits T; a number outside T's range is refused rather
     // than silently changed.
     template <typename T>
-    static T readNumber(const nlohmann::json& object, const char* key);
+    static T readNumber(const nlohmann::json& object, const char* key)
+    {
+        return readNumberValue<T>(object.at(key), key);
+    }
+    template <typename T>
+    static T readNumber(const Columns& columns, const char* key)
+    {
+        return readNumberValue<T>(columns.at(key), key);
+    }
+    template <typename T>
+    static T readNumberValue(const nlohmann::json& value, const char* key);
     static std::string utf8(const QString& text) { return text.toStdString(); }
 
 private:
@@ -60,9 +103,8 @@ private:
 };
 
 template <typename T>
-T ProjectDbJsBean::readNumber(const nlohmann::json& object, const char* key)
+T ProjectDbJsBean::readNumberValue(const nlohmann::json& value, const char* key)
 {
-    const nlohmann::json& value = object.at(key);
     bool inRange = true;
     if (value.is_number_float()) {
         const double number = value.get<double>();

@@ -2,7 +2,7 @@
 
 namespace OV {
 
-ProjectDbMetaBean::ProjectDbMetaBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbMetaBean::ProjectDbMetaBean() : ProjectDbJsBean(recordTypeName<ProjectDbMetaBean>()) {}
 
 void ProjectDbMetaBean::validate() const
 {
@@ -21,7 +21,7 @@ std::shared_ptr<ProjectDbMetaBean> ProjectDbMetaBean::parseRecord(const JsonStor
     checkRecordType(record, kRecordType);
     auto bean = std::make_shared<ProjectDbMetaBean>();
     bean->fromRecord(record);
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->create_app_version_name = readString(columns, "create_app_version_name");
     bean->create_app_version_code = readNumber<int32_t>(columns, "create_app_version_code");
     bean->project_data_format_version = readNumber<int32_t>(columns, "project_data_format_version");

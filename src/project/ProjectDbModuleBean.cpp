@@ -2,7 +2,7 @@
 
 namespace OV {
 
-ProjectDbModuleBean::ProjectDbModuleBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbModuleBean::ProjectDbModuleBean() : ProjectDbJsBean(recordTypeName<ProjectDbModuleBean>()) {}
 
 void ProjectDbModuleBean::validate() const
 {
@@ -33,7 +33,7 @@ std::shared_ptr<ProjectDbModuleBean> ProjectDbModuleBean::parseRecord(const Json
     checkRecordType(record, kRecordType);
     auto bean = std::make_shared<ProjectDbModuleBean>();
     bean->fromRecord(record);
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->gatewayType = readString(columns, "gatewayType");
     bean->productId = readNumber<uint64_t>(columns, "productId");
     bean->name = readString(columns, "name");

@@ -4,7 +4,7 @@
 
 namespace OV {
 
-ProjectDbPluginBean::ProjectDbPluginBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbPluginBean::ProjectDbPluginBean() : ProjectDbJsBean(recordTypeName<ProjectDbPluginBean>()) {}
 
 void ProjectDbPluginBean::validate() const
 {
@@ -47,7 +47,7 @@ std::shared_ptr<ProjectDbPluginBean> ProjectDbPluginBean::parseRecord(const Json
         }
     }
     bean->k2 = QString::number(bean->pluginType);
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->icon = readString(columns, "icon");
     bean->name = readString(columns, "name");
     bean->author = readString(columns, "author");

@@ -2,7 +2,7 @@
 
 namespace OV {
 
-ProjectDbProfileBean::ProjectDbProfileBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType))
+ProjectDbProfileBean::ProjectDbProfileBean() : ProjectDbJsBean(recordTypeName<ProjectDbProfileBean>())
 {
     data = {{"widgetConfigList", nlohmann::json::array()}, {"moduleConfigList", nlohmann::json::array()}};
 }
@@ -33,7 +33,7 @@ std::shared_ptr<ProjectDbProfileBean> ProjectDbProfileBean::parseRecord(const Js
     bean->fromRecord(record);
     bean->isDefault = bean->k1 == QLatin1String("true");
     bean->k1 = bean->isDefault ? QStringLiteral("true") : QString();
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->name = readString(columns, "name");
     bean->showName = readBool(columns, "showName");
     bean->icon = readString(columns, "icon");

@@ -24,7 +24,9 @@ bool readCanonicalId(const QString& key, int64_t& id)
 
 } // namespace
 
-ProjectDbProfileKsWidgetBean::ProjectDbProfileKsWidgetBean() : ProjectDbJsBean(QString::fromLatin1(kRecordType)) {}
+ProjectDbProfileKsWidgetBean::ProjectDbProfileKsWidgetBean()
+    : ProjectDbJsBean(recordTypeName<ProjectDbProfileKsWidgetBean>())
+{}
 
 void ProjectDbProfileKsWidgetBean::validate() const
 {
@@ -62,7 +64,7 @@ std::shared_ptr<ProjectDbProfileKsWidgetBean> ProjectDbProfileKsWidgetBean::pars
         }
         bean->k1 = QString::number(bean->profileId);
     }
-    const nlohmann::json columns = parseColumns(record);
+    const Columns columns = parseColumns(record);
     bean->name = columns.contains("name") ? readString(columns, "name") : QString();
     bean->icon = columns.contains("icon") ? readString(columns, "icon") : QString();
     bean->widgetType = readString(columns, "widgetType");

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -390,6 +391,63 @@ private slots:
         QVERIFY(thrownText([&] { module("\"a\""); }).contains(QLatin1String("type must be number, but is string")));
         QVERIFY(thrownText([&] { module("-1"); }).contains(QLatin1String("productId is out of range")));
         QVERIFY(thrownText([&] { module("1e30"); }).contains(QLatin1String("productId is out of range")));
+    }
+
+    void columnsAreReadAsTheLibraryReadsThem()
+    {
+        // The card's typed fields, read the plain way: the whole text through the library.
+        const auto reference = [](const QString& columns) {
+            const QByteArray utf8 = columns.toUtf8();
+            const json object = json::parse(utf8.constBegin(), utf8.constEnd());
+            const auto text = [&](const char* key) {
+                return QString::fromStdString(object.at(key).get<std::string>());
+            };
+            return QStringList{object.contains("name") ? text("name") : QString(),
+                               object.contains("icon") ? text("icon") : QString(), text("widgetType"), text("uid")};
+        };
+        const auto ours = [](const QString& columns) {
+            const auto card = ProjectDbProfileKsWidgetBean::parseRecord(projectRecord("profileKsWidget", columns, "1"));
+            return QStringList{card->name, card->icon, card->widgetType, card->uid};
+        };
+        const auto outcome = [](const std::function<QStringList()>& read) {
+            try {
+                return read();
+            } catch (const std::exception& e) {
+                return QStringList{QStringLiteral("threw"), QString::fromUtf8(e.what())};
+            }
+        };
+        QStringList texts{
+            R"({"icon":"i.png","name":"Clock","uid":"u-1","widgetType":"clock"})",
+            R"({"uid":"u","widgetType":"w","name":"first","name":"second"})",
+            R"({"uid":"u","widgetType":"w","name":7})",
+            R"({"uid":"u","widgetType":"w","name":"a","name":null})",
+            R"({"uid":"u","widgetType":{"nested":["x"]}})",
+            R"({"uid":"u"})",
+            " { \"uid\" : \"\\u00e9\\ud83d\\ude00\\n\\\"\" , \"widgetType\" : \"Zürich 東京\" } ",
+            QStringLiteral(R"({"uid":"u","widgetType":"lone )") + QChar(0xD800) + QStringLiteral(R"("})"),
+            "[]",
+            "5",
+            "",
+            "{",
+            R"({"uid":"u",})",
+            R"({"uid":"u"} x)",
+        };
+        QRandomGenerator random(7);
+        const QString seed = texts.front();
+        for (int i = 0; i < 600; ++i) {
+            QString text = seed;
+            const int at = int(random.bounded(quint32(text.size())));
+            const QString pick = QStringLiteral("{}[]\",:\\x0 ");
+            if (random.bounded(2))
+                text[at] = pick[random.bounded(quint32(pick.size()))];
+            else
+                text.remove(at, 1);
+            texts << text;
+        }
+        for (const QString& text : texts) {
+            const QStringList expected = outcome([&] { return reference(text); });
+            QCOMPARE(outcome([&] { return ours(text); }), expected);
+        }
     }
 
     void everyKindRoundTrips()
