@@ -71,6 +71,7 @@ void ProjectDbJsBean::checkRecordType(const JsonStoreRecord& record, const char*
 
 ProjectDbJsBean::Columns::Columns(const QString& text)
 {
+    m_members.reserve(8); // every kind has at most seven typed fields
     if (!JsonTextReader::readMembers(text, m_members)) {
         m_members.clear();
         m_whole = JsonTextReader::parse(text);
