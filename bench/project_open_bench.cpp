@@ -4,6 +4,7 @@
 // ratio. The project is made once through the program's own use cases and kept.
 //
 //   project_open_bench [--project FILE] [--profiles N] [--cards N] [--rounds R] > /dev/null
+//   (--make-only 1: make the project FILE and stop)
 #include "core/Logger.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectManager.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -161,6 +163,7 @@ int main(int argc, char** argv)
     int profiles = 200;
     int cards = 20;
     int rounds = 7;
+    bool makeOnly = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--project") == 0)
             file = QString::fromLocal8Bit(argv[i + 1]);
@@ -170,20 +173,30 @@ int main(int argc, char** argv)
             cards = std::max(0, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--rounds") == 0)
             rounds = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--make-only") == 0)
+            makeOnly = std::atoi(argv[i + 1]) != 0;
     }
     QTemporaryDir scratch;
     if (file.isEmpty())
         file = scratch.filePath(QStringLiteral("bench.ovpf"));
     file = QFileInfo(file).absoluteFilePath();
-    if (!QFileInfo::exists(file)) {
+    if (makeOnly) {
         Logger::instance()->setMinLevel(LogError);
         std::fprintf(stderr, "making %s: %d profiles x %d cards...\n", qPrintable(file), profiles, cards);
         if (!makeProject(file, profiles, cards)) {
             std::fprintf(stderr, "cannot make the project\n");
             return 1;
         }
-        Logger::instance()->setMinLevel(LogDebug);
+        return 0;
     }
+    // The project is made by a process of its own, so that the one measured starts as the
+    // program does, with nothing of the making left in its heap.
+    if (!QFileInfo::exists(file) &&
+        QProcess::execute(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--project"), file, QStringLiteral("--profiles"), QString::number(profiles),
+                           QStringLiteral("--cards"), QString::number(cards), QStringLiteral("--make-only"),
+                           QStringLiteral("1")}) != 0)
+        return 1;
     const QString recentList = scratch.filePath(QStringLiteral("recent_project_list.json"));
 
     qint64 ourBytes = 0;
