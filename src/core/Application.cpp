@@ -4,6 +4,7 @@
 #include "core/EventBus.h"
 #include "core/Logger.h"
 #include "core/Settings.h"
+#include "core/TerminationSignals.h"
 #include "core/ThemeLoader.h"
 
 #include <QLoggingCategory>
@@ -46,6 +47,8 @@ void Application::init()
     ThemeLoader::instance()->setTheme(Settings::instance()->theme());
     setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("base")));
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.debug=true"));
+    // A stop asked by the session or a terminal ends the program as "Exit" does.
+    connect(new TerminationSignals(this), &TerminationSignals::stopRequested, this, &QCoreApplication::quit);
 }
 
 bool Application::isAutoStart()

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 // Runs the real executable from a fresh folder, as a user's first start would.
 class TestStartup : public QObject
 {
@@ -89,6 +91,41 @@ private slots:
         const QString expected = QStringLiteral("[I] [Application] Program args: %1 %2\n").arg(m_exe, args.join(' '));
         QVERIFY2(m_out.contains(expected), qPrintable(m_out));
         QVERIFY(m_out.contains(QStringLiteral("[I] [Application] Is AutoStart: %1\n").arg(flag)));
+    }
+
+    // Asked to stop by the session or a terminal, the program ends as "Exit" ends it: exit code
+    // 0 and every line written, the last ones held in the output buffer included.
+    void stopRequestsEndTheProgramInOrder_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+
+    void stopRequestsEndTheProgramInOrder()
+    {
+        QFETCH(int, signalNumber);
+        QProcess p;
+        p.setWorkingDirectory(m_dir.path());
+        p.start(m_exe, {});
+        QVERIFY(p.waitForStarted(10000));
+        QString out;
+        QElapsedTimer clock;
+        clock.start();
+        while (!out.contains(QStringLiteral("Is AutoStart: 0\n")) && clock.elapsed() < 60000) {
+            p.waitForReadyRead(100);
+            out += QString::fromUtf8(p.readAllStandardOutput());
+        }
+        QVERIFY2(p.state() == QProcess::Running, qPrintable(out));
+        QCOMPARE(::kill(pid_t(p.processId()), signalNumber), 0);
+        QVERIFY(p.waitForFinished(20000));
+        out += QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY2(
+            out.contains(QStringLiteral("[I] [TerminationSignals] stop requested by signal %1\n").arg(signalNumber)),
+            qPrintable(out));
     }
 
     // An exception during start-up ends the process in order: a message and a non-zero code.
