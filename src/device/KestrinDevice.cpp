@@ -151,8 +151,13 @@ bool KestrinDevice::send(const KestrinMessage& message)
         Logger::error(kTag, "send error:%s", e.what());
         return false;
     }
-    Logger::debug(kTag, "send(len:%d): %s", static_cast<int>(line.size()), line.constData());
-    return m_connection->send(line);
+    const int length = static_cast<int>(line.size());
+    // Logged once the bytes are on their way: the line is the same, but formatting it no longer
+    // delays the request (the connection ends the line with a line feed, taken off again here).
+    const bool sent = m_connection->send(line);
+    line.truncate(length);
+    Logger::debug(kTag, "send(len:%d): %s", length, line.constData());
+    return sent;
 }
 
 int KestrinDevice::addMessageListener(MessageDispatcher::Handler handler, int timeoutMs,
@@ -216,8 +221,7 @@ void KestrinDevice::onDataReceived(const QByteArray& line)
     const auto keep = keepAlive();
     Logger::debug(kTag, "recv(len:%d): %s", static_cast<int>(line.size()), line.constData());
     try {
-        nlohmann::json parsed = nlohmann::json::parse(line.constBegin(), line.constEnd());
-        const std::shared_ptr<KestrinMessage> message = KestrinMessage::fromJson(std::move(parsed));
+        const std::shared_ptr<KestrinMessage> message = KestrinMessage::parse(line.constBegin(), line.constEnd());
         m_lastReceive = now();
         m_dispatcher.dispatchMessage(*message);
     } catch (const std::exception& e) {

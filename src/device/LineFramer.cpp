@@ -17,6 +17,15 @@ QList<QByteArray> LineFramer::push(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
     m_overflowed = false;
+    // The usual read: nothing held back and exactly one whole line. It is taken as it came,
+    // without copying it out of a buffer.
+    if (m_buffer.isEmpty() && bytes.size() <= m_maxLineBytes && bytes.endsWith('\n') &&
+        bytes.indexOf('\n') == bytes.size() - 1) {
+        QByteArray line = bytes.trimmed();
+        if (!line.isEmpty())
+            lines.append(std::move(line));
+        return lines;
+    }
     m_buffer.append(bytes);
     qsizetype start = 0;
     while (true) {
