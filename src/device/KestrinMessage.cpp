@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace OV {
 
@@ -305,11 +306,132 @@ private:
     bool m_closed = false;
 };
 
+// The plainest lines, as the hub writes its short replies: compact, only the five fields, texts of
+// printable ASCII without escapes, integers, and "data" empty, null, true, false or such a text.
+// They are read by hand; false for anything else, which the general reader takes.
+class PlainEnvelope
+{
+public:
+    PlainEnvelope(const char* first, const char* last) : m_p(first), m_end(last) {}
+
+    bool read(KestrinMessage& message)
+    {
+        if (!take('{'))
+            return false;
+        int seen = 0;
+        do {
+            std::string_view key;
+            if (!text(key) || !take(':'))
+                return false;
+            int field = 0;
+            if (key == "id" && text(m_text)) {
+                field = 1;
+                message.id.assign(m_text);
+            } else if (key == "act" && integer(message.act)) {
+                field = 2;
+            } else if (key == "code" && integer(m_code)) {
+                field = 4;
+                message.code = m_code;
+            } else if (key == "msg" && text(m_text)) {
+                field = 8;
+                message.msg = QString::fromLatin1(m_text.data(), qsizetype(m_text.size()));
+            } else if (key == "data" && data(message.data)) {
+                field = 16;
+            }
+            if (field == 0 || (seen & field))
+                return false;
+            seen |= field;
+        } while (take(','));
+        return take('}') && m_p == m_end && (seen & 1) && (seen & 2);
+    }
+
+private:
+    bool take(char c)
+    {
+        if (m_p == m_end || *m_p != c)
+            return false;
+        ++m_p;
+        return true;
+    }
+    bool word(std::string_view w)
+    {
+        if (size_t(m_end - m_p) < w.size() || std::string_view(m_p, w.size()) != w)
+            return false;
+        m_p += w.size();
+        return true;
+    }
+    bool text(std::string_view& out)
+    {
+        if (!take('"'))
+            return false;
+        const char* const start = m_p;
+        while (m_p != m_end && *m_p != '"') {
+            if (*m_p < 0x20 || *m_p > 0x7e || *m_p == '\\')
+                return false;
+            ++m_p;
+        }
+        if (m_p == m_end)
+            return false;
+        out = std::string_view(start, size_t(m_p - start));
+        ++m_p;
+        return true;
+    }
+    // A JSON integer that fits 32 bits; a fraction or exponent is left to the general reader.
+    template <typename Int>
+    bool integer(Int& out)
+    {
+        const bool negative = take('-');
+        const char* const start = m_p;
+        int64_t value = 0;
+        while (m_p != m_end && *m_p >= '0' && *m_p <= '9' && m_p - start < 11) {
+            value = value * 10 + (*m_p - '0');
+            ++m_p;
+        }
+        const size_t digits = size_t(m_p - start);
+        if (digits == 0 || (digits > 1 && *start == '0') || digits > 10)
+            return false;
+        if (m_p != m_end && (*m_p == '.' || *m_p == 'e' || *m_p == 'E' || (*m_p >= '0' && *m_p <= '9')))
+            return false;
+        if (negative)
+            value = -value;
+        if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+            return false;
+        out = static_cast<Int>(value);
+        return true;
+    }
+    bool data(nlohmann::json& out)
+    {
+        if (word("[]"))
+            out = nlohmann::json::array();
+        else if (word("{}"))
+            out = nlohmann::json::object();
+        else if (word("null"))
+            out = nullptr;
+        else if (word("true"))
+            out = true;
+        else if (word("false"))
+            out = false;
+        else if (m_p != m_end && *m_p == '"' && text(m_text))
+            out = std::string(m_text);
+        else
+            return false;
+        return true;
+    }
+
+    const char* m_p;
+    const char* const m_end;
+    std::string_view m_text;
+    int64_t m_code = 0;
+};
+
 } // namespace
 
 std::shared_ptr<KestrinMessage> KestrinMessage::parse(const char* first, const char* last)
 {
     auto message = std::make_shared<KestrinMessage>();
+    if (PlainEnvelope(first, last).read(*message))
+        return message;
+    *message = KestrinMessage();
     EnvelopeReader reader(*message);
     if (nlohmann::json::sax_parse(first, last, &reader) && reader.complete())
         return message;
