@@ -146,7 +146,10 @@ bool KestrinDevice::send(const KestrinMessage& message)
 {
     QByteArray line;
     try {
-        line = QByteArray::fromStdString(message.toJson());
+        const std::string json = message.toJson();
+        // Room for the line feed the connection adds, so that adding it moves nothing.
+        line.reserve(qsizetype(json.size()) + 1);
+        line.append(json.data(), qsizetype(json.size()));
     } catch (const std::exception& e) {
         Logger::error(kTag, "send error:%s", e.what());
         return false;

@@ -103,7 +103,11 @@ std::string KestrinMessage::toJson() const
         out += ",\"code\":";
         appendInt(out, code);
     }
-    if (!data.is_null()) {
+    if (data.is_string()) {
+        // Most requests carry one text: written as the library writes a text value.
+        out += ",\"data\":";
+        appendJsonString(out, data.get_ref<const std::string&>());
+    } else if (!data.is_null()) {
         out += ",\"data\":";
         out += data.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
     }

@@ -103,8 +103,10 @@ private slots:
     {
         QFETCH(QByteArray, id);
         QFETCH(QString, msg);
-        for (const int64_t code : {KestrinMessage::kCodeAbsent, int64_t(-3), int64_t(200)}) {
-            KestrinMessage message = reply(-7, code, msg, {{"k", id.toStdString()}});
+        const Json texts[] = {Json{{"k", id.toStdString()}}, Json(id.toStdString())};
+        for (int i = 0; i < 6; ++i) {
+            const int64_t code = i % 3 == 0 ? KestrinMessage::kCodeAbsent : i % 3 == 1 ? -3 : 200;
+            KestrinMessage message = reply(-7, code, msg, texts[i / 3]);
             message.id = id.toStdString();
             std::string expected;
             std::string actual;
