@@ -154,13 +154,9 @@ bool KestrinDevice::send(const KestrinMessage& message)
         Logger::error(kTag, "send error:%s", e.what());
         return false;
     }
-    const int length = static_cast<int>(line.size());
-    // Logged once the bytes are on their way: the line is the same, but formatting it no longer
-    // delays the request (the connection ends the line with a line feed, taken off again here).
-    const bool sent = m_connection->send(line);
-    line.truncate(length);
-    Logger::debug(kTag, "send(len:%d): %s", length, line.constData());
-    return sent;
+    // Logged before the bytes go: a failing write logs lines of its own, which must come after.
+    Logger::debug(kTag, "send(len:%d): %s", static_cast<int>(line.size()), line.constData());
+    return m_connection->send(line);
 }
 
 int KestrinDevice::addMessageListener(MessageDispatcher::Handler handler, int timeoutMs,

@@ -77,6 +77,11 @@ private slots:
         OV_EXPECT_AS_PRINTF("%s%d", cut.c_str(), -123456);
         OV_EXPECT_AS_PRINTF("no conversion at all");
 #undef OV_EXPECT_AS_PRINTF
+        // A tag longer than the room kept in front of the message.
+        const std::string tag(300, 't');
+        Test::LogCapture capture;
+        Logger::debug(tag.c_str(), "long %s", "tag");
+        QCOMPARE(capture.text().mid(24), QStringLiteral("[D] [%1] long tag\n").arg(QString::fromStdString(tag)));
     }
 
     void linesFromThreadsNeverInterleave()
