@@ -48,12 +48,6 @@ void invokeCallback(const char* name, const Fn& fn, Args&&... args)
     }
 }
 
-struct DeferredRelease
-{
-    std::shared_ptr<KestrinDevice> self;
-    void operator()(void*) { releaseLater(std::move(self)); }
-};
-
 } // namespace
 
 KestrinDevice::KestrinDevice(std::shared_ptr<KestrinHost> host, KestrinTimings timings)
@@ -88,10 +82,18 @@ KestrinDevice::~KestrinDevice()
 
 std::shared_ptr<void> KestrinDevice::keepAlive()
 {
+    // Holds live on the stack of the calls that take them, so they nest: while an outer one
+    // lives, an inner one adds nothing but an allocation (a received message takes two).
+    if (m_holds > 0)
+        return nullptr;
     std::shared_ptr<KestrinDevice> self = weak_from_this().lock();
     if (!self)
         return nullptr;
-    return std::shared_ptr<void>(nullptr, DeferredRelease{std::move(self)});
+    ++m_holds;
+    return std::shared_ptr<void>(nullptr, [self = std::move(self)](void*) mutable {
+        --self->m_holds;
+        releaseLater(std::move(self));
+    });
 }
 
 int KestrinDevice::requestTimeout(int act, int timeoutMs) const
