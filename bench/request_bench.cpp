@@ -1,7 +1,8 @@
 // Sequential hub requests against the stand-in hub: through the request API (a paired session,
 // KestrinApi::getWidgetList) and through a bare Qt TLS 1.3 client that writes the same lines and
 // reads each reply line, both against one stand-in running on a thread of its own. Prints the
-// time a request of each, interleaved rounds, and the ratio of their medians.
+// time a request of each, interleaved rounds (each round's figures, then the ratio of their
+// medians on the last line).
 //
 //   request_bench [--requests N] [--rounds R] > /dev/null
 //
@@ -157,6 +158,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "a request failed\n");
             return 1;
         }
+        // Each round too, so that a run disturbed by other work on the machine shows as such.
+        std::fprintf(stderr, "round %d: request API %.1f us, bare TLS client %.1f us; ratio %.2f\n", r + 1, api.back(),
+                     bare.back(), api.back() / bare.back());
     }
     const double a = median(api);
     const double b = median(bare);

@@ -30,8 +30,54 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
+// What the wire form must equal: the library's compact dump of an object of the members.
+std::string referenceWireForm(const OV::KestrinMessage& message)
+{
+    nlohmann::json object = nlohmann::json::object();
+    object["id"] = message.id;
+    object["act"] = message.act;
+    if (message.hasCode()) {
+        object["code"] = message.code;
+        if (!message.msg.isEmpty())
+            object["msg"] = message.msg.toStdString();
+    }
+    if (!message.data.is_null())
+        object["data"] = message.data;
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+}
+
+// Reading a line directly gives what parsing it and reading the value gives: the same message,
+// or an exception with the same text.
+void checkDirectRead(const QByteArray& line)
+{
+    std::shared_ptr<OV::KestrinMessage> direct;
+    std::shared_ptr<OV::KestrinMessage> reference;
+    std::string directError = "none";
+    std::string referenceError = "none";
+    try {
+        direct = OV::KestrinMessage::parse(line.constBegin(), line.constEnd());
+    } catch (const nlohmann::json::exception& e) {
+        directError = e.what();
+    }
+    try {
+        reference = OV::KestrinMessage::fromJson(nlohmann::json::parse(line.constBegin(), line.constEnd()));
+    } catch (const nlohmann::json::exception& e) {
+        referenceError = e.what();
+    }
+    require(directError == referenceError);
+    require(bool(direct) == bool(reference));
+    if (!direct)
+        return;
+    require(direct->id == reference->id);
+    require(direct->act == reference->act);
+    require(direct->code == reference->code);
+    require(direct->msg == reference->msg);
+    require(direct->data == reference->data);
+}
+
 void checkMessage(const QByteArray& line)
 {
+    checkDirectRead(line);
     const nlohmann::json parsed = nlohmann::json::parse(line.constBegin(), line.constEnd(), nullptr, false);
     if (parsed.is_discarded())
         return;
@@ -44,6 +90,7 @@ void checkMessage(const QByteArray& line)
     // Whatever parses must serialise, and read back as the same message.
     const std::string text = message->toJson();
     require(text.find('\n') == std::string::npos);
+    require(text == referenceWireForm(*message));
     const std::shared_ptr<OV::KestrinMessage> again = OV::KestrinMessage::fromJson(nlohmann::json::parse(text));
     require(again->id == message->id);
     require(again->act == message->act);

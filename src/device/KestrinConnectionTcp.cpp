@@ -124,7 +124,9 @@ void KestrinConnectionTcp::onConnectTimeout()
 
 void KestrinConnectionTcp::onReadyRead()
 {
-    const QList<QByteArray> lines = m_framer.push(m_socket->readAll());
+    // Exactly what is there: readAll() sizes its result for a whole buffer block first and asks
+    // the socket once more, while a read of this size hands over the received block as it is.
+    const QList<QByteArray> lines = m_framer.push(m_socket->read(m_socket->bytesAvailable()));
     const bool overflowed = m_framer.overflowed();
     QPointer<KestrinConnectionTcp> alive(this);
     for (const QByteArray& line : lines) {

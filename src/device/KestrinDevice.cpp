@@ -48,12 +48,6 @@ void invokeCallback(const char* name, const Fn& fn, Args&&... args)
     }
 }
 
-struct DeferredRelease
-{
-    std::shared_ptr<KestrinDevice> self;
-    void operator()(void*) { releaseLater(std::move(self)); }
-};
-
 } // namespace
 
 KestrinDevice::KestrinDevice(std::shared_ptr<KestrinHost> host, KestrinTimings timings)
@@ -88,10 +82,18 @@ KestrinDevice::~KestrinDevice()
 
 std::shared_ptr<void> KestrinDevice::keepAlive()
 {
+    // Holds live on the stack of the calls that take them, so they nest: while an outer one
+    // lives, an inner one adds nothing but an allocation (a received message takes two).
+    if (m_holds > 0)
+        return nullptr;
     std::shared_ptr<KestrinDevice> self = weak_from_this().lock();
     if (!self)
         return nullptr;
-    return std::shared_ptr<void>(nullptr, DeferredRelease{std::move(self)});
+    ++m_holds;
+    return std::shared_ptr<void>(nullptr, [self = std::move(self)](void*) mutable {
+        --self->m_holds;
+        releaseLater(std::move(self));
+    });
 }
 
 int KestrinDevice::requestTimeout(int act, int timeoutMs) const
@@ -146,11 +148,15 @@ bool KestrinDevice::send(const KestrinMessage& message)
 {
     QByteArray line;
     try {
-        line = QByteArray::fromStdString(message.toJson());
+        const std::string json = message.toJson();
+        // Room for the line feed the connection adds, so that adding it moves nothing.
+        line.reserve(qsizetype(json.size()) + 1);
+        line.append(json.data(), qsizetype(json.size()));
     } catch (const std::exception& e) {
         Logger::error(kTag, "send error:%s", e.what());
         return false;
     }
+    // Logged before the bytes go: a failing write logs lines of its own, which must come after.
     Logger::debug(kTag, "send(len:%d): %s", static_cast<int>(line.size()), line.constData());
     return m_connection->send(line);
 }
@@ -216,8 +222,7 @@ void KestrinDevice::onDataReceived(const QByteArray& line)
     const auto keep = keepAlive();
     Logger::debug(kTag, "recv(len:%d): %s", static_cast<int>(line.size()), line.constData());
     try {
-        nlohmann::json parsed = nlohmann::json::parse(line.constBegin(), line.constEnd());
-        const std::shared_ptr<KestrinMessage> message = KestrinMessage::fromJson(std::move(parsed));
+        const std::shared_ptr<KestrinMessage> message = KestrinMessage::parse(line.constBegin(), line.constEnd());
         m_lastReceive = now();
         m_dispatcher.dispatchMessage(*message);
     } catch (const std::exception& e) {

@@ -114,6 +114,8 @@ private:
     bool m_authorised = false;
     PairingPromptCallbacks m_callbacks;
     int64_t m_attemptCount = 0;
+    // keepAlive() holds alive now.
+    int m_holds = 0;
     KestrinTimings m_timings;
     HostSaver m_hostSaver;
 };

@@ -37,6 +37,8 @@ public:
     std::string toJson() const;
     // Throws the JSON library's exceptions for a missing or mistyped "id", "act", "code" or "msg".
     static std::shared_ptr<KestrinMessage> fromJson(nlohmann::json value);
+    // fromJson(parse(text)), with the same result and the same exceptions.
+    static std::shared_ptr<KestrinMessage> parse(const char* first, const char* last);
 
     // Reads object[key] as a 32-bit integer: a JSON number in range (a fraction is cut off).
     // Throws the JSON library's exceptions for a missing key, another type or a value that

@@ -1,6 +1,7 @@
 #include "device/LineFramer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace OV {
 
@@ -13,10 +14,19 @@ void LineFramer::reset()
     m_overflowed = false;
 }
 
-QList<QByteArray> LineFramer::push(const QByteArray& bytes)
+QList<QByteArray> LineFramer::push(QByteArray bytes)
 {
     QList<QByteArray> lines;
     m_overflowed = false;
+    // The usual read: nothing held back and exactly one whole line. It is taken as it came,
+    // trimmed in place, without copying it out of a buffer.
+    if (m_buffer.isEmpty() && bytes.size() <= m_maxLineBytes && bytes.endsWith('\n') &&
+        bytes.indexOf('\n') == bytes.size() - 1) {
+        QByteArray line = std::move(bytes).trimmed();
+        if (!line.isEmpty())
+            lines.append(std::move(line));
+        return lines;
+    }
     m_buffer.append(bytes);
     qsizetype start = 0;
     while (true) {

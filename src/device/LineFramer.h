@@ -17,7 +17,8 @@ public:
 
     // Appends the bytes and returns the complete, non-empty lines they finish, in order.
     // Lines before an overlong one are still returned; everything after it is dropped.
-    QList<QByteArray> push(const QByteArray& bytes);
+    // Taken by value: a read that is one whole line becomes that line without a copy.
+    QList<QByteArray> push(QByteArray bytes);
 
     // True when the last push met a line over the limit (the buffer is then empty).
     bool overflowed() const { return m_overflowed; }

@@ -74,8 +74,11 @@ void MessageDispatcher::rearmTimer()
         const auto [deadline, id] = m_queue.top();
         const auto it = m_listeners.find(id);
         if (it != m_listeners.end() && it->second->deadline == deadline && deadline >= 0) {
-            // Restarting a timer costs more than a message: only a different deadline does.
-            if (!m_timer->isActive() || deadline != m_armedDeadline) {
+            // Restarting a timer costs more than a message. A timer still armed for an earlier
+            // deadline (its listener was answered) is left to fire: it finds nothing due and
+            // arms for this one then, so that a request answered before its deadline (nearly
+            // all of them) costs no timer restart.
+            if (!m_timer->isActive() || deadline < m_armedDeadline) {
                 m_armedDeadline = deadline;
                 m_timer->start(static_cast<int>(std::clamp<int64_t>(deadline - nowMs(), 0, INT32_MAX)));
             }

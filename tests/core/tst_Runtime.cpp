@@ -12,6 +12,9 @@
 #include <QThread>
 
 #include <atomic>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <thread>
 
 using namespace OV;
@@ -47,6 +50,38 @@ private slots:
         QCOMPARE(lines[0].mid(24), QStringLiteral("[W] [ThemeLoader] value 7 of x"));
         QCOMPARE(lines[1].mid(24), QStringLiteral("[E] [%1] keep %1 and %2"));
         QCOMPARE(lines[2].mid(24), QStringLiteral("[D] [T] ") + QString(4095, QLatin1Char('a')));
+    }
+
+    // Each message reads as printf writes it, whichever way the line was formatted.
+    void messagesReadAsPrintfWritesThem()
+    {
+        const std::string cut(4093, 'c');
+        const char* volatile none = nullptr;
+#define OV_EXPECT_AS_PRINTF(...)                                                                                       \
+    do {                                                                                                               \
+        char expected[4096];                                                                                           \
+        std::snprintf(expected, sizeof(expected), __VA_ARGS__);                                                        \
+        Test::LogCapture capture;                                                                                      \
+        Logger::info("F", __VA_ARGS__);                                                                                \
+        const QString line = capture.text();                                                                           \
+        QCOMPARE(line.mid(line.indexOf(QLatin1String("[F] ")) + 4), QString::fromUtf8(expected) + QLatin1Char('\n'));  \
+    } while (false)
+        OV_EXPECT_AS_PRINTF("recv(len:%d): %s", 17, "{\"act\":1,\"id\":\"2\"}");
+        OV_EXPECT_AS_PRINTF("%s and %s;%s", "a", "", "caf\xC3\xA9");
+        OV_EXPECT_AS_PRINTF("%d %i %u %d", INT_MIN, 0, UINT_MAX, -7);
+        OV_EXPECT_AS_PRINTF("%ld %lu %lld %llu %li %lli", LONG_MIN, ULONG_MAX, LLONG_MIN, ULLONG_MAX, -1L, 9LL);
+        OV_EXPECT_AS_PRINTF("count:%zu, %d%% done, %dx%d", SIZE_MAX, 50, 1920, 1080);
+        OV_EXPECT_AS_PRINTF("%5d|%-3s|%.2f|%llx|%c|%03u", 7, "ab", 1.5, 255ULL, 'z', 4u);
+        OV_EXPECT_AS_PRINTF("before %s after %d", static_cast<const char*>(none), 3);
+        OV_EXPECT_AS_PRINTF("%d:%s", 123456, cut.c_str());
+        OV_EXPECT_AS_PRINTF("%s%d", cut.c_str(), -123456);
+        OV_EXPECT_AS_PRINTF("no conversion at all");
+#undef OV_EXPECT_AS_PRINTF
+        // A tag longer than the room kept in front of the message.
+        const std::string tag(300, 't');
+        Test::LogCapture capture;
+        Logger::debug(tag.c_str(), "long %s", "tag");
+        QCOMPARE(capture.text().mid(24), QStringLiteral("[D] [%1] long tag\n").arg(QString::fromStdString(tag)));
     }
 
     void linesFromThreadsNeverInterleave()

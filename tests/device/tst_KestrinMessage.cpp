@@ -85,6 +85,130 @@ private slots:
         }
     }
 
+    // Ids and texts that need escaping, and ones the library refuses, give what the library's
+    // own dump of the message's object gives.
+    void wireFormMatchesTheLibrary_data()
+    {
+        QTest::addColumn<QByteArray>("id");
+        QTest::addColumn<QString>("msg");
+        QTest::newRow("plain") << QByteArray("42") << QStringLiteral("ok");
+        QTest::newRow("quote and backslash") << QByteArray("a\"b\\c") << QStringLiteral("say \"hi\" \\ bye");
+        QTest::newRow("control and delete") << QByteArray("t\tn\n\x01\x7f") << QStringLiteral("\u0002\r\x7f");
+        QTest::newRow("non-ASCII") << QByteArray("\xC3\xA9\xE2\x82\xAC") << QStringLiteral("\u00fc\u20ac\U0001F600");
+        QTest::newRow("not UTF-8") << QByteArray("\xC3(") << QString();
+        QTest::newRow("empty") << QByteArray() << QString();
+    }
+
+    void wireFormMatchesTheLibrary()
+    {
+        QFETCH(QByteArray, id);
+        QFETCH(QString, msg);
+        const Json texts[] = {Json{{"k", id.toStdString()}}, Json(id.toStdString())};
+        for (int i = 0; i < 6; ++i) {
+            const int64_t code = i % 3 == 0 ? KestrinMessage::kCodeAbsent : i % 3 == 1 ? -3 : 200;
+            KestrinMessage message = reply(-7, code, msg, texts[i / 3]);
+            message.id = id.toStdString();
+            std::string expected;
+            std::string actual;
+            try {
+                expected = referenceWireForm(message);
+            } catch (const nlohmann::json::exception& e) {
+                expected = std::string("threw ") + e.what();
+            }
+            try {
+                actual = message.toJson();
+            } catch (const nlohmann::json::exception& e) {
+                actual = std::string("threw ") + e.what();
+            }
+            QCOMPARE(actual, expected);
+        }
+    }
+
+    // Lines the direct reader takes itself and lines it leaves to the long way: the message or
+    // the exception text is the same either way.
+    void directReadMatchesTheLongWay_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        const char* const lines[] = {
+            R"({"act":1002,"code":200,"data":[],"id":"12","msg":""})",
+            R"({"id":"h-1","act":1000000,"data":{"type":"x","payload":{"a":[1,-2,3.5,true,null,"s"]}}})",
+            R"({"data":null,"id":"1","act":-2147483648,"code":2147483647})",
+            R"({"id":"1","act":1,"extra":{"id":"2","act":[{"data":1}]},"more":[[]],"x":7})",
+            R"({"id":"1","act":1,"data":{"k":1,"k":2}})",
+            R"({"id":"1","act":2.0})",
+            R"({"id":"1","act":2147483648})",
+            R"({"id":"1","act":-2147483649})",
+            R"({"id":"1","act":1,"code":1e2})",
+            R"({"id":"1","act":1,"id":"2"})",
+            R"({"id":"1","act":1,"data":1,"data":2})",
+            R"({"id":1,"act":1})",
+            R"({"id":"1","act":"1"})",
+            R"({"id":"1","act":1,"code":null})",
+            R"({"id":"1","act":1,"msg":{"a":1}})",
+            "{\"id\":\"1\",\"act\":1,\"msg\":\"caf\\u00e9 \\\"q\\\"\"}",
+            R"({"act":0,"code":-0,"data":"sys.widget.apps","id":"","msg":"plain text"})",
+            R"({"act":1,"data":{},"id":"1"})",
+            R"({"act":1,"data":true,"id":"1","code":-1})",
+            R"({"act":1,"data":false,"id":"1"})",
+            R"({"act":1,"data":17,"id":"1"})",
+            R"({"act":01,"id":"1"})",
+            R"({"act":1.5,"id":"1"})",
+            R"({"act":1e1,"id":"1"})",
+            R"({"act":-,"id":"1"})",
+            R"({"act":12345678901,"id":"1"})",
+            R"({"act":1,"id":"1",})",
+            R"({"act":1,"id":"1"} )",
+            R"({"act":1, "id":"1"})",
+            R"({"act":1,"id":"a\\b"})",
+            "{\"act\":1,\"id\":\"tab\tin it\"}",
+            R"({"act":1,"id":"caf\u00e9","msg":"\u00fc"})",
+            R"({"act":1,"id":"café","msg":"ü"})",
+            R"({"act":1,"id":"1","data":[ ]})",
+            R"({"act":1,"id":"1","data":nul})",
+            "{\"act\":1,\"id\":\"1\",\"data\":\"x",
+            R"({"act":1,"id":"1")",
+            R"({"act":1})",
+            R"({"id":"1"})",
+            R"({"id":"1","act":1} x)",
+            R"({"id":"1","act":1)",
+            R"([{"id":"1","act":1}])",
+            R"("text")",
+            R"(12)",
+            R"({})",
+            "",
+        };
+        for (const char* line : lines)
+            QTest::newRow(line) << QByteArray(line);
+    }
+
+    void directReadMatchesTheLongWay()
+    {
+        QFETCH(QByteArray, line);
+        std::shared_ptr<KestrinMessage> direct;
+        std::shared_ptr<KestrinMessage> reference;
+        QString directError;
+        QString referenceError;
+        try {
+            direct = KestrinMessage::parse(line.constBegin(), line.constEnd());
+        } catch (const nlohmann::json::exception& e) {
+            directError = QString::fromUtf8(e.what());
+        }
+        try {
+            reference = KestrinMessage::fromJson(Json::parse(line.constBegin(), line.constEnd()));
+        } catch (const nlohmann::json::exception& e) {
+            referenceError = QString::fromUtf8(e.what());
+        }
+        QCOMPARE(directError, referenceError);
+        QCOMPARE(bool(direct), bool(reference));
+        if (!direct)
+            return;
+        QCOMPARE(direct->id, reference->id);
+        QCOMPARE(direct->act, reference->act);
+        QCOMPARE(direct->code, reference->code);
+        QCOMPARE(direct->msg, reference->msg);
+        QCOMPARE(QString::fromStdString(direct->data.dump()), QString::fromStdString(reference->data.dump()));
+    }
+
     void framing()
     {
         // CR LF, blank lines and lines split across reads, byte by byte too.

@@ -44,6 +44,25 @@ private slots:
         QCOMPARE(d.listenerCount(), size_t(1));
     }
 
+    // An answered request leaves the timer armed for its own deadline rather than restarting it;
+    // the next listener still ends at its deadline, never before.
+    void answeredListenerLeavesTheTimerToTheNext()
+    {
+        MessageDispatcher d;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 endedAt = -1;
+        d.addListener([](const KestrinMessage& m) { return m.act == 1 ? Handled : KeepListening; }, 100, [] {});
+        d.addListener(keep, 200, [&] { endedAt = clock.elapsed(); });
+        d.dispatchMessage(KestrinMessage::makeReply("1", 1));
+        QCOMPARE(d.listenerCount(), size_t(1));
+        QVERIFY(d.timer()->isActive());
+        QVERIFY(d.timer()->remainingTime() <= 100);
+        QTRY_VERIFY_WITH_TIMEOUT(endedAt >= 0, 3000);
+        QVERIFY2(endedAt >= 199, qPrintable(QString::number(endedAt))); // deadlines are whole milliseconds
+        QVERIFY(!d.timer()->isActive());
+    }
+
     void handlersThatFinishThrowOrEditTheRegistry()
     {
         MessageDispatcher d;
