@@ -55,43 +55,17 @@ public:
         skipSpace();
         if (!at('{'))
             return false;
-        ++m_p;
-        skipSpace();
-        if (at('}')) {
-            ++m_p;
-            skipSpace();
-            return m_p == m_end;
-        }
-        for (;;) {
-            if (!at('"'))
-                return false;
+        const bool read = eachMember([&](std::string key) {
             JsonTextReader::Member member;
-            if (!string(member.key))
+            member.key = std::move(key);
+            member.isText = at('"');
+            if (!(member.isText ? text(member.text) : value(member.value, 1)))
                 return false;
-            skipSpace();
-            if (!at(':'))
-                return false;
-            ++m_p;
-            skipSpace();
-            if (at('"')) {
-                member.isText = true;
-                if (!text(member.text))
-                    return false;
-            } else if (!value(member.value, 1)) {
-                return false;
-            }
             out.push_back(std::move(member));
-            skipSpace();
-            if (at('}')) {
-                ++m_p;
-                skipSpace();
-                return m_p == m_end;
-            }
-            if (!at(','))
-                return false;
-            ++m_p;
-            skipSpace();
-        }
+            return true;
+        });
+        skipSpace();
+        return read && m_p == m_end;
     }
 
 private:
@@ -157,9 +131,28 @@ private:
     {
         if (depth >= kMaxDepth)
             return false;
-        ++m_p;
         out = nlohmann::json::object();
         auto& members = out.get_ref<nlohmann::json::object_t&>();
+        return eachMember([&](std::string key) {
+            nlohmann::json member;
+            if (!value(member, depth + 1))
+                return false;
+            // Stored texts list their keys in order: each new key then goes to the end without a
+            // search. As with the library, a key given twice keeps its last value.
+            if (members.empty() || members.rbegin()->first < key)
+                members.emplace_hint(members.end(), std::move(key), std::move(member));
+            else
+                members.insert_or_assign(std::move(key), std::move(member));
+            return true;
+        });
+    }
+
+    // The members of the object at the opening brace: each key is handed to readValue, which
+    // reads the value that follows it.
+    template <typename ReadValue>
+    bool eachMember(ReadValue&& readValue)
+    {
+        ++m_p;
         skipSpace();
         if (at('}')) {
             ++m_p;
@@ -176,25 +169,25 @@ private:
                 return false;
             ++m_p;
             skipSpace();
-            nlohmann::json member;
-            if (!value(member, depth + 1))
+            bool done = false;
+            if (!readValue(std::move(key)) || !next('}', done))
                 return false;
-            // Stored texts list their keys in order: each new key then goes to the end without a
-            // search. As with the library, a key given twice keeps its last value.
-            if (members.empty() || members.rbegin()->first < key)
-                members.emplace_hint(members.end(), std::move(key), std::move(member));
-            else
-                members.insert_or_assign(std::move(key), std::move(member));
-            skipSpace();
-            if (at('}')) {
-                ++m_p;
+            if (done)
                 return true;
-            }
-            if (!at(','))
-                return false;
-            ++m_p;
-            skipSpace();
         }
+    }
+
+    // After a member or item: past the closing bracket (done) or the comma before the next one;
+    // false at anything else.
+    bool next(char close, bool& done)
+    {
+        skipSpace();
+        done = at(close);
+        if (!done && !at(','))
+            return false;
+        ++m_p;
+        skipSpace();
+        return true;
     }
 
     bool array(nlohmann::json& out, int depth)
@@ -211,17 +204,11 @@ private:
         }
         for (;;) {
             items.emplace_back();
-            if (!value(items.back(), depth + 1))
+            bool done = false;
+            if (!value(items.back(), depth + 1) || !next(']', done))
                 return false;
-            skipSpace();
-            if (at(']')) {
-                ++m_p;
+            if (done)
                 return true;
-            }
-            if (!at(','))
-                return false;
-            ++m_p;
-            skipSpace();
         }
     }
 
