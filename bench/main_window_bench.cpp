@@ -42,7 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, qApp, &OV::Application::requestExit);
         return QObject::eventFilter(watched, event);
     }
 };

@@ -47,8 +47,24 @@ void Application::init()
     ThemeLoader::instance()->setTheme(Settings::instance()->theme());
     setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("base")));
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.debug=true"));
-    // A stop asked by the session or a terminal ends the program as "Exit" does.
-    connect(new TerminationSignals(this), &TerminationSignals::stopRequested, this, &QCoreApplication::quit);
+    connect(new TerminationSignals(this), &TerminationSignals::stopRequested, this, &Application::onStopRequested);
+}
+
+void Application::requestExit()
+{
+    if (s_instance)
+        emit s_instance->exitRequested();
+    QCoreApplication::quit();
+}
+
+// A stop asked by the session or a terminal ends the program as "Exit" does. A window may still
+// refuse to close (a module mid-update); asked again, the program ends regardless.
+void Application::onStopRequested()
+{
+    if (m_stopRequests++ == 0)
+        requestExit();
+    else
+        QCoreApplication::exit(0);
 }
 
 bool Application::isAutoStart()

@@ -21,12 +21,22 @@ public:
 
     static bool isAutoStart();
 
+    // Ends the program as its "Exit" does: windows that would only hide on closing are told
+    // first (exitRequested), then the application is asked to quit.
+    static void requestExit();
+
     // Decides the first window; returns false when start-up should end without a window.
     using StartupChoice = std::function<bool()>;
     static void setStartupChoice(StartupChoice choice);
 
+signals:
+    void exitRequested();
+
 private:
+    void onStopRequested();
+
     static Application* s_instance;
+    int m_stopRequests = 0;
 };
 
 } // namespace OV

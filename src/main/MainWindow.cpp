@@ -1,6 +1,7 @@
 #include "main/MainWindow.h"
 
 #include "cards/KestrinWidgetListPanel.h"
+#include "core/Application.h"
 
 #include "core/ImageLoader.h"
 #include "core/Logger.h"
@@ -79,6 +80,10 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
     // The window lives on in the tray: closing the last visible window (this one, the store, a
     // picker) must not end the program; it ends through "Exit".
     QApplication::setQuitOnLastWindowClosed(false);
+    // Ending the program otherwise than through the tray (a stop asked by the session): this
+    // window then closes for real too.
+    if (Application* app = Application::instance())
+        connect(app, &Application::exitRequested, this, [this] { m_quit = true; });
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setTitle(QString());
     createTrayIcon();

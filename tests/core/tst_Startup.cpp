@@ -94,26 +94,40 @@ private slots:
     }
 
     // Asked to stop by the session or a terminal, the program ends as "Exit" ends it: exit code
-    // 0 and every line written, the last ones held in the output buffer included.
+    // 0 and every line written, the last ones held in the output buffer included. So it does
+    // with the main window open, which only hides when it is closed.
     void stopRequestsEndTheProgramInOrder_data()
     {
         QTest::addColumn<int>("signalNumber");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGHUP") << int(SIGHUP);
-        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::addColumn<bool>("withProject");
+        QTest::newRow("SIGTERM, start window") << int(SIGTERM) << false;
+        QTest::newRow("SIGHUP, start window") << int(SIGHUP) << false;
+        QTest::newRow("SIGINT, start window") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM, main window") << int(SIGTERM) << true;
     }
 
     void stopRequestsEndTheProgramInOrder()
     {
         QFETCH(int, signalNumber);
+        QFETCH(bool, withProject);
+        const QString recent = m_dir.filePath(QStringLiteral("cache/recent_project_list.json"));
+        const QString folder = m_dir.filePath(QStringLiteral("project"));
+        QString ready = QStringLiteral("Is AutoStart: 0\n");
+        if (withProject) {
+            QVERIFY(QDir().mkpath(folder));
+            OV::ProjectManager pm(recent, folder);
+            QVERIFY(pm.createProject(QStringLiteral("Stop"), folder).isOk());
+            pm.closeProject();
+            ready = QStringLiteral("[MainProfileWidget] selected:");
+        }
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
-        p.start(m_exe, {});
+        p.start(m_exe, withProject ? QStringList{QStringLiteral("--autostart")} : QStringList{});
         QVERIFY(p.waitForStarted(10000));
         QString out;
         QElapsedTimer clock;
         clock.start();
-        while (!out.contains(QStringLiteral("Is AutoStart: 0\n")) && clock.elapsed() < 60000) {
+        while (!out.contains(ready) && clock.elapsed() < 60000) {
             p.waitForReadyRead(100);
             out += QString::fromUtf8(p.readAllStandardOutput());
         }
@@ -126,6 +140,7 @@ private slots:
         QVERIFY2(
             out.contains(QStringLiteral("[I] [TerminationSignals] stop requested by signal %1\n").arg(signalNumber)),
             qPrintable(out));
+        QVERIFY(!withProject || QFile::remove(recent));
     }
 
     // An exception during start-up ends the process in order: a message and a non-zero code.
