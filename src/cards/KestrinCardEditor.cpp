@@ -62,4 +62,18 @@ QWidget* KestrinCardEditor::addRow(const QString& label, QWidget* input, int lab
     return row;
 }
 
+QWidget* KestrinCardEditor::addFrameRow(QWidget* frame, QVBoxLayout* column, const QString& label, QWidget* input)
+{
+    auto* row = new QWidget(frame);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(16, 16, 16, 0);
+    auto* text = new QLabel(label, row);
+    text->setMinimumWidth(80);
+    layout->addWidget(text, 0, Qt::AlignTop);
+    input->setParent(row);
+    layout->addWidget(input, 1, Qt::AlignLeft);
+    column->addWidget(row);
+    return row;
+}
+
 } // namespace OV

@@ -38,6 +38,8 @@ protected:
     // A row of the form: label (right-aligned) then the input.
     QWidget* addRow(const QString& label, QWidget* input, int labelWidth = 80);
     QLabel* makeLabel(const QString& text, int width, QWidget* parent);
+    // A row of a free-height frame: label (at least 80 wide, at the top) then the input.
+    static QWidget* addFrameRow(QWidget* frame, QVBoxLayout* column, const QString& label, QWidget* input);
 
     const char* m_tag;
 

@@ -37,23 +37,12 @@ KestrinCardPCCtrlEditor::KestrinCardPCCtrlEditor(KestrinCard* card, const QStrin
     auto* column = new QVBoxLayout(frame);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    const auto row = [frame, column](const QString& text, QWidget* input) {
-        auto* widget = new QWidget(frame);
-        auto* layout = new QHBoxLayout(widget);
-        layout->setContentsMargins(16, 16, 16, 0);
-        auto* label = new QLabel(text, widget);
-        label->setMinimumWidth(80);
-        layout->addWidget(label, 0, Qt::AlignTop);
-        input->setParent(widget);
-        layout->addWidget(input, 1, Qt::AlignLeft);
-        column->addWidget(widget);
-    };
     m_name->setFixedSize(300, 32);
     m_name->setMaxLength(32);
-    row(tr("Name"), m_name);
+    addFrameRow(frame, column, tr("Name"), m_name);
     m_icon = new KestrinCardIconEditor(frame, watcher());
     m_icon->setIcon(iconText, image, scale);
-    row(tr("Icon"), m_icon);
+    addFrameRow(frame, column, tr("Icon"), m_icon);
     column->addSpacing(20);
     m_page = KestrinCardPCCtrl::makeEditPage(editKind, frame);
     m_page->setEditStateWatcher(watcher());

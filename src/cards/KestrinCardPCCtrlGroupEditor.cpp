@@ -26,18 +26,8 @@ KestrinCardPCCtrlGroupEditor::KestrinCardPCCtrlGroupEditor(KestrinCard* card, co
     m_name->setMaxLength(32);
     m_icon = new KestrinCardIconEditor(frame, watcher());
     m_icon->setIcon(iconText, image, scale);
-    const std::pair<QString, QWidget*> rows[] = {{tr("Name"), m_name}, {tr("Icon"), m_icon}};
-    for (const auto& [text, input] : rows) {
-        auto* widget = new QWidget(frame);
-        auto* layout = new QHBoxLayout(widget);
-        layout->setContentsMargins(16, 16, 16, 0);
-        auto* label = new QLabel(text, widget);
-        label->setMinimumWidth(80);
-        layout->addWidget(label, 0, Qt::AlignTop);
-        input->setParent(widget);
-        layout->addWidget(input, 1, Qt::AlignLeft);
-        column->addWidget(widget);
-    }
+    addFrameRow(frame, column, tr("Name"), m_name);
+    addFrameRow(frame, column, tr("Icon"), m_icon);
     column->addStretch(1);
     form()->addWidget(frame);
     reload();

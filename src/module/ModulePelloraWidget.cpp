@@ -16,6 +16,20 @@
 
 namespace OV {
 
+namespace {
+
+// The image the widget's "icon" names among the images the editor handed back; null if none.
+QPixmap iconImage(const PelloraWidgetInfo& info)
+{
+    const auto icon = info.widget.find("icon");
+    if (icon == info.widget.end() || !icon->is_string())
+        return {};
+    const auto found = info.images.find(QString::fromStdString(icon->get<std::string>()));
+    return found != info.images.end() ? found->second : QPixmap();
+}
+
+} // namespace
+
 ModulePelloraWidget::ModulePelloraWidget(ProjectDbModuleBean* bean, int layerId, nlohmann::json& layers,
                                          QWidget* parent)
     : QWidget(parent), m_bean(bean), m_layerId(layerId), m_layers(layers)
@@ -136,14 +150,7 @@ void ModulePelloraWidget::onClickAddingItem()
         nlohmann::json* target = self->layerWidgets();
         if (!target)
             return;
-        const auto icon = info.widget.find("icon");
-        QPixmap image;
-        if (icon != info.widget.end() && icon->is_string()) {
-            const auto found = info.images.find(QString::fromStdString(icon->get<std::string>()));
-            if (found != info.images.end())
-                image = found->second;
-        }
-        self->addNewItemToLayout(info.widget, image, info.images);
+        self->addNewItemToLayout(info.widget, iconImage(info), info.images);
         target->push_back(info.widget);
         self->markChanged();
     };
@@ -161,14 +168,7 @@ void ModulePelloraWidget::onEditItem(PelloraWidgetItem* item)
     editor->saveCallback = [self, guard](const PelloraWidgetInfo& info) {
         if (!self || !guard)
             return;
-        const auto icon = info.widget.find("icon");
-        QPixmap image;
-        if (icon != info.widget.end() && icon->is_string()) {
-            const auto found = info.images.find(QString::fromStdString(icon->get<std::string>()));
-            if (found != info.images.end())
-                image = found->second;
-        }
-        guard->updateItem(info.widget, image, info.images);
+        guard->updateItem(info.widget, iconImage(info), info.images);
         self->markChanged();
     };
     m_openEditor = editor;

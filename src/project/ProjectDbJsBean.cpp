@@ -130,18 +130,4 @@ bool ProjectDbJsBean::readBool(const Columns& columns, const char* key)
     return columns.at(key).get<bool>();
 }
 
-QString ProjectDbJsBean::readString(const nlohmann::json& object, const char* key)
-{
-    const nlohmann::json& value = object.at(key);
-    // A string is read in place; anything else fails as the library's conversion does.
-    if (const auto* text = value.get_ptr<const nlohmann::json::string_t*>())
-        return QString::fromUtf8(text->data(), qsizetype(text->size()));
-    return QString::fromStdString(value.get<std::string>());
-}
-
-bool ProjectDbJsBean::readBool(const nlohmann::json& object, const char* key)
-{
-    return object.at(key).get<bool>();
-}
-
 } // namespace OV

@@ -78,22 +78,10 @@ protected:
     static Columns parseColumns(const JsonStoreRecord& record);
     static QString readString(const Columns& columns, const char* key);
     static bool readBool(const Columns& columns, const char* key);
-    static QString readString(const nlohmann::json& object, const char* key);
-    static bool readBool(const nlohmann::json& object, const char* key);
     // A JSON number of any kind that fits T; a number outside T's range is refused rather
     // than silently changed.
     template <typename T>
-    static T readNumber(const nlohmann::json& object, const char* key)
-    {
-        return readNumberValue<T>(object.at(key), key);
-    }
-    template <typename T>
-    static T readNumber(const Columns& columns, const char* key)
-    {
-        return readNumberValue<T>(columns.at(key), key);
-    }
-    template <typename T>
-    static T readNumberValue(const nlohmann::json& value, const char* key);
+    static T readNumber(const Columns& columns, const char* key);
     static std::string utf8(const QString& text) { return text.toStdString(); }
 
 private:
@@ -103,8 +91,9 @@ private:
 };
 
 template <typename T>
-T ProjectDbJsBean::readNumberValue(const nlohmann::json& value, const char* key)
+T ProjectDbJsBean::readNumber(const Columns& columns, const char* key)
 {
+    const nlohmann::json value = columns.at(key);
     bool inRange = true;
     if (value.is_number_float()) {
         const double number = value.get<double>();
