@@ -126,7 +126,6 @@ private:
     QList<Row> m_rows;
     QStringList m_messages;
     int m_variants = 0;
-    int m_unnamed = 0;
     QStringList m_thrown;
     QString m_label;
 
@@ -279,12 +278,13 @@ private:
         if (snapshot(file) != before)
             m_thrown << QStringLiteral("the file changed [%1]").arg(label);
         ++m_variants;
+        // An empty list: nothing the program reads was damaged, so nothing need be named.
         const QString said = m_messages.join(u'\n') + logged;
-        bool seen = false;
+        bool seen = named.isEmpty();
         for (const QString& text : named)
             seen = seen || said.contains(text);
         if (!seen)
-            ++m_unnamed;
+            m_thrown << QStringLiteral("no message or log line names the record [%1]").arg(label);
     }
 
     void buildTemplate()
@@ -403,7 +403,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        qInfo("%d variants, %d without the record named", m_variants, m_unnamed);
+        qInfo("%d variants", m_variants);
         m_env.reset();
     }
 
@@ -538,16 +538,21 @@ private slots:
                         QVERIFY(db.run(QStringLiteral("UPDATE json_store SET %1 = ? WHERE id = ?")
                                            .arg(QLatin1String(target.column)),
                                        {QString::fromStdString(changed.dump()), target.row->id}));
-                        for (const char* form : {"id:%1", "id: %1", "id %1", "id=%1"})
-                            named << QString::fromLatin1(form).arg(target.row->id);
-                        const json columns = json::parse(target.row->columns.toStdString(), nullptr, false);
-                        if (columns.is_object() && columns.value("uid", json()).is_string())
-                            named << QString::fromStdString(columns["uid"].get<std::string>());
                         changes << QStringLiteral("%1 %2%3 -> %4")
                                        .arg(target.row->id)
                                        .arg(QLatin1String(target.column))
                                        .arg(QString::fromStdString(pointer.to_string()))
                                        .arg(QString::fromStdString(replacement(replaced).dump()));
+                        // A module's per-profile settings are read only by its editor, which takes
+                        // the tile's record without them, and sent to the hub as they are stored.
+                        if (target.row->type == QLatin1String("module") &&
+                            pointer.to_string().rfind("/profiles", 0) == 0)
+                            continue;
+                        for (const char* form : {"id:%1", "id: %1", "id %1", "id=%1"})
+                            named << QString::fromLatin1(form).arg(target.row->id);
+                        const json columns = json::parse(target.row->columns.toStdString(), nullptr, false);
+                        if (columns.is_object() && columns.value("uid", json()).is_string())
+                            named << QString::fromStdString(columns["uid"].get<std::string>());
                     }
                 }
                 runVariant(file, named, kind.key() + QLatin1Char(' ') + changes.join(QStringLiteral(", ")));
