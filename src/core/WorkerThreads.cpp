@@ -2,6 +2,8 @@
 
 #include "core/Logger.h"
 
+#include <QCoreApplication>
+
 #include <atomic>
 #include <exception>
 #include <list>
@@ -20,7 +22,8 @@ struct Worker
 };
 
 std::mutex g_mutex;
-std::list<Worker> g_workers;
+// Never destroyed: a worker still listed at exit must not end the process from a destructor.
+std::list<Worker>& g_workers = *new std::list<Worker>();
 
 // Joins the workers that have ended; their threads are about to return, so this is quick.
 void reapEnded()
@@ -39,6 +42,11 @@ void reapEnded()
 
 void WorkerThreads::start(std::function<void()> body)
 {
+    // Any application object, also one that is not ours, waits for the workers as it goes.
+    if (QCoreApplication::instance()) {
+        qRemovePostRoutine(&WorkerThreads::waitAll);
+        qAddPostRoutine(&WorkerThreads::waitAll);
+    }
     std::lock_guard<std::mutex> lock(g_mutex);
     reapEnded();
     auto done = std::make_shared<std::atomic<bool>>(false);

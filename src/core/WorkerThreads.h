@@ -5,8 +5,8 @@
 namespace OV {
 
 // Background jobs that must not outlive the application: each runs on a thread of its own,
-// and the application object waits for all of them before it goes away, so no job runs while
-// static objects are destroyed.
+// and the application object waits for all of them before it goes away (any application
+// object, through a post routine), so no job runs while static objects are destroyed.
 class WorkerThreads
 {
 public:

@@ -3,7 +3,6 @@
 #include "widgets/MessageDialog.h"
 
 #include <QTest>
-#include <QWidget>
 
 #include <stdexcept>
 
@@ -12,10 +11,15 @@ using namespace OV;
 namespace {
 
 // A handler that fails the way a handler reading a damaged record used to.
-class ThrowingWidget : public QWidget
+class ThrowingObject : public QObject
 {
 protected:
-    void mousePressEvent(QMouseEvent* /*event*/) override { throw std::runtime_error("damaged record"); }
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("damaged record");
+        return QObject::event(event);
+    }
 };
 
 } // namespace
@@ -33,14 +37,12 @@ private slots:
             messages << dialog.text();
             return 3;
         });
-        ThrowingWidget widget;
-        widget.resize(40, 40);
-        widget.show();
+        ThrowingObject object;
         Test::LogCapture log;
-        QTest::mousePress(&widget, Qt::LeftButton, {}, QPoint(5, 5));
+        QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
         QTRY_COMPARE(messages, QStringList{QStringLiteral("unknown error")});
         QVERIFY(log.text().contains(
-            QLatin1String("exception escaped an event handler: damaged record, receiver: QWidget, event: 2")));
+            QLatin1String("exception escaped an event handler: damaged record, receiver: QObject, event: 1000")));
         MessageDialog::setAnswerProvider({});
     }
 };
