@@ -118,6 +118,9 @@ void MainDeviceModule::showProfileEditor()
 {
     if (MainWindow::currentEditKey() == m_editKey)
         return;
+    // The row lists modules without their data: the editor starts from the stored record
+    // (entries that an earlier editor left unsaved in memory stay).
+    refreshModule();
     QWidget* editor = createProfileEditor();
     if (!editor) {
         Logger::debug(kTag, "no profile editor for product:%llu", static_cast<unsigned long long>(m_productId));

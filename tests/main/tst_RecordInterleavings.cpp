@@ -77,6 +77,7 @@ public:
     MainDeviceModule* otherTile = nullptr;
     int64_t id = -1;
     QString product;
+    int reopenedWidgets = -1; // the widgets the re-opened cube editor lists
 
     bool start(const QString& kind)
     {
@@ -180,10 +181,8 @@ public:
         QTRY_VERIFY(editor() && editor()->bean()->id != id);
         QTest::qWait(10);
         showEditor();
-        if (auto* pellora = qobject_cast<ModulePelloraProfileEditor*>(editor())) {
-            const Json stored = storedData(id);
-            QCOMPARE(pellora->widgetCombo()->count(), int(stored["dataConfig"]["layers"][0]["widgets"].size()));
-        }
+        if (auto* pellora = qobject_cast<ModulePelloraProfileEditor*>(editor()))
+            reopenedWidgets = pellora->widgetCombo()->count();
         EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QString::fromLatin1(Topics::PreDeploy)));
         QTest::qWait(20);
     }
@@ -285,7 +284,9 @@ private slots:
         Json data = stored->data;
         if (widget) {
             QCOMPARE(data["dataConfig"]["layers"][0]["widgets"].size(), size_t(1));
-            QVERIFY(!stored->extraConfig.is_null());
+            // The package document the hub gets lists the widget too.
+            Json extra = stored->extraConfig;
+            QVERIFY2(extra["dataConfig"]["layers"][0]["items"].size() == 1, extra.dump().c_str());
         }
         if (bound) {
             const Json& profile = data["profiles"][session.key()];
@@ -298,10 +299,40 @@ private slots:
                                : replaced ? kind
                                           : QStringLiteral("Stored ") + sn);
         QCOMPARE(stored->sn, replaced ? QStringLiteral("NEW-1") : sn);
+        if (steps.contains(QLatin1String("reopen")) && product == QLatin1String("cube"))
+            QCOMPARE(session.reopenedWidgets, 1);
         // The tile shows what the file holds.
         QCOMPARE(session.tile->module()->name, stored->name);
         QCOMPARE(session.tile->module()->sn, stored->sn);
         QVERIFY(session.tile->module()->data.value("dataConfig", Json()) == data.value("dataConfig", Json()));
+    }
+
+    // The row lists its modules without their data: the editor a tile opens still shows what
+    // an earlier session stored, and its save before a deploy keeps every profile's entry.
+    void editorStartsFromTheStoredRecord()
+    {
+        Session session;
+        QVERIFY(session.start(QStringLiteral("keys")));
+        const std::string key = session.key();
+        auto earlier = storedModule(session.id);
+        QVERIFY(earlier);
+        earlier->data["profiles"][key]["button1"]["click"] = {
+            {"promptEnabled", true},
+            {"promptText", "Next"},
+            {"promptDialogBg", ""},
+            {"actionList", Json::array({{{"configDesc", "next"}, {"deployData", {{"act", "next"}}}}})}};
+        earlier->data["profiles"]["profile_999"] = {{"deployConfig", Json::array({1})}};
+        QVERIFY(ProjectManager::instance()->getModuleUseCase()->update(*earlier).isOk());
+
+        session.showEditor();
+        auto* keys = qobject_cast<ModulePipwickProfileEditor*>(session.editor());
+        QVERIFY(keys);
+        QCOMPARE(keys->panel()->configWidget()->actionListWidget()->actions().size(), size_t(1));
+        EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QString::fromLatin1(Topics::PreDeploy)));
+        QTest::qWait(20);
+        Json data = storedData(session.id);
+        QVERIFY2(data["profiles"]["profile_999"]["deployConfig"] == Json::array({1}), data.dump().c_str());
+        QVERIFY2(data["profiles"][key]["deployConfig"].dump().find("next") != std::string::npos, data.dump().c_str());
     }
 };
 
