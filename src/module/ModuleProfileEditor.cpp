@@ -162,11 +162,10 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
         fresh.data["profiles"] = profiles;
 
         ProjectModuleUseCase::ImageMap images;
+        // A cleared picture is kept as a null one: storing it removes the stored file.
         for (MainSceneActionConfigWidget* widget : actionWidgets()) {
-            for (const auto& [name, pixmap] : widget->imageMap()) {
-                if (!pixmap.isNull())
-                    images[name] = pixmap;
-            }
+            for (const auto& [name, pixmap] : widget->imageMap())
+                images[name] = pixmap;
         }
         const BaseResult<void> stored = fresh.productId == ProjectModuleUseCase::kPelloraProductId
                                             ? modules->updatePelloraConfig(fresh, images)
