@@ -145,11 +145,10 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
         nlohmann::json& own = ensureConfigPath({"profiles", key});
         nlohmann::json deployConfig = nlohmann::json::array();
         ProjectModuleUseCase::ImageMap images;
+        // A cleared picture is kept as a null one: storing it removes the stored file.
         for (MainSceneActionConfigWidget* widget : actionWidgets()) {
-            for (const auto& [name, pixmap] : widget->imageMap()) {
-                if (!pixmap.isNull())
-                    images[name] = pixmap;
-            }
+            for (const auto& [name, pixmap] : widget->imageMap())
+                images[name] = pixmap;
         }
         const auto stored = ModuleRecordWriter::write(
             m_bean->id,
