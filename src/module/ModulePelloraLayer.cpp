@@ -7,6 +7,7 @@
 #include "device/KestrinDevice.h"
 #include "device/KestrinHost.h"
 #include "module/ModulePelloraWidget.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "module/PelloraLayerItemWidget.h"
 #include "project/ProjectDbModuleBean.h"
@@ -394,16 +395,19 @@ void ModulePelloraLayer::onSaveEdit(BaseResultCallback<void> resultCallback)
         for (auto& [name, pixmap] : shown->collectWidgets())
             images[name] = pixmap;
     }
-    // The window's record is replaced only once the copy is stored.
-    ProjectDbModuleBean copy(*m_bean);
-    if (!copy.data.is_object())
-        copy.data = nlohmann::json::object();
-    if (!copy.data["dataConfig"].is_object())
-        copy.data["dataConfig"] = nlohmann::json::object();
-    copy.data["dataConfig"]["layers"] = m_layers;
-    const BaseResult<void> result = ProjectManager::instance()->getModuleUseCase()->updatePelloraConfig(copy, images);
-    if (result.isOk())
-        *m_bean = copy;
+    // The window owns the layers; the record is changed only once they are stored.
+    const nlohmann::json layers = m_layers;
+    const auto stored = ModuleRecordWriter::write(
+        m_bean->id,
+        [&layers](ProjectDbModuleBean& fresh) {
+            if (!fresh.data["dataConfig"].is_object())
+                fresh.data["dataConfig"] = nlohmann::json::object();
+            fresh.data["dataConfig"]["layers"] = layers;
+        },
+        ModuleRecordWriter::storeConfig(std::move(images)));
+    if (stored.isOk())
+        *m_bean = **stored.data;
+    const BaseResult<void> result = BaseResult<void>::from(stored);
     resultCallback(result);
 }
 

@@ -5,6 +5,7 @@
 #include "module/ModuleCommonKeyConfigPanel.h"
 #include "module/ModuleEventDeployData.h"
 #include "module/ModulePelloraDialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -231,17 +232,11 @@ QList<MainSceneActionConfigWidget*> ModulePelloraProfileEditor::actionWidgets() 
 
 void ModulePelloraProfileEditor::onClickConfig()
 {
+    // Saved as "Save" saves; the window opens only on what was just stored.
     QPointer<ModulePelloraProfileEditor> self(this);
-    save([self](const BaseResult<void>& result) {
+    saveEdit([self] {
         if (!self)
             return;
-        // The window opens only on what was just stored.
-        if (!result.isOk()) {
-            MessageDialog::error(formatErrorDetails(result), true);
-            return;
-        }
-        self->watcher()->clearDirty();
-        self->saveButton()->setEnabled(false);
         ModulePelloraDialog* dialog = nullptr;
         try {
             dialog = new ModulePelloraDialog(self->m_bean->id);
@@ -260,18 +255,12 @@ void ModulePelloraProfileEditor::onClickConfig()
 
 void ModulePelloraProfileEditor::reloadBean()
 {
-    const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(m_bean->id);
-    if (!loaded.isOk() || !loaded.data || !*loaded.data) {
-        Logger::error(kTag, "reload module error:%s", formatErrorDetails(loaded).toUtf8().constData());
-        return;
-    }
-    // The shown event is written back and forgotten before the data it points into goes.
+    // The shown event is written back and forgotten before the lists are rebuilt.
     m_panel->detachEvent();
-    const nlohmann::json profiles =
-        m_bean->data.is_object() && m_bean->data.contains("profiles") ? m_bean->data["profiles"] : nlohmann::json();
-    m_bean = *loaded.data;
-    if (!profiles.is_null())
-        m_bean->data["profiles"] = profiles;
+    // Refreshed in place: the tile holds the same record, and the editors it builds later
+    // start from it.
+    if (!ModuleRecordWriter::refreshFromStore(*m_bean))
+        return;
     reloadLayers();
 }
 

@@ -4,6 +4,7 @@
 #include "core/ThemeLoader.h"
 #include "main/MainWindow.h"
 #include "module/ModuleEventPanel.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
@@ -135,7 +136,6 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
     try {
         for (ModuleEventPanel* panel : eventPanels())
             panel->saveCurrentEvent();
-        const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
         const std::shared_ptr<ProjectDbProfileBean> profile = MainWindow::currentProfile();
         if (!profile) {
             finish(BaseResult<void>(Errors::Logic, QStringLiteral("no current profile")));
@@ -145,28 +145,11 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
         if (removesFromProfileList())
             removeModuleFromProfileList(*profile);
 
-        // Only "profiles" is written, into the record as it is stored now.
-        const BaseResult<std::shared_ptr<ProjectDbModuleBean>> loaded = modules->accessor->findById(m_bean->id);
-        if (!loaded.isOk()) {
-            finish(BaseResult<void>::from(loaded));
-            return;
-        }
-        if (!loaded.data || !*loaded.data) {
-            finish(BaseResult<void>(Errors::RecordNotExists));
-            return;
-        }
-        ProjectDbModuleBean fresh(**loaded.data);
-        nlohmann::json profiles = m_bean->data.is_object() && m_bean->data.contains("profiles")
-                                      ? m_bean->data["profiles"]
-                                      : nlohmann::json::object();
-        if (profiles.is_object() && profiles.contains(key) && profiles[key].is_object()) {
-            nlohmann::json built = buildDeployConfig(profiles[key], fresh.data);
-            profiles[key]["deployConfig"] = built.empty() ? nlohmann::json::array() : built;
-        }
-        if (!fresh.data.is_object())
-            fresh.data = nlohmann::json::object();
-        fresh.data["profiles"] = profiles;
-
+        // The editor owns its current profile's entry of "profiles"; the rest of the record is
+        // taken as it is stored now. A profile shown with nothing bound still stores its
+        // (empty) deployConfig.
+        nlohmann::json& own = ensureConfigPath({"profiles", key});
+        nlohmann::json deployConfig = nlohmann::json::array();
         ProjectModuleUseCase::ImageMap images;
         for (MainSceneActionConfigWidget* widget : actionWidgets()) {
             for (const auto& [name, pixmap] : widget->imageMap()) {
@@ -174,16 +157,27 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
                     images[name] = pixmap;
             }
         }
-        const BaseResult<void> stored = fresh.productId == ProjectModuleUseCase::kPelloraProductId
-                                            ? modules->updatePelloraConfig(fresh, images)
-                                            : modules->updateConfig(fresh, images);
+        const auto stored = ModuleRecordWriter::write(
+            m_bean->id,
+            [&](ProjectDbModuleBean& fresh) {
+                nlohmann::json cfg = own;
+                if (cfg.is_object()) {
+                    nlohmann::json built = buildDeployConfig(cfg, fresh.data);
+                    deployConfig = built.empty() ? nlohmann::json::array() : std::move(built);
+                    cfg["deployConfig"] = deployConfig;
+                }
+                if (!fresh.data.contains("profiles") || !fresh.data["profiles"].is_object())
+                    fresh.data["profiles"] = nlohmann::json::object();
+                fresh.data["profiles"][key] = std::move(cfg);
+            },
+            ModuleRecordWriter::storeConfig(std::move(images)));
         if (stored.isOk()) {
             // The shown events stay where they are: only the stored deployConfig comes back.
-            if (profiles.contains(key) && m_bean->data["profiles"].contains(key))
-                m_bean->data["profiles"][key]["deployConfig"] = profiles[key]["deployConfig"];
-            m_bean->extraConfig = fresh.extraConfig;
+            if (own.is_object())
+                own["deployConfig"] = deployConfig;
+            ModuleRecordWriter::refresh(*m_bean, **stored.data);
         }
-        finish(stored);
+        finish(BaseResult<void>::from(stored));
     } catch (const std::exception& e) {
         Logger::error(metaObject()->className(), "save error:%s", e.what());
         finish(BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what())));
