@@ -432,17 +432,38 @@ private slots:
     // only the answer for the latest choice fills the list.
     void pluginChosenAgainDuringItsUnpack()
     {
+        // B: a plug-in without a package, which fails at once.
+        const auto plugins = ProjectManager::instance()->getPluginUseCase();
+        if (!*plugins->exists(QStringLiteral("other")).data) {
+            ProjectDbPluginBean other;
+            other.k1 = QStringLiteral("other");
+            other.k2 = QStringLiteral("0");
+            other.name = QStringLiteral("Other");
+            other.versionCode = 1;
+            QVERIFY(plugins->insert(other).isOk());
+        }
         QVERIFY(MainUtils::removeUnpackedPlugin(QStringLiteral("pinger")));
         picker->reload();
         SceneActionConfigPanel* panel = pick(QString(), QStringLiteral("Plug-in widget"));
         QVERIFY(panel);
         auto* editor = qobject_cast<ScenePluginConfig*>(panel->specialEditor());
         QVERIFY(editor);
-        QCOMPARE(editor->pluginGroup()->count(), 2);
-        // The first row was chosen as the panel was made; its unpack runs on a worker now.
+        const auto rowOf = [editor](const QString& name) -> BaseWidget* {
+            for (int i = 0; i < editor->pluginGroup()->count(); ++i) {
+                auto* row = qobject_cast<ScenePluginWidgetListItem*>(editor->pluginGroup()->widgetAt(i));
+                if (row && row->plugin()->name == name)
+                    return row;
+            }
+            return nullptr;
+        };
+        BaseWidget* pinger = rowOf(QStringLiteral("Pinger"));
+        BaseWidget* other = rowOf(QStringLiteral("Other"));
+        QVERIFY(pinger && other);
+        // Pinger's row was chosen first as the panel was made; its unpack runs on a worker now.
+        QCOMPARE(editor->pluginGroup()->checkedWidget(), pinger);
         QCOMPARE(editor->widgetGroup()->count(), 0);
-        editor->pluginGroup()->widgetAt(1)->setSelected(true);
-        editor->pluginGroup()->widgetAt(0)->setSelected(true);
+        other->setSelected(true);
+        pinger->setSelected(true);
         QTRY_COMPARE(editor->widgetGroup()->count(), 2);
         QTest::qWait(300);
         QCOMPARE(editor->widgetGroup()->count(), 2);
