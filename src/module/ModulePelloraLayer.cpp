@@ -15,9 +15,9 @@
 #include "project/ProjectModuleUseCase.h"
 #include "widgets/BaseDialog.h"
 #include "widgets/BaseWidgetSelectGroup.h"
+#include "widgets/DisabledOpacityEffect.h"
 #include "widgets/MessageDialog.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +95,7 @@ ModulePelloraLayer::ModulePelloraLayer(ProjectDbModuleBean* bean, QWidget* paren
     m_addButton->setFixedSize(28, 28);
     m_addButton->setIcon(QIcon(QStringLiteral(":/image/icon_add.png")));
     m_addButton->setIconSize(QSize(18, 18));
+    new DisabledOpacityEffect(m_addButton);
     barLayout->addWidget(m_addButton);
     leftLayout->addWidget(bar);
     leftLayout->addWidget(divider(left, false));

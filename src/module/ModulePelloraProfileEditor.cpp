@@ -72,13 +72,7 @@ ModulePelloraProfileEditor::ModulePelloraProfileEditor(QWidget* parent, std::sha
     m_screenLabel->setGeometry(0, 0, 100, 100);
     m_screenLabel->setAlignment(Qt::AlignCenter);
 
-    auto* configBox = new QGroupBox(contentWidget());
-    configBox->setContentsMargins(8, 30, 8, 8);
-    auto* configLayout = new QVBoxLayout(configBox);
-    configLayout->setContentsMargins(4, 4, 4, 4);
-    m_configButton = new QPushButton(tr("Config"), configBox);
-    m_configButton->setFixedHeight(28);
-    configLayout->addWidget(m_configButton);
+    QGroupBox* configBox = createConfigButton();
     m_layerCombo = new QComboBox();
     QGroupBox* layerBox = comboGroup(QStringLiteral("Layer"), m_layerCombo, QMargins(8, 16, 8, 8), contentWidget());
     m_widgetCombo = new QComboBox();
@@ -98,9 +92,21 @@ ModulePelloraProfileEditor::ModulePelloraProfileEditor(QWidget* parent, std::sha
         if (on)
             selectEvent(b->property("id").toString().toStdString());
     });
-    connect(m_configButton, &QPushButton::clicked, this, &ModulePelloraProfileEditor::onClickConfig);
     reloadLayers();
     watcher()->setWatching(true);
+}
+
+QGroupBox* ModulePelloraProfileEditor::createConfigButton()
+{
+    auto* configBox = new QGroupBox(contentWidget());
+    configBox->setContentsMargins(8, 30, 8, 8);
+    auto* configLayout = new QVBoxLayout(configBox);
+    configLayout->setContentsMargins(4, 4, 4, 4);
+    m_configButton = new QPushButton(tr("Config"), configBox);
+    m_configButton->setFixedHeight(28);
+    configLayout->addWidget(m_configButton);
+    connect(m_configButton, &QPushButton::clicked, this, &ModulePelloraProfileEditor::onClickConfig);
+    return configBox;
 }
 
 void ModulePelloraProfileEditor::reloadLayers()

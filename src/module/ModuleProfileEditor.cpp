@@ -112,6 +112,21 @@ QGroupBox* ModuleProfileEditor::makeButtonGroup(const QString& title, const QLis
     return box;
 }
 
+void ModuleProfileEditor::removeModuleFromProfileList(ProjectDbProfileBean& profile) const
+{
+    if (!profile.data.is_object() || !profile.data.contains("moduleConfigList") ||
+        !profile.data["moduleConfigList"].is_array())
+        return;
+    nlohmann::json& list = profile.data["moduleConfigList"];
+    const std::string sn = m_bean->sn.toStdString();
+    for (auto it = list.begin(); it != list.end();) {
+        if (it->is_object() && it->value("serialNo", nlohmann::json()) == nlohmann::json(sn))
+            it = list.erase(it);
+        else
+            ++it;
+    }
+}
+
 void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
 {
     const auto finish = [&](const BaseResult<void>& result) {
@@ -127,17 +142,8 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
             return;
         }
         const std::string key = ProjectProfileUseCase::profileKey(*profile).toStdString();
-        if (removesFromProfileList() && profile->data.is_object() && profile->data.contains("moduleConfigList") &&
-            profile->data["moduleConfigList"].is_array()) {
-            nlohmann::json& list = profile->data["moduleConfigList"];
-            const std::string sn = m_bean->sn.toStdString();
-            for (auto it = list.begin(); it != list.end();) {
-                if (it->is_object() && it->value("serialNo", nlohmann::json()) == nlohmann::json(sn))
-                    it = list.erase(it);
-                else
-                    ++it;
-            }
-        }
+        if (removesFromProfileList())
+            removeModuleFromProfileList(*profile);
 
         // The editor owns its current profile's entry of "profiles"; the rest of the record is
         // taken as it is stored now. A profile shown with nothing bound still stores its
