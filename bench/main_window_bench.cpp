@@ -75,8 +75,7 @@ int makeProject(const QString& file)
             for (int c = 0; c < kCardsPerProfile; ++c) {
                 OV::ProjectDbProfileKsWidgetBean card;
                 card.sortId = sortId++;
-                card.profileId = profile->id;
-                card.k1 = QString::number(profile->id);
+                card.setProfileId(profile->id);
                 card.widgetType = QStringLiteral("clock");
                 card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(c);
                 card.name = card.uid;

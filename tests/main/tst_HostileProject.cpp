@@ -418,8 +418,8 @@ private slots:
     }
 
     // The key-button module's settings for the current profile and the sensor card's name, each
-    // of another kind: pressing the tile and the card leaves both records as they are, and the
-    // card's editor says which record is damaged.
+    // of another kind: pressing the tile and the card says which record is damaged and leaves
+    // both as they are.
     void damagedModuleAndCardAreNamed()
     {
         const Row* keys = nullptr;
@@ -465,13 +465,14 @@ private slots:
         settle(50);
         closeMain(main);
         const QString uid = QString::fromStdString(json::parse(sensor->columns.toStdString())["uid"]);
-        // The tile's editor reads no stored settings today; should it, a damaged entry is named
-        // the same way ("module id:").
-        const QString expected = QStringLiteral("Invalid database format. Details: widget uid:%1, ").arg(uid);
-        bool shown = false;
-        for (const QString& message : m_messages)
-            shown = shown || message.startsWith(expected);
-        QVERIFY2(shown, qPrintable(expected + QLatin1Char('\n') + m_messages.join(u'\n')));
+        for (const QString& expected :
+             {QStringLiteral("Invalid database format. Details: module id:%1, ").arg(keys->id),
+              QStringLiteral("Invalid database format. Details: widget uid:%1, ").arg(uid)}) {
+            bool shown = false;
+            for (const QString& message : m_messages)
+                shown = shown || message.startsWith(expected);
+            QVERIFY2(shown, qPrintable(expected + QLatin1Char('\n') + m_messages.join(u'\n')));
+        }
         QVERIFY(!log.text().contains(QLatin1String(kEscaped)));
         QCOMPARE(snapshot(file), before);
     }
@@ -543,10 +544,10 @@ private slots:
                                        .arg(QLatin1String(target.column))
                                        .arg(QString::fromStdString(pointer.to_string()))
                                        .arg(QString::fromStdString(replacement(replaced).dump()));
-                        // A module's per-profile settings are read only by its editor, which takes
-                        // the tile's record without them, and sent to the hub as they are stored.
+                        // What a module's editor does not read of its per-profile settings goes
+                        // to the hub as it is stored.
                         if (target.row->type == QLatin1String("module") &&
-                            pointer.to_string().rfind("/profiles", 0) == 0)
+                            pointer.to_string().find("/deployConfig") != std::string::npos)
                             continue;
                         for (const char* form : {"id:%1", "id: %1", "id %1", "id=%1"})
                             named << QString::fromLatin1(form).arg(target.row->id);
