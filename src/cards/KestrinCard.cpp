@@ -1,5 +1,6 @@
 #include "cards/KestrinCard.h"
 
+#include "core/Logger.h"
 #include "core/ThemeLoader.h"
 #include "core/Utils.h"
 #include "main/MainProfileParamsEditor.h"
@@ -7,6 +8,8 @@
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
+#include "store/StoreUtils.h"
+#include "widgets/MessageDialog.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -166,7 +169,19 @@ void KestrinCard::showEditor()
     }
     if (MainWindow::currentEditKey() == m_editPanelKey)
         return;
-    MainWindow::setEditPanel(m_editPanelKey, newConfigEditor());
+    // The editor is built from the stored record, which may come from anyone: a value of the
+    // wrong kind is reported and the record stays as it is.
+    QWidget* editor = nullptr;
+    try {
+        editor = newConfigEditor();
+    } catch (const std::exception& e) {
+        const QString detail =
+            QStringLiteral("widget uid:%1, %2").arg(m_bean ? m_bean->uid : QString(), QString::fromUtf8(e.what()));
+        Logger::error("KestrinCard", "cannot open the editor: %s", qUtf8Printable(detail));
+        MessageDialog::error(formatErrorDetails(Errors::InvalidDatabaseFormat, detail), true);
+        return;
+    }
+    MainWindow::setEditPanel(m_editPanelKey, editor);
 }
 
 void KestrinCard::mouseReleaseEvent(QMouseEvent* event)

@@ -6,8 +6,13 @@
 #include "core/Settings.h"
 #include "core/TerminationSignals.h"
 #include "core/ThemeLoader.h"
+#include "core/WorkerThreads.h"
+#include "widgets/MessageDialog.h"
 
 #include <QLoggingCategory>
+#include <QMetaObject>
+
+#include <exception>
 
 namespace OV {
 
@@ -25,6 +30,32 @@ Application::StartupChoice& startupChoice()
 } // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+Application::~Application()
+{
+    WorkerThreads::waitAll();
+}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        reportEscaped(receiver, event, e.what());
+    } catch (...) {
+        reportEscaped(receiver, event, "unknown exception");
+    }
+    return false;
+}
+
+void Application::reportEscaped(QObject* receiver, QEvent* event, const char* what)
+{
+    Logger::error("Application", "exception escaped an event handler: %s, receiver: %s, event: %d", what,
+                  receiver ? receiver->metaObject()->className() : "none", event ? int(event->type()) : -1);
+    // Shown once the handler that failed is left behind.
+    QMetaObject::invokeMethod(
+        this, []() { MessageDialog::error(QStringLiteral("unknown error"), true); }, Qt::QueuedConnection);
+}
 
 Application* Application::instance()
 {

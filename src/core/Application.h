@@ -11,6 +11,12 @@ class Application : public QApplication
     Q_OBJECT
 public:
     Application(int& argc, char** argv);
+    // Waits for the background workers first: none may run while the objects go away.
+    ~Application() override;
+
+    // Last resort only: an exception that leaves an event handler is logged and reported
+    // instead of ending the program. Handlers catch what they expect themselves.
+    bool notify(QObject* receiver, QEvent* event) override;
 
     static Application* instance();
     static void setInstance(Application* app);
@@ -34,6 +40,7 @@ signals:
 
 private:
     void onStopRequested();
+    void reportEscaped(QObject* receiver, QEvent* event, const char* what);
 
     static Application* s_instance;
     int m_stopRequests = 0;

@@ -121,7 +121,17 @@ void MainDeviceModule::showProfileEditor()
     // The row lists modules without their data: the editor starts from the stored record
     // (entries that an earlier editor left unsaved in memory stay).
     refreshModule();
-    QWidget* editor = createProfileEditor();
+    // Built from the stored record: a value of the wrong kind is reported, the record kept.
+    QWidget* editor = nullptr;
+    try {
+        editor = createProfileEditor();
+    } catch (const std::exception& e) {
+        const QString detail =
+            QStringLiteral("module id:%1, %2").arg(m_module ? m_module->id : -1).arg(QString::fromUtf8(e.what()));
+        Logger::error(kTag, "cannot open the profile editor: %s", qUtf8Printable(detail));
+        MessageDialog::error(formatErrorDetails(Errors::InvalidDatabaseFormat, detail), true);
+        return;
+    }
     if (!editor) {
         Logger::debug(kTag, "no profile editor for product:%llu", static_cast<unsigned long long>(m_productId));
         return;

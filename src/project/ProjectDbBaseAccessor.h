@@ -254,7 +254,14 @@ private:
             return BaseResult<BeanPtr>::from(found);
         if (!found.data || !*found.data)
             return BaseResult<BeanPtr>(BeanPtr());
-        return BaseResult<BeanPtr>(toBean(*found.data));
+        try {
+            return BaseResult<BeanPtr>(toBean(*found.data));
+        } catch (const std::exception& e) {
+            // The failure goes to the caller as before; the log names the record.
+            Logger::error("ProjectDbBaseAccessor", "damaged record, type:%s, id:%lld, error:%s",
+                          m_recordType.toUtf8().constData(), static_cast<long long>((*found.data)->id), e.what());
+            throw;
+        }
     }
 
     BaseResult<BeanList> toBeanList(const BaseResult<ProjectDatabase::RecordList>& records) const

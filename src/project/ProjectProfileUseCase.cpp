@@ -345,8 +345,12 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
             }
             const QString name = id + QStringLiteral(".png");
             button["icon"] = deployImageRef(name);
-            const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7));
-            if (!bytes.isEmpty() && !ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true))
+            QString why;
+            const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7), &why);
+            if (bytes.isEmpty())
+                Logger::error(kDeployTag, "read plugin icon error: %s, pluginUuid: %s, rawIcon: %s",
+                              qUtf8Printable(why), uuid.c_str(), qUtf8Printable(raw));
+            else if (!ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true))
                 Logger::error(kDeployTag, "writeDeployImageFile error, pluginUuid: %s, rawIcon: %s", uuid.c_str(),
                               qUtf8Printable(raw));
         } catch (const std::exception& e) {

@@ -1,5 +1,6 @@
 #include "scene/MainSceneActionConfigWidget.h"
 
+#include "core/Logger.h"
 #include "core/ThemeLoader.h"
 #include "main/RightClickFilter.h"
 #include "project/ProjectDatabase.h"
@@ -208,6 +209,18 @@ void MainSceneActionConfigWidget::loadEventConfig(int64_t ownerId, const QString
     if (!m_event)
         return;
     const nlohmann::json& e = *m_event;
+    // A stored value of another kind is shown as its default; the log names the record.
+    const auto checkKind = [&e, ownerId](const char* key, bool (nlohmann::json::*kind)() const noexcept) {
+        const auto found = e.find(key);
+        if (found != e.end() && !((*found).*kind)())
+            Logger::warn("MainSceneActionConfigWidget",
+                         "record id:%lld: event \"%s\" of another kind, shown as default",
+                         static_cast<long long>(ownerId), key);
+    };
+    checkKind("promptEnabled", &nlohmann::json::is_boolean);
+    checkKind("promptText", &nlohmann::json::is_string);
+    checkKind("promptDialogBg", &nlohmann::json::is_string);
+    checkKind("actionList", &nlohmann::json::is_array);
     const auto promptEnabled = e.find("promptEnabled");
     m_enabledBox->setChecked(promptEnabled == e.end() || !promptEnabled->is_boolean() || promptEnabled->get<bool>());
     const auto promptText = e.find("promptText");

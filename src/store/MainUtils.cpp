@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "core/MainThread.h"
 #include "core/Utils.h"
+#include "core/WorkerThreads.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectPluginUseCase.h"
 #include "store/StoreUtils.h"
@@ -21,7 +22,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 namespace OV {
 
@@ -196,13 +196,14 @@ void MainUtils::asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDb
         return;
     }
     QPointer<const QObject> alive(guard);
-    std::thread([uuid = plugin.k1, bytes = *pack.data, alive, done = std::move(done)]() mutable {
+    // Not detached: the application waits for the unpack before it goes away.
+    WorkerThreads::start([uuid = plugin.k1, bytes = *pack.data, alive, done = std::move(done)]() mutable {
         const BaseResult<void> result = unpackPlugin(uuid, bytes);
         runOnMainThread([alive, result, done = std::move(done)]() {
             if (alive && done)
                 done(result);
         });
-    }).detach();
+    });
 }
 
 bool MainUtils::removeUnpackedPlugin(const QString& uuid)

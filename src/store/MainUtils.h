@@ -48,7 +48,8 @@ public:
     static BaseResult<void> unpackPlugin(const QString& uuid, const QByteArray& pack);
 
     // GUI thread: reads the package and, unless it is unpacked already (then done runs at once),
-    // unpacks it on a detached worker; done runs on the GUI thread only while guard exists.
+    // unpacks it on a worker the application waits for at exit; done runs on the GUI thread only
+    // while guard exists.
     static void asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin,
                                   const QObject* guard, std::function<void(const BaseResult<void>&)> done);
 

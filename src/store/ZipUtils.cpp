@@ -25,6 +25,7 @@ constexpr quint32 kZip64LocatorSignature = 0x07064b50;
 constexpr qint64 kZip64LocatorSize = 20;
 constexpr quint32 kFlagEncrypted = 0x0001;
 constexpr quint32 kFlagStrongEncryption = 0x0040;
+constexpr quint32 kFlagDataDescriptor = 0x0008;
 constexpr quint32 kExtraZip64 = 0x0001;
 constexpr quint32 kExtraAes = 0x9901;
 constexpr quint32 kMethodAes = 99;
@@ -92,91 +93,6 @@ QByteArray inflateRaw(const char* data, qint64 size, qint64 expected)
 }
 
 } // namespace
-
-QByteArray readZipEntry(const QByteArray& zip, const QString& name)
-{
-    const qint64 size = zip.size();
-    // The archive comment may itself hold the signature: prefer the record whose comment
-    // ends exactly at the end of the array, else take the last signature (trailing bytes).
-    qint64 endPos = -1;
-    for (qint64 pos = size - kEndSize; pos >= 0; --pos) {
-        if (u32(zip, pos) != kEndSignature)
-            continue;
-        if (endPos < 0)
-            endPos = pos;
-        if (pos + kEndSize + u16(zip, pos + 20) == size) {
-            endPos = pos;
-            break;
-        }
-    }
-    if (endPos < 0)
-        return {};
-
-    // One disk only, and both entry counts must match the directory actually found.
-    const quint32 diskNumber = u16(zip, endPos + 4);
-    const quint32 dirDisk = u16(zip, endPos + 6);
-    const quint32 entriesOnDisk = u16(zip, endPos + 8);
-    const quint32 totalEntries = u16(zip, endPos + 10);
-    const qint64 dirSize = u32(zip, endPos + 12);
-    const qint64 dirOffset = u32(zip, endPos + 16);
-    const qint64 dirEnd = dirOffset + dirSize;
-    if (diskNumber != 0 || dirDisk != 0 || entriesOnDisk != totalEntries)
-        return {};
-    if (dirOffset >= dirEnd || dirEnd > size)
-        return {};
-
-    // Walk the whole directory first, so that damage anywhere in it is seen. Names are
-    // compared as their UTF-8 bytes: only an entry of exactly the requested path matches.
-    const QByteArray wanted = name.toUtf8();
-    qint64 match = -1;
-    quint32 headers = 0;
-    qint64 pos = dirOffset;
-    while (pos < dirEnd) {
-        if (pos + kCentralSize > dirEnd || u32(zip, pos) != kCentralSignature)
-            return {};
-        const qint64 nameLength = u16(zip, pos + 28);
-        const qint64 next = pos + kCentralSize + nameLength + u16(zip, pos + 30) + u16(zip, pos + 32);
-        if (next > dirEnd)
-            return {};
-        if (match < 0 && QByteArrayView(zip.constData() + pos + kCentralSize, nameLength) == wanted)
-            match = pos;
-        ++headers;
-        pos = next;
-    }
-    if (headers != totalEntries || match < 0)
-        return {};
-
-    const quint32 flags = u16(zip, match + 8);
-    const quint32 method = u16(zip, match + 10);
-    const quint32 crc = u32(zip, match + 16);
-    const qint64 compressedSize = u32(zip, match + 20);
-    const qint64 uncompressedSize = u32(zip, match + 24);
-    const qint64 localOffset = u32(zip, match + 42);
-    if ((flags & kFlagEncrypted) != 0)
-        return {};
-    if (localOffset + kLocalSize > size || u32(zip, localOffset) != kLocalSignature)
-        return {};
-    if (u16(zip, localOffset + 8) != method)
-        return {};
-    const qint64 dataStart = localOffset + kLocalSize + u16(zip, localOffset + 26) + qint64(u16(zip, localOffset + 28));
-    if (dataStart + compressedSize > size)
-        return {};
-    const char* data = zip.constData() + dataStart;
-
-    QByteArray content;
-    if (method == kMethodStored) {
-        if (compressedSize != uncompressedSize)
-            return {};
-        content = QByteArray(data, compressedSize);
-    } else if (method == kMethodDeflated) {
-        content = inflateRaw(data, compressedSize, uncompressedSize);
-    } else {
-        return {};
-    }
-    if (content.size() != uncompressedSize || crcOf(content.constData(), content.size()) != crc)
-        return {};
-    return content;
-}
 
 namespace {
 
@@ -253,13 +169,30 @@ bool memberName(const QByteArray& raw, QString* name, bool* directory)
     return true;
 }
 
-// Reads and checks the whole directory of a package. Only an archive that every reader
-// would see alike passes: one end record ending exactly at the end of the data, the entry
-// counts, every header, name, size and local header inside the archive and in agreement.
-bool readPackageDirectory(const QByteArray& zip, std::vector<PackageMember>& members, QString* why)
+// How the end record is found. A package to unpack must have exactly one record, the one
+// that ends the data; reading one member also takes a record followed by trailing bytes, or one
+// whose comment holds a false signature, preferring the record that ends the data.
+enum class EndRecord { Exact, Lenient };
+
+qint64 findEndRecord(const QByteArray& zip, EndRecord rule, QString* why)
 {
     const qint64 size = zip.size();
     qint64 endPos = -1;
+    if (rule == EndRecord::Lenient) {
+        for (qint64 pos = size - kEndSize; pos >= 0; --pos) {
+            if (u32(zip, pos) != kEndSignature)
+                continue;
+            if (endPos < 0)
+                endPos = pos;
+            if (pos + kEndSize + u16(zip, pos + 20) == size) {
+                endPos = pos;
+                break;
+            }
+        }
+        if (endPos < 0)
+            refuse(why, QStringLiteral("no end record"));
+        return endPos;
+    }
     const qint64 lowest = qMax<qint64>(0, size - kEndSize - kMaxCommentLength);
     // The last signature must be the record, and no other record may also end the data: a
     // signature in the comment is one that other readers take, so they would see another
@@ -269,14 +202,35 @@ bool readPackageDirectory(const QByteArray& zip, std::vector<PackageMember>& mem
         if (u32(zip, pos) != kEndSignature)
             continue;
         const bool ends = pos + kEndSize + u16(zip, pos + 20) == size;
-        if ((last && !ends) || (ends && endPos >= 0))
-            return refuse(why, QStringLiteral("ambiguous end record"));
+        if ((last && !ends) || (ends && endPos >= 0)) {
+            refuse(why, QStringLiteral("ambiguous end record"));
+            return -1;
+        }
         last = false;
         if (ends)
             endPos = pos;
     }
     if (endPos < 0)
-        return refuse(why, QStringLiteral("no end record"));
+        refuse(why, QStringLiteral("no end record"));
+    return endPos;
+}
+
+// Whether a local header's CRC or size field agrees with the directory's. A member written with
+// a data descriptor (flag bit 3) may leave it zero in the local header.
+bool localAgrees(quint32 local, quint32 central, bool descriptor)
+{
+    return local == central || (descriptor && local == 0);
+}
+
+// Reads and checks the whole directory of an archive. Only an archive that every reader would
+// see alike passes: the end record, the entry counts, every header, name, size and local header
+// inside the archive and in agreement, and the limits on members and sizes.
+bool readPackageDirectory(const QByteArray& zip, std::vector<PackageMember>& members, QString* why,
+                          EndRecord rule = EndRecord::Exact)
+{
+    const qint64 endPos = findEndRecord(zip, rule, why);
+    if (endPos < 0)
+        return false;
     if (endPos >= kZip64LocatorSize && u32(zip, endPos - kZip64LocatorSize) == kZip64LocatorSignature)
         return refuse(why, QStringLiteral("ZIP64 archive"));
     const quint32 entriesOnDisk = u16(zip, endPos + 8);
@@ -348,9 +302,13 @@ bool readPackageDirectory(const QByteArray& zip, std::vector<PackageMember>& mem
         const qint64 localNameLength = u16(zip, localOffset + 26);
         const qint64 localExtraLength = u16(zip, localOffset + 28);
         member.dataStart = localOffset + kLocalSize + localNameLength + localExtraLength;
-        if ((u16(zip, localOffset + 6) & (kFlagEncrypted | kFlagStrongEncryption)) != 0 ||
-            u16(zip, localOffset + 8) != method || localNameLength != nameLength ||
-            member.dataStart + compressedSize > dirOffset ||
+        const quint32 localFlags = u16(zip, localOffset + 6);
+        const bool descriptor = (localFlags & kFlagDataDescriptor) != 0;
+        if ((localFlags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || u16(zip, localOffset + 8) != method ||
+            !localAgrees(u32(zip, localOffset + 14), u32(zip, pos + 16), descriptor) ||
+            !localAgrees(u32(zip, localOffset + 18), quint32(compressedSize), descriptor) ||
+            !localAgrees(u32(zip, localOffset + 22), quint32(uncompressedSize), descriptor) ||
+            localNameLength != nameLength || member.dataStart + compressedSize > dirOffset ||
             QByteArrayView(zip.constData() + localOffset + kLocalSize, nameLength) != rawName ||
             extraHas(zip, localOffset + kLocalSize + nameLength, localExtraLength, kExtraZip64))
             return refuse(why, QStringLiteral("damaged local header: %1").arg(member.name));
@@ -387,6 +345,27 @@ bool memberContent(const QByteArray& zip, const PackageMember& member, QByteArra
 }
 
 } // namespace
+
+QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why)
+{
+    std::vector<PackageMember> members;
+    if (!readPackageDirectory(zip, members, why, EndRecord::Lenient))
+        return {};
+    for (const PackageMember& member : members) {
+        if (member.directory || member.name != name)
+            continue;
+        QByteArray content;
+        if (!memberContent(zip, member, &content)) {
+            refuse(why, QStringLiteral("damaged member: %1").arg(member.name));
+            return {};
+        }
+        // The directory's bytes may be only borrowed: the caller keeps its own copy.
+        content.detach();
+        return content;
+    }
+    refuse(why, QStringLiteral("no member: %1").arg(name));
+    return {};
+}
 
 bool verifyPackage(const QByteArray& zip, QString* why)
 {

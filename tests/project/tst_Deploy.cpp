@@ -3,6 +3,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
 #include "support/DeployTestUtils.h"
+#include "support/HostileZip.h"
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
 
@@ -244,6 +245,45 @@ private slots:
         QCOMPARE(outcome->result.message, QStringLiteral("Unknown error. Details: invalid widget uid:../uid"));
         QCOMPARE(h->hub().receivedCount(1108), 0);
         QVERIFY(!QFileInfo::exists(h->settings.tempDir + QStringLiteral("/KestrinAssets/uid.png")));
+    }
+
+    // A stored package that a project brings along is read with the package limits: a member
+    // past the size limit or with a lying local header is refused and named, never inflated,
+    // and the deploy goes on without that icon.
+    void hostilePackIconsAreRefused()
+    {
+        Test::HostileZipMember lying{"icons/two.png", "PNG-TWO"};
+        lying.localCompressed = lying.localUncompressed = 0x7FFFFFF0;
+        const QList<std::pair<QString, QByteArray>> packs{
+            {QStringLiteral("bomb"), Test::zipBomb("icons/one.png", 64ll * 1024 * 1024 + 1)},
+            {QStringLiteral("mismatch"), Test::hostileZip({{"config.json", "{}"}, lying})}};
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        for (const auto& [uuid, pack] : packs) {
+            const json group = {{"param",
+                                 {{"button",
+                                   {{{"id", "b-" + uuid.toStdString()}, {"icon", "file://icons/one.png"}},
+                                    {{"id", "c-" + uuid.toStdString()}, {"icon", "file://icons/two.png"}}}}}}};
+            QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("u-") + uuid, QString(),
+                                 {{"pluginUuid", uuid.toStdString()}, {"deploymentData", group}}) > 0);
+            QVERIFY(project.plugin(uuid, pack) > 0);
+        }
+        QVERIFY(h->startHub());
+        LogCapture log;
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome, 60000));
+        QVERIFY2(outcome->result.isOk(), qPrintable(outcome->result.message));
+        for (const char* line : {"read plugin icon error: member too large: icons/one.png, pluginUuid: bomb",
+                                 "read plugin icon error: member too large: icons/one.png, pluginUuid: bomb, "
+                                 "rawIcon: file://icons/two.png",
+                                 "read plugin icon error: damaged local header: icons/two.png, pluginUuid: mismatch"})
+            QVERIFY2(log.text().contains(QLatin1String(line)), line);
+        const QList<HttpRequest> uploads = h->uploads();
+        QVERIFY(uploads.size() <= 1);
+        for (const HttpRequest& upload : uploads) {
+            for (const HttpFormPart& part : upload.parts)
+                QVERIFY2(zipEntries(part.data).isEmpty(), qPrintable(zipEntries(part.data).keys().join(u' ')));
+        }
     }
 
     // A record that cannot be read is never silently left out of what the hub gets: the step

@@ -3,6 +3,7 @@
 #include "store/StoreUtils.h"
 #include "store/ZipUtils.h"
 #include "support/DeployTestUtils.h"
+#include "support/HostileZip.h"
 #include "support/ProjectTestUtils.h"
 
 #include <QDir>
@@ -42,6 +43,66 @@ private slots:
             QCOMPARE(readZipEntry(zip, it.key()), it.value());
         for (const char* name : {"Config.json", "images", "ä.png"})
             QVERIFY2(readZipEntry(zip, QString::fromUtf8(name)).isEmpty(), name);
+    }
+
+    // Every reader, the one-member reader too, applies the package limits before it allocates,
+    // and wants local headers that agree with the directory.
+    void zipLimitsAndHeadersHoldForEveryReader()
+    {
+        constexpr qint64 kMember = 64ll * 1024 * 1024;
+        using Test::HostileZipMember;
+        const QByteArray ok(177, 'a');
+        struct Case
+        {
+            const char* tag;
+            QByteArray zip;
+            bool readable;
+            const char* why;
+        };
+        QList<HostileZipMember> many;
+        for (int i = 0; i <= 10000; ++i)
+            many.append({QByteArray("m") + QByteArray::number(i), {}, false});
+        QList<HostileZipMember> large;
+        for (int i = 0; i < 5; ++i) {
+            HostileZipMember member{QByteArray("p") + QByteArray::number(i), "x"};
+            member.localUncompressed = member.centralUncompressed = 60u << 20;
+            large.append(member);
+        }
+        large.prepend({"a.png", ok});
+        HostileZipMember lying{"a.png", ok};
+        lying.localCompressed = lying.localUncompressed = 0x7FFFFFF0;
+        HostileZipMember lyingCrc{"a.png", ok};
+        lyingCrc.localCrc = 0x12345678;
+        HostileZipMember zeroNoDescriptor{"a.png", ok};
+        zeroNoDescriptor.localCrc = zeroNoDescriptor.localCompressed = zeroNoDescriptor.localUncompressed = 0;
+        HostileZipMember descriptor = zeroNoDescriptor;
+        descriptor.localFlags = 0x0008;
+        HostileZipMember descriptorFull{"a.png", ok};
+        descriptorFull.localFlags = 0x0008;
+        HostileZipMember understated{"a.png", ok};
+        understated.centralUncompressed = 10;
+
+        const QList<Case> cases = {
+            {"bomb", Test::zipBomb("a.png", kMember + 1), false, "member too large: a.png"},
+            {"count", Test::hostileZip(QList<HostileZipMember>{{"a.png", ok}} + many), false, "too many members"},
+            {"total", Test::hostileZip(large), false, "package too large when unpacked"},
+            {"local sizes", Test::hostileZip({{"config.json", "{}"}, lying}), false, "damaged local header: a.png"},
+            {"local crc", Test::hostileZip({lyingCrc}), false, "damaged local header: a.png"},
+            {"local zero", Test::hostileZip({zeroNoDescriptor}), false, "damaged local header: a.png"},
+            {"understated", Test::hostileZip({understated}), false, "damaged local header: a.png"},
+            {"descriptor zero", Test::hostileZip({descriptor}), true, ""},
+            {"descriptor sizes", Test::hostileZip({descriptorFull}), true, ""},
+        };
+        for (const Case& c : cases) {
+            QString why;
+            const QByteArray read = readZipEntry(c.zip, QStringLiteral("a.png"), &why);
+            QVERIFY2(read == (c.readable ? ok : QByteArray()), c.tag);
+            QVERIFY2(c.readable ? why.isEmpty() : why.startsWith(QLatin1String(c.why)),
+                     qPrintable(QLatin1String(c.tag) + QLatin1Char(' ') + why));
+            QString packageWhy;
+            QCOMPARE(verifyPackage(c.zip, &packageWhy), c.readable);
+            QCOMPARE(packageWhy, why);
+        }
     }
 
     void storeFileWithLimit()
