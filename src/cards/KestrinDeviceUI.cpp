@@ -3,6 +3,7 @@
 #include "cards/KestrinDeviceScreenUI.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
+#include "project/ProjectDbProfileBean.h"
 #include "widgets/WheelHorizontalScrollArea.h"
 
 #include <QHBoxLayout>
@@ -35,12 +36,19 @@ KestrinDeviceUI::KestrinDeviceUI(QWidget* parent, BaseWidgetSelectGroup* group)
                        "QScrollBar::handle:horizontal { background: #3A3F48; border-radius: 3px; min-width: 30px; }"
                        "QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal { width: 0; }"
                        "QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }"));
-    m_screen = new KestrinDeviceScreenUI(m_scrollArea, m_scrollArea, group);
+    // Made in the viewport that shows it, with its cards: moved there afterwards, every card would
+    // be styled again.
+    m_screen = new KestrinDeviceScreenUI(m_scrollArea->viewport(), m_scrollArea, group);
     m_scrollArea->setWidget(m_screen);
 }
 
 void KestrinDeviceUI::reloadEditor()
 {
+    // Handed the profile its strip already shows (the tile is placed in the row right after the
+    // strip loaded it), there is nothing to load again.
+    const std::shared_ptr<ProjectDbProfileBean> profile = MainWindow::currentProfile();
+    if (profile && m_screen->showsProfile(profile->id))
+        return;
     m_screen->initData();
 }
 
