@@ -158,10 +158,13 @@ int makeProject(const QString& file, int profileCount, int cardCount)
                 card.widgetType = QStringLiteral("app");
                 card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(c);
                 card.name = QStringLiteral("App %1").arg(c);
+                const std::string package = QStringLiteral("bench.app.%1").arg(c).toStdString();
+                // As a card dropped on the strip stores it, its deploy entry included.
                 card.setData({{"name", card.name.toStdString()},
                               {"iconUrl", "https://127.0.0.1:1/icon.png"},
-                              {"package", QStringLiteral("bench.app.%1").arg(c).toStdString()},
-                              {"type", "APPS"}});
+                              {"package", package},
+                              {"type", "APPS"},
+                              {"deploymentData", {{"id", package}, {"type", "APPS"}}}});
                 OV::BaseResult<void> one = cards->insertOrUpdate(card);
                 if (!one.isOk())
                     return one;

@@ -7,9 +7,18 @@
 #include "widgets/WheelHorizontalScrollArea.h"
 
 #include <QHBoxLayout>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace OV {
+
+namespace {
+
+// The body's inset from the tile's edges.
+constexpr int kMargin = 2;
+
+} // namespace
 
 KestrinDeviceUI::KestrinDeviceUI(QWidget* parent, BaseWidgetSelectGroup* group)
     : MainDeviceListItem(parent), m_key(createUuid()), m_scrollArea(new WheelHorizontalScrollArea(this))
@@ -18,8 +27,6 @@ KestrinDeviceUI::KestrinDeviceUI(QWidget* parent, BaseWidgetSelectGroup* group)
     setToolTip(tr("Kestrin"));
     setFixedSize(kWidth, kHeight);
     setSelectable(true);
-    setBackgroundImage(QStringLiteral(":/main/image/icon_device_kestrin.png"));
-    setBackgroundMargin(2);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(50, 28, 50, 28);
     layout->addWidget(m_scrollArea, 1);
@@ -50,6 +57,31 @@ void KestrinDeviceUI::reloadEditor()
     if (profile && m_screen->showsProfile(profile->id))
         return;
     m_screen->initData();
+}
+
+void KestrinDeviceUI::paintEvent(QPaintEvent* event)
+{
+    // The hub's body: a few shapes, drawn at each paint for less than decoding a picture of the
+    // whole tile costs at start (the same drawing as ":/main/image/icon_device_kestrin.png").
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF body = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    p.translate(body.topLeft());
+    p.scale(body.width() / kWidth, body.height() / kHeight);
+    QLinearGradient shade(QPointF(0, 0), QPointF(0, kHeight));
+    shade.setColorAt(0.0, QColor(0x2C, 0x30, 0x37));
+    shade.setColorAt(1.0, QColor(0x1E, 0x21, 0x26));
+    p.setPen(QPen(QColor(0x3A, 0x3F, 0x48), 1.0));
+    p.setBrush(shade);
+    p.drawRoundedRect(QRectF(0.5, 0.5, kWidth - 1, kHeight - 1), 22, 22);
+    p.setPen(QPen(QColor(0x45, 0x4B, 0x56), 1.0));
+    p.setBrush(QColor(0x12, 0x14, 0x17));
+    p.drawRoundedRect(QRectF(40.5, 20.5, 632, 139), 14, 14);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x3D, 0x7E, 0xFF));
+    p.drawRoundedRect(QRectF(336, 166, 41, 4), 2, 2);
+    p.end();
+    MainDeviceListItem::paintEvent(event);
 }
 
 void KestrinDeviceUI::onSelectedChanged(bool selected)

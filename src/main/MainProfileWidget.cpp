@@ -330,6 +330,9 @@ void MainProfileWidget::chooseFirstProfile()
 
 void MainProfileWidget::chooseProfile(const ProfilePtr& profile)
 {
+    // Chosen from this very list already (its row is the selected one).
+    if (m_currentProfile == profile)
+        return;
     if (m_rowsMade) {
         for (ProfileItem* row : rows()) {
             if (row->profile() == profile && !row->isSelected()) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -12,9 +11,9 @@ namespace OV {
 // The b-trees below the given root pages of a SQLite file, walked from the file itself: every
 // page must be a b-tree page of a known kind whose cells lie inside it, and every child a page
 // of the file reached once. Pages that only hold the overflow of large values are not looked
-// at. The file is read a few aligned blocks of pages at a time through one small cache rather
-// than mapped: a walk over every page of a large project would otherwise keep the whole file
-// resident in the process.
+// at. The file is mapped a few aligned blocks of pages at a time, each unmapped when the walk
+// has moved on: mapped whole, a walk over every page of a large project would keep the whole file
+// resident in the process, and read into buffers, it would copy every page.
 class ProjectPageWalk
 {
 public:
@@ -28,11 +27,11 @@ private:
     struct Block
     {
         int64_t first = 0; // the block's first page; 0 while unused
-        QByteArray bytes;
+        uchar* bytes = nullptr;
         uint64_t used = 0;
     };
 
-    // The page's bytes, or null when it cannot be read.
+    // The page's bytes, or null when they cannot be mapped.
     const uchar* page(int64_t number);
 
     QFile m_file;

@@ -309,9 +309,12 @@ private slots:
             return d.button2->text() == QLatin1String("Add Now") ? 2 : 0;
         });
         int opened = 0;
-        connect(EventBus::instance(), &EventBus::messagePosted, this, [&](const QSharedPointer<EventBusMessage>& m) {
-            opened += m->topic == QLatin1String(Topics::ShowKestrinDialog);
-        });
+        // Ends with this test: the count lives on its stack.
+        QObject listening;
+        connect(EventBus::instance(), &EventBus::messagePosted, &listening,
+                [&](const QSharedPointer<EventBusMessage>& m) {
+                    opened += m->topic == QLatin1String(Topics::ShowKestrinDialog);
+                });
         emit row.content()->addingItem()->clicked();
         QTRY_COMPARE(opened, 1);
         QCOMPARE(title, QStringLiteral("No Kestrin Added"));
