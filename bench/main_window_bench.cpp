@@ -153,8 +153,7 @@ int makeProject(const QString& file, int profileCount, int cardCount)
             for (int c = 0; c < cardCount; ++c) {
                 OV::ProjectDbProfileKsWidgetBean card;
                 card.sortId = sortId++;
-                card.profileId = profile->id;
-                card.k1 = QString::number(profile->id);
+                card.setProfileId(profile->id);
                 card.widgetType = QStringLiteral("app");
                 card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(c);
                 card.name = QStringLiteral("App %1").arg(c);

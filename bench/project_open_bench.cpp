@@ -66,8 +66,7 @@ bool makeProject(const QString& file, int profiles, int cards)
             return false;
         for (int c = 0; c < cards; ++c) {
             ProjectDbProfileKsWidgetBean card;
-            card.profileId = profile->id;
-            card.k1 = QString::number(profile->id);
+            card.setProfileId(profile->id);
             card.widgetType = QStringLiteral("basicClock");
             card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(c);
             card.name = QStringLiteral("Clock %1").arg(c);

@@ -50,7 +50,7 @@ public:
     // Points "icon" of the deploy data at the exported image for an icon kept in the project.
     void deployIcon();
     // The name label shows the text, or the configuration's "name" when the text is empty.
-    void updateName(const QString& text);
+    virtual void updateName(const QString& text);
     virtual void setName(const QString& text);
 
     // Applies an editor's change to the record and stores it with the icon, when given. When the

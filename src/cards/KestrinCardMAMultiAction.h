@@ -15,6 +15,8 @@ public:
     KestrinCardMAMultiAction(QWidget* parent, BeanPtr bean);
 
     void init() override;
+    // The label is the bean name as it stands, empty included: that is what a reload shows.
+    void updateName(const QString& text) override { setName(text); }
     // Throws the JSON library's error for an element without "deployData".
     void setConfig(const nlohmann::json& actionList);
 

@@ -1,6 +1,8 @@
 #include "cards/KestrinCardModuleEditor.h"
 
 #include "cards/KestrinCard.h"
+#include "core/EventBus.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "widgets/EditStateWatcher.h"
@@ -24,6 +26,16 @@ KestrinCardModuleEditor::KestrinCardModuleEditor(KestrinCard* card, Modules modu
     reload();
     watcher()->watch(m_name);
     watcher()->watch(m_module);
+    // A module renamed or replaced while the editor is up is listed as it is stored now.
+    connect(EventBus::instance(), &EventBus::messagePosted, this,
+            [this](const QSharedPointer<EventBusMessage>& message) {
+                const int64_t id = ModuleRecordWriter::storedRecordId(message);
+                for (size_t i = 0; i < m_modules.size(); ++i) {
+                    if (m_modules[i]->id == id && ModuleRecordWriter::refreshFromStore(*m_modules[i]))
+                        m_module->setItemText(static_cast<int>(i),
+                                              m_modules[i]->name + QStringLiteral(" - ") + m_modules[i]->sn);
+                }
+            });
 }
 
 void KestrinCardModuleEditor::load()

@@ -63,6 +63,8 @@ MainProfileParamsEditor* KestrinCardPCCtrlGroup::newConfigEditor()
             [&]() {
                 card->bean()->name = name;
                 card->bean()->icon = iconText;
+                // The label is read from the configuration when the card is loaded again.
+                card->configuration()["name"] = name.toStdString();
                 card->configuration()["iconScale"] = scale;
                 nlohmann::json& deploy = card->deploymentData();
                 deploy["id"] = card->bean()->uid.toStdString();

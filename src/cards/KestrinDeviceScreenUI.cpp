@@ -179,8 +179,7 @@ KestrinCard* KestrinDeviceScreenUI::createDeskCard(int64_t profileId,
                 throw std::invalid_argument("invalid profile id: " + std::to_string(profileId));
             bean = std::make_shared<ProjectDbProfileKsWidgetBean>();
             bean->id = -1;
-            bean->profileId = profileId;
-            bean->k1 = QString::number(profileId);
+            bean->setProfileId(profileId);
             bean->uid = createUuid();
             bean->widgetType = QString::fromStdString(widgetType);
             if (!config.is_object())

@@ -25,6 +25,8 @@ inline constexpr const char* PreDeploy = "ON_PRE_DEPLOY";
 inline constexpr const char* KestrinChanged = "ON_KESTRIN_CHANGED";
 inline constexpr const char* ShowKestrinDialog = "MainKestrinWidget.showKestrinDialog";
 inline constexpr const char* PluginInstalled = "ON_PLUGIN_INSTALLED";
+// A module record was stored; payload {"id"}. Holders of the record re-read it.
+inline constexpr const char* ModuleStored = "ON_MODULE_STORED";
 } // namespace Topics
 
 } // namespace OV

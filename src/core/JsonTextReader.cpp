@@ -1,6 +1,7 @@
 #include "core/JsonTextReader.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 
 #include <charconv>
 #include <cmath>
@@ -265,7 +266,7 @@ private:
         std::string decoded;
         if (!string(decoded))
             return false;
-        out = QString::fromUtf8(decoded.data(), qsizetype(decoded.size()));
+        out = JsonTextReader::textFromUtf8(decoded.data(), decoded.data() + decoded.size());
         return true;
     }
 
@@ -485,6 +486,13 @@ nlohmann::json JsonTextReader::parse(QStringView text)
         return out;
     const QByteArray utf8 = text.toUtf8();
     return nlohmann::json::parse(utf8.constBegin(), utf8.constEnd());
+}
+
+QString JsonTextReader::textFromUtf8(const char* begin, const char* end)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(begin, end - begin));
 }
 
 nlohmann::json JsonTextReader::parse(const char* begin, const char* end)

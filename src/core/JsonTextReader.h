@@ -40,6 +40,10 @@ public:
     // The library's exception on a text this reader gives up on.
     static nlohmann::json parse(QStringView text);
     static nlohmann::json parse(const char* begin, const char* end);
+
+    // UTF-8 text as UTF-16, character for character: a leading U+FEFF is text like any other
+    // (QString::fromUtf8 would take it for a byte order mark and drop it).
+    static QString textFromUtf8(const char* begin, const char* end);
 };
 
 } // namespace OV

@@ -1,5 +1,6 @@
 #include "main/MainDeviceModule.h"
 
+#include "core/EventBus.h"
 #include "core/Logger.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
@@ -7,6 +8,7 @@
 #include "module/ModulePelloraDialog.h"
 #include "module/ModulePelloraProfileEditor.h"
 #include "module/ModulePipwickProfileEditor.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/ModuleReplaceDialogPogoPin.h"
 #include "module/ModuleRollaneProfileEditor.h"
 #include "module/ModuleThessaProfileEditor.h"
@@ -47,6 +49,7 @@ MainDeviceModule::MainDeviceModule(std::shared_ptr<ProjectDbModuleBean> module, 
     const QString picture = pictureFor(m_productId);
     if (!picture.isEmpty())
         setBackgroundImage(picture);
+    connect(EventBus::instance(), &EventBus::messagePosted, this, &MainDeviceModule::onMessage);
 }
 
 MainDeviceModule::~MainDeviceModule()
@@ -115,6 +118,9 @@ void MainDeviceModule::showProfileEditor()
 {
     if (MainWindow::currentEditKey() == m_editKey)
         return;
+    // The row lists modules without their data: the editor starts from the stored record
+    // (entries that an earlier editor left unsaved in memory stay).
+    refreshModule();
     QWidget* editor = createProfileEditor();
     if (!editor) {
         Logger::debug(kTag, "no profile editor for product:%llu", static_cast<unsigned long long>(m_productId));
@@ -173,52 +179,59 @@ void MainDeviceModule::mousePressEvent(QMouseEvent* event)
     MainDeviceListItem::mousePressEvent(event);
 }
 
-void MainDeviceModule::showNotAvailable(const QString& what)
+void MainDeviceModule::onMessage(const QSharedPointer<EventBusMessage>& message)
 {
-    MessageDialog::information(tr("%1 is not available in this version of the program.").arg(what), true);
+    // Another window stored this module: the tile's record (shared with its editor and its
+    // dialogs) takes what was stored.
+    if (ModuleRecordWriter::storedRecordId(message) != m_module->id)
+        return;
+    refreshModule();
+}
+
+void MainDeviceModule::refreshModule()
+{
+    if (ModuleRecordWriter::refreshFromStore(*m_module))
+        setToolTip(m_module->name);
 }
 
 void MainDeviceModule::onClickMenuConfig()
 {
-    showProfileEditor();
+    if (!m_isScreenCube)
+        return;
+    ModulePelloraDialog* dialog = nullptr;
+    try {
+        dialog = new ModulePelloraDialog(m_module->id);
+    } catch (const std::exception& e) {
+        MessageDialog::error(QString::fromUtf8(e.what()), true);
+        return;
+    }
+    const QPointer<MainDeviceModule> self(this);
+    dialog->setClosedHandler([self] {
+        if (!self)
+            return;
+        self->refreshModule();
+        // The shown editor lists the cube's layers and widgets as they were when it was built.
+        if (MainWindow::currentEditKey() == self->m_editKey) {
+            MainWindow::clearEditPanel();
+            self->showProfileEditor();
+        }
+    });
+    dialog->show();
 }
 
 void MainDeviceModule::onClickMenuDetail()
 {
-    if (m_isScreenCube) {
-        ModulePelloraDialog* dialog = nullptr;
-        try {
-            dialog = new ModulePelloraDialog(m_module->id);
-        } catch (const std::exception& e) {
-            MessageDialog::error(QString::fromUtf8(e.what()), true);
-            return;
-        }
-        QPointer<MainDeviceModule> self(this);
-        dialog->setClosedHandler([self] {
-            if (!self)
-                return;
-            // The window stored the cube's layers and widgets; the tile's record takes them
-            // (its per-profile settings stay as the profile editor keeps them).
-            const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(self->m_module->id);
-            if (loaded.isOk() && loaded.data && *loaded.data) {
-                const ProjectDbModuleBean& fresh = **loaded.data;
-                if (fresh.data.is_object() && fresh.data.contains("dataConfig"))
-                    self->m_module->data["dataConfig"] = fresh.data["dataConfig"];
-                if (fresh.data.is_object() && fresh.data.contains("netConfig"))
-                    self->m_module->data["netConfig"] = fresh.data["netConfig"];
-                self->m_module->extraConfig = fresh.extraConfig;
-            }
-            self->reloadEditor();
-        });
-        dialog->show();
-        return;
-    }
     auto* dialog = new ModuleDetailsDialog(m_module);
     const QPointer<MainDeviceModule> self(this);
     dialog->finishedHandler = [self] {
         if (self)
             self->setToolTip(self->m_module->name);
     };
+    // A firmware update or a rename may have happened in there.
+    dialog->setClosedHandler([self] {
+        if (self)
+            self->refreshModule();
+    });
     dialog->show();
 }
 
@@ -233,7 +246,10 @@ void MainDeviceModule::onClickMenuReplace()
     auto* dialog = new ModuleReplaceDialogPogoPin(m_module, *all.data);
     const QPointer<MainDeviceModule> self(this);
     dialog->finishedHandler = [self] {
-        if (self && self->replacedCallback)
+        if (!self)
+            return;
+        self->refreshModule();
+        if (self->replacedCallback)
             self->replacedCallback(self->m_module);
     };
     dialog->show();

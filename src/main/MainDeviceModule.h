@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EventBusMessage.h"
 #include "main/MainDeviceListItem.h"
 
 #include <QString>
@@ -67,7 +68,9 @@ protected:
 private:
     // Builds the profile editor for this module; null when the product has none.
     QWidget* createProfileEditor();
-    void showNotAvailable(const QString& what);
+    void onMessage(const QSharedPointer<EventBusMessage>& message);
+    // Takes the stored record into the tile's record, which its editor and dialogs share.
+    void refreshModule();
 
     std::shared_ptr<ProjectDbModuleBean> m_module;
     QString m_editKey;

@@ -9,7 +9,6 @@
 #include "store/StoreUtils.h"
 #include "widgets/BaseWidget.h"
 #include "widgets/CloudImagePicker.h"
-#include "widgets/MessageDialog.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -55,6 +54,9 @@ MainProfilePanel::MainProfilePanel(QWidget* parent) : QWidget(parent)
     m_header->currentProfileCallback = [this](std::shared_ptr<ProjectDbProfileBean> profile) {
         followProfile(std::move(profile));
     };
+    m_header->currentProfileRefreshedCallback = [this](std::shared_ptr<ProjectDbProfileBean> profile) {
+        refreshProfile(profile);
+    };
     // The main window is handed its profile while it is built: the first row is chosen now
     // rather than by the header's queued re-selection, which then finds it chosen already.
     m_header->chooseFirstProfile();
@@ -66,14 +68,34 @@ void MainProfilePanel::followProfile(std::shared_ptr<ProjectDbProfileBean> profi
 {
     m_currentProfile = profile;
     MainWindow::setCurrentProfile(profile ? std::make_shared<ProjectDbProfileBean>(*profile) : nullptr);
-    if (profile) {
-        QPixmap picture = m_useCase->loadIconFile(*profile, m_picture->size() * m_picture->devicePixelRatio());
-        if (picture.isNull())
-            picture = QPixmap(QStringLiteral(":/profile/image/item_bg_default.png"));
-        m_picture->setBackgroundPixmap(picture);
-    } else {
+    if (profile)
+        showPicture(*profile);
+    else
         m_picture->setBackgroundPixmap(QPixmap());
+}
+
+void MainProfilePanel::refreshProfile(const std::shared_ptr<ProjectDbProfileBean>& profile)
+{
+    m_currentProfile = profile;
+    // The main window's copy follows the stored fields; its document is not the panel's.
+    const std::shared_ptr<ProjectDbProfileBean> shown = MainWindow::currentProfile();
+    if (shown && shown->id == profile->id) {
+        shown->k1 = profile->k1;
+        shown->isDefault = profile->isDefault;
+        shown->name = profile->name;
+        shown->showName = profile->showName;
+        shown->icon = profile->icon;
+        shown->preferred = profile->preferred;
     }
+    showPicture(*profile);
+}
+
+void MainProfilePanel::showPicture(const ProjectDbProfileBean& profile)
+{
+    QPixmap picture = m_useCase->loadIconFile(profile, m_picture->size() * m_picture->devicePixelRatio());
+    if (picture.isNull())
+        picture = QPixmap(QStringLiteral(":/profile/image/item_bg_default.png"));
+    m_picture->setBackgroundPixmap(picture);
 }
 
 void MainProfilePanel::onEditProfileIcon()
@@ -88,23 +110,20 @@ void MainProfilePanel::onEditProfileIcon()
         return false;
     });
     const QPointer<MainProfilePanel> self(this);
-    const std::shared_ptr<ProjectDbProfileBean> profile = m_currentProfile;
-    picker->setSelectionCallback([self, pickerGuard, profile](const QString& address, const QPixmap& chosen) {
+    // The picture goes to the profile the picker was opened for, as it is stored when chosen:
+    // a rename or preference made while the picker was open stays.
+    const int64_t id = m_currentProfile->id;
+    picker->setSelectionCallback([self, pickerGuard, id](const QString& address, const QPixmap& chosen) {
         if (pickerGuard)
             pickerGuard->hide();
         if (!self)
             return;
-        ProjectDbProfileBean changed(*profile);
-        changed.icon = address;
         QPixmap cropped = trimTransparentEdges(chosen, StoreUtils::kTrimThreshold);
-        const BaseResult<void> updated = self->m_useCase->updateProfile(changed, &cropped);
-        if (!updated.isOk()) {
-            MessageDialog::error(formatErrorDetails(updated), true);
+        if (!self->m_header->storeProfile(
+                id, [&address](ProjectDbProfileBean& stored) { stored.icon = address; }, &cropped))
             return;
-        }
-        *profile = changed;
-        self->m_picture->setBackgroundPixmap(cropped);
-        self->m_header->initDropDownMenu();
+        if (self->m_currentProfile && self->m_currentProfile->id == id)
+            self->m_picture->setBackgroundPixmap(cropped);
     });
     picker->show();
 }

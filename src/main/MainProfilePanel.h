@@ -32,6 +32,8 @@ public:
 
 private:
     void followProfile(std::shared_ptr<ProjectDbProfileBean> profile);
+    void refreshProfile(const std::shared_ptr<ProjectDbProfileBean>& profile);
+    void showPicture(const ProjectDbProfileBean& profile);
 
     BaseWidget* m_picture = nullptr;
     std::shared_ptr<ProjectProfileUseCase> m_useCase;

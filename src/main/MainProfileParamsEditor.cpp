@@ -55,12 +55,14 @@ void MainProfileParamsEditor::onMessage(const QSharedPointer<EventBusMessage>& m
         saveEdit();
 }
 
-void MainProfileParamsEditor::saveEdit()
+void MainProfileParamsEditor::saveEdit(std::function<void()> then)
 {
-    runSave([this] {
+    runSave([this, then = std::move(then)] {
         m_saveButton->setEnabled(false);
         m_watcher->clearDirty();
         ToastWidget::showInfo(MainWindow::instance(), tr("Save successful"), true, 1500);
+        if (then)
+            then();
     });
 }
 

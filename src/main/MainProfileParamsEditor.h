@@ -32,7 +32,8 @@ public:
 protected:
     virtual void onResetEdit();
 
-    void saveEdit();
+    // Saves as "Save" does; a success then runs the given step unless the editor is gone.
+    void saveEdit(std::function<void()> then = {});
 
 private:
     void onMessage(const QSharedPointer<EventBusMessage>& message);

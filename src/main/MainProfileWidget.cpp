@@ -359,6 +359,7 @@ void MainProfileWidget::setCurrentProfile(ProfilePtr profile)
 {
     if (profile) {
         const bool changed = !m_currentProfile || m_currentProfile->id != profile->id;
+        const bool reread = !changed && m_currentProfile != profile;
         m_currentProfile = profile;
         m_nameLabel->setEnabled(true);
         m_nameLabel->fullText = profile->name;
@@ -366,6 +367,8 @@ void MainProfileWidget::setCurrentProfile(ProfilePtr profile)
         setToolTip(profile->name);
         if (changed && currentProfileCallback)
             currentProfileCallback(profile);
+        else if (reread && currentProfileRefreshedCallback)
+            currentProfileRefreshedCallback(profile);
         return;
     }
     m_currentProfile.reset();
@@ -424,20 +427,16 @@ BaseDialog* MainProfileWidget::onClickEditProfileName(const ProfilePtr& profile)
         }
         if (!self)
             return;
-        // Stored from a copy: the shared profile changes only once the database has the change.
-        ProjectDbProfileBean changed(*profile);
-        changed.name = name;
-        changed.showName = true;
-        const BaseResult<void> updated = self->m_useCase->updateProfile(changed, nullptr);
-        if (!updated.isOk()) {
-            MessageDialog::error(formatErrorDetails(updated), true);
+        const int64_t id = profile->id;
+        if (!self->storeProfile(id, [&name](ProjectDbProfileBean& stored) {
+                stored.name = name;
+                stored.showName = true;
+            }))
             return;
-        }
-        *profile = changed;
         d.close();
+        // Shown until the queued re-selection names the current profile again.
         self->m_nameLabel->fullText = name;
         self->m_nameLabel->updateText();
-        self->initDropDownMenu();
     };
     dialog->show();
     return dialog;
@@ -445,15 +444,21 @@ BaseDialog* MainProfileWidget::onClickEditProfileName(const ProfilePtr& profile)
 
 void MainProfileWidget::onClickSaveAsPreferred(const ProfilePtr& profile)
 {
-    ProjectDbProfileBean changed(*profile);
-    changed.preferred = true;
-    const BaseResult<void> updated = m_useCase->updateProfile(changed, nullptr);
-    if (!updated.isOk()) {
-        MessageDialog::error(formatErrorDetails(updated), true);
-        return;
+    storeProfile(profile->id, [](ProjectDbProfileBean& stored) { stored.preferred = true; });
+}
+
+MainProfileWidget::ProfilePtr
+MainProfileWidget::storeProfile(int64_t id, const std::function<void(ProjectDbProfileBean&)>& change, QPixmap* icon)
+{
+    const BaseResult<ProfilePtr> stored = m_useCase->changeProfile(id, change, icon);
+    if (!stored.isOk()) {
+        MessageDialog::error(formatErrorDetails(stored), true);
+        return nullptr;
     }
-    *profile = changed;
+    if (m_currentProfile && m_currentProfile->id == id)
+        setCurrentProfile(*stored.data);
     initDropDownMenu();
+    return *stored.data;
 }
 
 DelayOpMessageDialog* MainProfileWidget::onClickDeleteProfile(const ProfilePtr& profile)

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QLabel;
+class QPixmap;
 class QMenu;
 class QPushButton;
 
@@ -61,6 +62,8 @@ public:
     explicit MainProfileWidget(QWidget* parent = nullptr);
 
     std::function<void(ProfilePtr)> currentProfileCallback;
+    // The current profile was read again (same id, fields as stored now).
+    std::function<void(ProfilePtr)> currentProfileRefreshedCallback;
 
     void initDropDownMenu();
     void setCurrentProfile(ProfilePtr profile);
@@ -73,6 +76,13 @@ public:
     BaseDialog* onClickEditProfileName(const ProfilePtr& profile);
     void onClickSaveAsPreferred(const ProfilePtr& profile);
     DelayOpMessageDialog* onClickDeleteProfile(const ProfilePtr& profile);
+
+    // How every window changes a profile: the stored profile is read by id, the change (the
+    // fields that window owns) applied and stored with the picture, when given; then the
+    // holders on screen (header, panel, drop-down) take the stored profile. A failure is shown
+    // and gives null.
+    ProfilePtr storeProfile(int64_t id, const std::function<void(ProjectDbProfileBean&)>& change,
+                            QPixmap* icon = nullptr);
 
     QMenu* dropDownMenu() const { return m_menu; }
     // Both make the rows when they are not made yet.

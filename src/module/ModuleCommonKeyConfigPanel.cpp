@@ -21,7 +21,6 @@ ModuleCommonKeyConfigPanel::ModuleCommonKeyConfigPanel(QWidget* parent, EditStat
     m_config->createActionListGroup();
     layout->addWidget(m_config);
     m_contentLayout->addWidget(container, 1);
-    m_binding = std::make_unique<ModuleEventBinding>(m_config);
     connect(m_enabledBox, &QCheckBox::toggled, this, [this](bool on) {
         m_config->setEnabled(on);
         markChanged();
@@ -53,7 +52,7 @@ void ModuleCommonKeyConfigPanel::setKeyConfig(const QString& keyLabel, const std
     m_titleLabel->setText(title);
     m_enabledBox->setChecked(enabledOf(*m_event));
     m_config->setEnabled(m_enabledBox->isChecked());
-    m_binding->loadEventConfig(ownerId, promptIconPath, title, m_event);
+    m_config->loadEventConfig(ownerId, promptIconPath, title, m_event);
     markChanged();
 }
 
@@ -61,13 +60,13 @@ void ModuleCommonKeyConfigPanel::saveCurrentEvent()
 {
     if (!m_event)
         return;
-    m_binding->saveEventConfig();
+    m_config->saveEventConfig();
     (*m_event)["enabled"] = m_enabledBox->isChecked();
 }
 
 void ModuleCommonKeyConfigPanel::forgetEvent()
 {
-    m_binding->detach();
+    m_config->detachEvent();
     m_event = nullptr;
 }
 

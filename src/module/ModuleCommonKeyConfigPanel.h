@@ -1,6 +1,5 @@
 #pragma once
 
-#include "module/ModuleEventBinding.h"
 #include "module/ModuleEventPanel.h"
 
 #include <memory>
@@ -32,7 +31,6 @@ protected:
 
 private:
     MainSceneActionConfigWidget* m_config = nullptr;
-    std::unique_ptr<ModuleEventBinding> m_binding;
     nlohmann::json* m_event = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "device/KestrinApi.h"
 #include "module/ModuleOTADialog.h"
 #include "module/ModuleProductNames.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -162,18 +163,14 @@ void ModuleDetailsDialog::rename(const QString& text)
         MessageDialog::error(tr("[New Name] is empty"), true);
         return;
     }
-    // The shared record takes the name only once it is stored.
-    ProjectDbModuleBean edited(*m_module);
-    edited.name = name;
-    const BaseResult<int> updated = ProjectManager::instance()->getModuleUseCase()->update(edited);
-    // No row changed means the record is gone: nothing was stored.
-    if (rowStepFailed(updated) || *updated.data == 0) {
-        const BaseResult<void> failure =
-            rowStepFailed(updated) ? rowStepFailure(updated) : BaseResult<void>(Errors::NoRowsAffected);
-        MessageDialog::error(formatErrorDetails(failure), true);
+    // The dialog owns the name; the shared record takes it only once it is stored.
+    const auto updated = ModuleRecordWriter::write(
+        m_module->id, [&name](ProjectDbModuleBean& fresh) { fresh.name = name; }, ModuleRecordWriter::storeRecord());
+    if (!updated.isOk()) {
+        MessageDialog::error(formatErrorDetails(updated), true);
         return;
     }
-    m_module->name = name;
+    ModuleRecordWriter::refresh(*m_module, **updated.data);
     Logger::info(kTag, "module[%s] renamed", m_sn.constData());
     if (m_renameDialog)
         m_renameDialog->close();

@@ -174,14 +174,15 @@ void ModuleOTADialog::loadFile(const QString& path)
         return;
     }
     m_file = std::move(*parsed.data);
-    // The field is kept whole; shown, it ends at its padding.
-    const QByteArray versionText = m_file->versionName.left(m_file->versionName.indexOf('\0'));
+    // The field is kept whole; shown, it ends at its padding, and a name that fills all 16
+    // bytes has none.
+    const qsizetype nul = m_file->versionName.indexOf('\0');
+    const QByteArray versionText = nul < 0 ? m_file->versionName : m_file->versionName.left(nul);
     m_pathEdit->setText(path);
+    // One substitution for all four: a "%1" inside the file's name stays text.
     m_status->setText(tr("Version Name: %1\nVersion Code: %2\nFile Size: %3 KB, \nMD5: %4")
-                          .arg(QString::fromUtf8(versionText))
-                          .arg(m_file->versionCode)
-                          .arg(m_file->data.size() / 1024)
-                          .arg(m_file->fileMD5));
+                          .arg(QString::fromUtf8(versionText), QString::number(m_file->versionCode),
+                               QString::number(m_file->data.size() / 1024), m_file->fileMD5));
     m_startButton->setEnabled(true);
 }
 

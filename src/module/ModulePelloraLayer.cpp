@@ -7,6 +7,7 @@
 #include "device/KestrinDevice.h"
 #include "device/KestrinHost.h"
 #include "module/ModulePelloraWidget.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "module/PelloraLayerItemWidget.h"
 #include "project/ProjectDbModuleBean.h"
@@ -14,9 +15,9 @@
 #include "project/ProjectModuleUseCase.h"
 #include "widgets/BaseDialog.h"
 #include "widgets/BaseWidgetSelectGroup.h"
+#include "widgets/DisabledOpacityEffect.h"
 #include "widgets/MessageDialog.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +95,7 @@ ModulePelloraLayer::ModulePelloraLayer(ProjectDbModuleBean* bean, QWidget* paren
     m_addButton->setFixedSize(28, 28);
     m_addButton->setIcon(QIcon(QStringLiteral(":/image/icon_add.png")));
     m_addButton->setIconSize(QSize(18, 18));
+    new DisabledOpacityEffect(m_addButton);
     barLayout->addWidget(m_addButton);
     leftLayout->addWidget(bar);
     leftLayout->addWidget(divider(left, false));
@@ -393,16 +395,19 @@ void ModulePelloraLayer::onSaveEdit(BaseResultCallback<void> resultCallback)
         for (auto& [name, pixmap] : shown->collectWidgets())
             images[name] = pixmap;
     }
-    // The window's record is replaced only once the copy is stored.
-    ProjectDbModuleBean copy(*m_bean);
-    if (!copy.data.is_object())
-        copy.data = nlohmann::json::object();
-    if (!copy.data["dataConfig"].is_object())
-        copy.data["dataConfig"] = nlohmann::json::object();
-    copy.data["dataConfig"]["layers"] = m_layers;
-    const BaseResult<void> result = ProjectManager::instance()->getModuleUseCase()->updatePelloraConfig(copy, images);
-    if (result.isOk())
-        *m_bean = copy;
+    // The window owns the layers; the record is changed only once they are stored.
+    const nlohmann::json layers = m_layers;
+    const auto stored = ModuleRecordWriter::write(
+        m_bean->id,
+        [&layers](ProjectDbModuleBean& fresh) {
+            if (!fresh.data["dataConfig"].is_object())
+                fresh.data["dataConfig"] = nlohmann::json::object();
+            fresh.data["dataConfig"]["layers"] = layers;
+        },
+        ModuleRecordWriter::storeConfig(std::move(images)));
+    if (stored.isOk())
+        *m_bean = **stored.data;
+    const BaseResult<void> result = BaseResult<void>::from(stored);
     resultCallback(result);
 }
 

@@ -6,6 +6,7 @@
 #include "device/KestrinDevice.h"
 #include "module/ByteRingBuffer.h"
 #include "module/HexUtils.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "module/ScanWifiDialog.h"
 #include "module/TaskSequenceTimer.h"
@@ -245,16 +246,18 @@ void ModulePelloraNetwork::configWifi()
             return;
         }
 
-        const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
-        // Stored on a copy: the window's bean changes only once the record is written.
-        ProjectDbModuleBean copy(*m_bean);
-        copy.data["netConfig"] = {{"ssid", ssid.toStdString()}, {"password", password.toStdString()}};
-        const BaseResult<void> stored = refreshPelloraExtraConfig(*modules, copy);
+        // The window owns the Wi-Fi settings; its record changes only once they are stored.
+        const nlohmann::json netConfig = {{"ssid", ssid.toStdString()}, {"password", password.toStdString()}};
+        const auto stored = ModuleRecordWriter::write(
+            m_bean->id, [&netConfig](ProjectDbModuleBean& fresh) { fresh.data["netConfig"] = netConfig; },
+            [](ProjectModuleUseCase& modules, ProjectDbModuleBean& fresh) {
+                return refreshPelloraExtraConfig(modules, fresh);
+            });
         if (!stored.isOk()) {
             MessageDialog::error(formatErrorDetails(stored), true);
             return;
         }
-        *m_bean = copy;
+        *m_bean = **stored.data;
 
         if (!m_device)
             return;

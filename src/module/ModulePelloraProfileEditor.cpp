@@ -5,6 +5,7 @@
 #include "module/ModuleCommonKeyConfigPanel.h"
 #include "module/ModuleEventDeployData.h"
 #include "module/ModulePelloraDialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -71,13 +72,7 @@ ModulePelloraProfileEditor::ModulePelloraProfileEditor(QWidget* parent, std::sha
     m_screenLabel->setGeometry(0, 0, 100, 100);
     m_screenLabel->setAlignment(Qt::AlignCenter);
 
-    auto* configBox = new QGroupBox(contentWidget());
-    configBox->setContentsMargins(8, 30, 8, 8);
-    auto* configLayout = new QVBoxLayout(configBox);
-    configLayout->setContentsMargins(4, 4, 4, 4);
-    m_configButton = new QPushButton(tr("Config"), configBox);
-    m_configButton->setFixedHeight(28);
-    configLayout->addWidget(m_configButton);
+    QGroupBox* configBox = createConfigButton();
     m_layerCombo = new QComboBox();
     QGroupBox* layerBox = comboGroup(QStringLiteral("Layer"), m_layerCombo, QMargins(8, 16, 8, 8), contentWidget());
     m_widgetCombo = new QComboBox();
@@ -97,9 +92,21 @@ ModulePelloraProfileEditor::ModulePelloraProfileEditor(QWidget* parent, std::sha
         if (on)
             selectEvent(b->property("id").toString().toStdString());
     });
-    connect(m_configButton, &QPushButton::clicked, this, &ModulePelloraProfileEditor::onClickConfig);
     reloadLayers();
     watcher()->setWatching(true);
+}
+
+QGroupBox* ModulePelloraProfileEditor::createConfigButton()
+{
+    auto* configBox = new QGroupBox(contentWidget());
+    configBox->setContentsMargins(8, 30, 8, 8);
+    auto* configLayout = new QVBoxLayout(configBox);
+    configLayout->setContentsMargins(4, 4, 4, 4);
+    m_configButton = new QPushButton(tr("Config"), configBox);
+    m_configButton->setFixedHeight(28);
+    configLayout->addWidget(m_configButton);
+    connect(m_configButton, &QPushButton::clicked, this, &ModulePelloraProfileEditor::onClickConfig);
+    return configBox;
 }
 
 void ModulePelloraProfileEditor::reloadLayers()
@@ -225,17 +232,11 @@ QList<MainSceneActionConfigWidget*> ModulePelloraProfileEditor::actionWidgets() 
 
 void ModulePelloraProfileEditor::onClickConfig()
 {
+    // Saved as "Save" saves; the window opens only on what was just stored.
     QPointer<ModulePelloraProfileEditor> self(this);
-    save([self](const BaseResult<void>& result) {
+    saveEdit([self] {
         if (!self)
             return;
-        // The window opens only on what was just stored.
-        if (!result.isOk()) {
-            MessageDialog::error(formatErrorDetails(result), true);
-            return;
-        }
-        self->watcher()->clearDirty();
-        self->saveButton()->setEnabled(false);
         ModulePelloraDialog* dialog = nullptr;
         try {
             dialog = new ModulePelloraDialog(self->m_bean->id);
@@ -254,18 +255,12 @@ void ModulePelloraProfileEditor::onClickConfig()
 
 void ModulePelloraProfileEditor::reloadBean()
 {
-    const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(m_bean->id);
-    if (!loaded.isOk() || !loaded.data || !*loaded.data) {
-        Logger::error(kTag, "reload module error:%s", formatErrorDetails(loaded).toUtf8().constData());
-        return;
-    }
-    // The shown event is written back and forgotten before the data it points into goes.
+    // The shown event is written back and forgotten before the lists are rebuilt.
     m_panel->detachEvent();
-    const nlohmann::json profiles =
-        m_bean->data.is_object() && m_bean->data.contains("profiles") ? m_bean->data["profiles"] : nlohmann::json();
-    m_bean = *loaded.data;
-    if (!profiles.is_null())
-        m_bean->data["profiles"] = profiles;
+    // Refreshed in place: the tile holds the same record, and the editors it builds later
+    // start from it.
+    if (!ModuleRecordWriter::refreshFromStore(*m_bean))
+        return;
     reloadLayers();
 }
 

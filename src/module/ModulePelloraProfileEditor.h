@@ -48,6 +48,8 @@ protected:
     QList<MainSceneActionConfigWidget*> actionWidgets() const override;
 
 private:
+    // The "Config" button in its group box; a click saves and opens the cube's window.
+    QGroupBox* createConfigButton();
     const nlohmann::json* selectedWidget() const;
 
     std::string m_event = "click";

@@ -4,6 +4,7 @@
 #include "core/ThemeLoader.h"
 #include "main/MainWindow.h"
 #include "module/ModuleEventPanel.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
@@ -111,6 +112,21 @@ QGroupBox* ModuleProfileEditor::makeButtonGroup(const QString& title, const QLis
     return box;
 }
 
+void ModuleProfileEditor::removeModuleFromProfileList(ProjectDbProfileBean& profile) const
+{
+    if (!profile.data.is_object() || !profile.data.contains("moduleConfigList") ||
+        !profile.data["moduleConfigList"].is_array())
+        return;
+    nlohmann::json& list = profile.data["moduleConfigList"];
+    const std::string sn = m_bean->sn.toStdString();
+    for (auto it = list.begin(); it != list.end();) {
+        if (it->is_object() && it->value("serialNo", nlohmann::json()) == nlohmann::json(sn))
+            it = list.erase(it);
+        else
+            ++it;
+    }
+}
+
 void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
 {
     const auto finish = [&](const BaseResult<void>& result) {
@@ -120,64 +136,47 @@ void ModuleProfileEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
     try {
         for (ModuleEventPanel* panel : eventPanels())
             panel->saveCurrentEvent();
-        const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
         const std::shared_ptr<ProjectDbProfileBean> profile = MainWindow::currentProfile();
         if (!profile) {
             finish(BaseResult<void>(Errors::Logic, QStringLiteral("no current profile")));
             return;
         }
         const std::string key = ProjectProfileUseCase::profileKey(*profile).toStdString();
-        if (removesFromProfileList() && profile->data.is_object() && profile->data.contains("moduleConfigList") &&
-            profile->data["moduleConfigList"].is_array()) {
-            nlohmann::json& list = profile->data["moduleConfigList"];
-            const std::string sn = m_bean->sn.toStdString();
-            for (auto it = list.begin(); it != list.end();) {
-                if (it->is_object() && it->value("serialNo", nlohmann::json()) == nlohmann::json(sn))
-                    it = list.erase(it);
-                else
-                    ++it;
-            }
-        }
+        if (removesFromProfileList())
+            removeModuleFromProfileList(*profile);
 
-        // Only "profiles" is written, into the record as it is stored now.
-        const BaseResult<std::shared_ptr<ProjectDbModuleBean>> loaded = modules->accessor->findById(m_bean->id);
-        if (!loaded.isOk()) {
-            finish(BaseResult<void>::from(loaded));
-            return;
-        }
-        if (!loaded.data || !*loaded.data) {
-            finish(BaseResult<void>(Errors::RecordNotExists));
-            return;
-        }
-        ProjectDbModuleBean fresh(**loaded.data);
-        nlohmann::json profiles = m_bean->data.is_object() && m_bean->data.contains("profiles")
-                                      ? m_bean->data["profiles"]
-                                      : nlohmann::json::object();
-        if (profiles.is_object() && profiles.contains(key) && profiles[key].is_object()) {
-            nlohmann::json built = buildDeployConfig(profiles[key], fresh.data);
-            profiles[key]["deployConfig"] = built.empty() ? nlohmann::json::array() : built;
-        }
-        if (!fresh.data.is_object())
-            fresh.data = nlohmann::json::object();
-        fresh.data["profiles"] = profiles;
-
+        // The editor owns its current profile's entry of "profiles"; the rest of the record is
+        // taken as it is stored now. A profile shown with nothing bound still stores its
+        // (empty) deployConfig.
+        nlohmann::json& own = ensureConfigPath({"profiles", key});
+        nlohmann::json deployConfig = nlohmann::json::array();
         ProjectModuleUseCase::ImageMap images;
+        // A cleared picture is kept as a null one: storing it removes the stored file.
         for (MainSceneActionConfigWidget* widget : actionWidgets()) {
-            for (const auto& [name, pixmap] : widget->imageMap()) {
-                if (!pixmap.isNull())
-                    images[name] = pixmap;
-            }
+            for (const auto& [name, pixmap] : widget->imageMap())
+                images[name] = pixmap;
         }
-        const BaseResult<void> stored = fresh.productId == ProjectModuleUseCase::kPelloraProductId
-                                            ? modules->updatePelloraConfig(fresh, images)
-                                            : modules->updateConfig(fresh, images);
+        const auto stored = ModuleRecordWriter::write(
+            m_bean->id,
+            [&](ProjectDbModuleBean& fresh) {
+                nlohmann::json cfg = own;
+                if (cfg.is_object()) {
+                    nlohmann::json built = buildDeployConfig(cfg, fresh.data);
+                    deployConfig = built.empty() ? nlohmann::json::array() : std::move(built);
+                    cfg["deployConfig"] = deployConfig;
+                }
+                if (!fresh.data.contains("profiles") || !fresh.data["profiles"].is_object())
+                    fresh.data["profiles"] = nlohmann::json::object();
+                fresh.data["profiles"][key] = std::move(cfg);
+            },
+            ModuleRecordWriter::storeConfig(std::move(images)));
         if (stored.isOk()) {
             // The shown events stay where they are: only the stored deployConfig comes back.
-            if (profiles.contains(key) && m_bean->data["profiles"].contains(key))
-                m_bean->data["profiles"][key]["deployConfig"] = profiles[key]["deployConfig"];
-            m_bean->extraConfig = fresh.extraConfig;
+            if (own.is_object())
+                own["deployConfig"] = deployConfig;
+            ModuleRecordWriter::refresh(*m_bean, **stored.data);
         }
-        finish(stored);
+        finish(BaseResult<void>::from(stored));
     } catch (const std::exception& e) {
         Logger::error(metaObject()->className(), "save error:%s", e.what());
         finish(BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what())));

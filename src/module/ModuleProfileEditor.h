@@ -49,6 +49,8 @@ protected:
     virtual nlohmann::json buildDeployConfig(const nlohmann::json& cfg, const nlohmann::json& storedData) = 0;
     // Whether the save takes this module out of the current profile's "moduleConfigList".
     virtual bool removesFromProfileList() const { return true; }
+    // Drops this module's entries (by serial number) from the profile's "moduleConfigList".
+    void removeModuleFromProfileList(ProjectDbProfileBean& profile) const;
     // The event panels whose shown event is written back before saving.
     virtual QList<ModuleEventPanel*> eventPanels() const = 0;
     // The prompt pictures picked in the panels, by file name.

@@ -1,6 +1,7 @@
 #include "module/ModuleReplaceDialogPogoPin.h"
 
 #include "core/Logger.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -59,21 +60,28 @@ void ModuleReplaceDialogPogoPin::onAdd()
     if (m_chosen < 0 || !m_replaced)
         return;
     const Json& row = rows().at(size_t(m_chosen));
-    // The shared record changes only once the store succeeded.
-    ProjectDbModuleBean edited(*m_replaced);
-    edited.sn = QString::fromStdString(row.at("sn").get<std::string>());
-    edited.name = QString::fromStdString(row.at("name").get<std::string>());
-    edited.netId = row.at("netId").get<int>();
-
-    const std::shared_ptr<ProjectModuleUseCase> useCase = ProjectManager::instance()->getModuleUseCase();
-    const BaseResult<void> saved = edited.productId == ProjectModuleUseCase::kPelloraProductId
-                                       ? refreshPelloraExtraConfig(*useCase, edited)
-                                       : useCase->updateConfig(edited, {});
+    // The dialog owns the module's identity on the bus; the rest of the record is taken as it
+    // is stored now, and the shared record changes only once the store succeeded.
+    const QString sn = QString::fromStdString(row.at("sn").get<std::string>());
+    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    const int netId = row.at("netId").get<int>();
+    const auto saved = ModuleRecordWriter::write(
+        m_replaced->id,
+        [&](ProjectDbModuleBean& fresh) {
+            fresh.sn = sn;
+            fresh.name = name;
+            fresh.netId = netId;
+        },
+        [](ProjectModuleUseCase& modules, ProjectDbModuleBean& fresh) {
+            return fresh.productId == ProjectModuleUseCase::kPelloraProductId
+                       ? refreshPelloraExtraConfig(modules, fresh)
+                       : modules.updateConfig(fresh, {});
+        });
     if (!saved.isOk()) {
         MessageDialog::error(tr("Replace module failed:%1").arg(formatErrorDetails(saved)), true);
         return;
     }
-    *m_replaced = edited;
+    ModuleRecordWriter::refresh(*m_replaced, **saved.data);
     finishSaved();
 }
 

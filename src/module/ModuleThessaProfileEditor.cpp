@@ -1,8 +1,8 @@
 #include "module/ModuleThessaProfileEditor.h"
 
 #include "core/Logger.h"
-#include "module/ModuleEventBinding.h"
 #include "module/ModuleEventDeployData.h"
+#include "module/ModuleEventTables.h"
 #include "module/TapDetailConfigPanel.h"
 #include "project/ProjectDbModuleBean.h"
 #include "widgets/BaseWidget.h"
@@ -46,7 +46,7 @@ ModuleThessaProfileEditor::ModuleThessaProfileEditor(QWidget* parent, std::share
     QList<std::pair<QString, QString>> modes;
     for (int i = 1; i <= 5; ++i) {
         const std::string mode = "mode" + std::to_string(i);
-        modes.append({ModuleEventBinding::tapModeLabel(mode), QString::fromStdString(mode)});
+        modes.append({ModuleEventTables::tapModeLabel(mode), QString::fromStdString(mode)});
     }
     QGroupBox* group = makeButtonGroup(QStringLiteral("Tap Event"), modes, &m_modeGroup);
     m_panel = new TapDetailConfigPanel(contentWidget(), watcher());

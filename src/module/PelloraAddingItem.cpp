@@ -1,7 +1,7 @@
 #include "module/PelloraAddingItem.h"
 
-#include <QEvent>
-#include <QGraphicsOpacityEffect>
+#include "widgets/DisabledOpacityEffect.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -20,23 +20,12 @@ PelloraAddingItem::PelloraAddingItem(QWidget* parent) : DragFlowLayoutWidget(par
     m_iconLabel->setFixedHeight(90);
     m_iconLabel->setAlignment(Qt::AlignCenter);
     m_iconLabel->setPixmap(QPixmap(QStringLiteral(":/image/icon_add_item.png")));
-    auto* effect = new QGraphicsOpacityEffect(m_iconLabel);
-    effect->setOpacity(1.0);
-    m_iconLabel->setGraphicsEffect(effect);
+    new DisabledOpacityEffect(m_iconLabel);
     auto* text = new QLabel(tr("Add Widget"), this);
     text->setFixedHeight(30);
     text->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_iconLabel);
     layout->addWidget(text);
-}
-
-void PelloraAddingItem::changeEvent(QEvent* event)
-{
-    DragFlowLayoutWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) {
-        if (auto* effect = qobject_cast<QGraphicsOpacityEffect*>(m_iconLabel->graphicsEffect()))
-            effect->setOpacity(isEnabled() ? 1.0 : 0.4);
-    }
 }
 
 } // namespace OV

@@ -13,8 +13,7 @@ class PelloraAddingItem : public DragFlowLayoutWidget
 public:
     explicit PelloraAddingItem(QWidget* parent = nullptr);
 
-protected:
-    void changeEvent(QEvent* event) override;
+    QLabel* iconLabel() const { return m_iconLabel; }
 
 private:
     QLabel* m_iconLabel = nullptr;

@@ -1,5 +1,6 @@
 #include "module/TapDetailConfigPanel.h"
 
+#include "module/ModuleEventTables.h"
 #include "module/ModuleThessaRhythmWidget.h"
 #include "scene/MainSceneActionConfigWidget.h"
 
@@ -34,7 +35,6 @@ TapDetailConfigPanel::TapDetailConfigPanel(QWidget* parent, EditStateWatcher* wa
     m_config->createActionListGroup();
     layout->addWidget(m_config, 1);
     m_contentLayout->addWidget(content, 1);
-    m_binding = std::make_unique<ModuleEventBinding>(m_config);
 
     m_rhythm->onPlayStateChanged = [this](bool finished) { m_playButton->setEnabled(finished); };
     connect(m_playButton, &QPushButton::clicked, this, &TapDetailConfigPanel::onClickPlay);
@@ -53,27 +53,27 @@ void TapDetailConfigPanel::setTapConfig(const std::string& mode, int64_t ownerId
     if (!tapConfig.contains(mode))
         tapConfig[mode] = nlohmann::json::object();
     m_event = &tapConfig[mode];
-    const QString title = tr("Tap-%1").arg(ModuleEventBinding::tapModeLabel(mode));
+    const QString title = tr("Tap-%1").arg(ModuleEventTables::tapModeLabel(mode));
     m_titleLabel->setText(title);
     m_enabledBox->setChecked(enabledOf(*m_event));
     m_config->setEnabled(m_enabledBox->isChecked());
     // Another mode's rhythm never keeps playing into this one.
     m_rhythm->stop();
-    m_rhythm->setDelays(ModuleEventBinding::tapRhythmDelays(mode));
-    m_binding->loadEventConfig(ownerId, promptIconPath, title, m_event);
+    m_rhythm->setDelays(ModuleEventTables::tapRhythmDelays(mode));
+    m_config->loadEventConfig(ownerId, promptIconPath, title, m_event);
 }
 
 void TapDetailConfigPanel::saveCurrentEvent()
 {
     if (!m_event)
         return;
-    m_binding->saveEventConfig();
+    m_config->saveEventConfig();
     (*m_event)["enabled"] = m_enabledBox->isChecked();
 }
 
 void TapDetailConfigPanel::forgetEvent()
 {
-    m_binding->detach();
+    m_config->detachEvent();
     m_event = nullptr;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "module/ModuleEventBinding.h"
 #include "module/ModuleEventPanel.h"
 
 #include <memory>
@@ -37,7 +36,6 @@ private:
     MainSceneActionConfigWidget* m_config = nullptr;
     ModuleThessaRhythmWidget* m_rhythm = nullptr;
     QPushButton* m_playButton = nullptr;
-    std::unique_ptr<ModuleEventBinding> m_binding;
     nlohmann::json* m_event = nullptr;
 };
 

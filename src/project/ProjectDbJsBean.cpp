@@ -122,7 +122,8 @@ QString ProjectDbJsBean::readString(const Columns& columns, const char* key)
 {
     if (const QString* text = columns.text(key))
         return *text;
-    return QString::fromStdString(columns.at(key).get<std::string>());
+    const std::string text = columns.at(key).get<std::string>();
+    return JsonTextReader::textFromUtf8(text.data(), text.data() + text.size());
 }
 
 bool ProjectDbJsBean::readBool(const Columns& columns, const char* key)

@@ -28,6 +28,12 @@ ProjectDbProfileKsWidgetBean::ProjectDbProfileKsWidgetBean()
     : ProjectDbJsBean(recordTypeName<ProjectDbProfileKsWidgetBean>())
 {}
 
+void ProjectDbProfileKsWidgetBean::setProfileId(int64_t id)
+{
+    profileId = id;
+    k1 = QString::number(id);
+}
+
 void ProjectDbProfileKsWidgetBean::validate() const
 {
     ProjectDbJsBean::validate();
@@ -62,7 +68,7 @@ std::shared_ptr<ProjectDbProfileKsWidgetBean> ProjectDbProfileKsWidgetBean::pars
         } catch (const std::out_of_range&) {
             throw std::out_of_range("stoll argument out of range");
         }
-        bean->k1 = QString::number(bean->profileId);
+        bean->setProfileId(bean->profileId);
     }
     const Columns columns = parseColumns(record);
     bean->name = columns.contains("name") ? readString(columns, "name") : QString();

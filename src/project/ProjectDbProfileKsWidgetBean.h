@@ -13,7 +13,7 @@ class ProjectDbProfileKsWidgetBean : public ProjectDbJsBean
 public:
     static constexpr const char* kRecordType = "profileKsWidget";
 
-    // Mirrors k1; the row keeps k1, so code that sets one sets the other.
+    // Mirrors k1; the row keeps k1, so it is set through setProfileId, which sets both.
     int64_t profileId = 0;
     QString name;
     QString icon;
@@ -21,6 +21,8 @@ public:
     QString uid;
 
     ProjectDbProfileKsWidgetBean();
+
+    void setProfileId(int64_t id);
 
     void validate() const override;
     void toJson(nlohmann::json& out) const override;

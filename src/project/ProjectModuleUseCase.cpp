@@ -74,6 +74,13 @@ BaseResult<ProjectModuleUseCase::BeanList> ProjectModuleUseCase::findByProductId
         Filter([productId](const ProjectDbModuleBean& bean) { return bean.productId == productId; }), false);
 }
 
+BaseResult<void> ProjectModuleUseCase::storeImage(int64_t ownerId, const QString& name, const QPixmap& image)
+{
+    if (image.isNull())
+        return database()->removeFile(ownerId, name);
+    return database()->saveFile(ownerId, name, pixmapToPng(image));
+}
+
 BaseResult<void> ProjectModuleUseCase::updateConfig(const ProjectDbModuleBean& bean, const ImageMap& images)
 {
     if (bean.productId == kPelloraProductId)
@@ -83,7 +90,7 @@ BaseResult<void> ProjectModuleUseCase::updateConfig(const ProjectDbModuleBean& b
         if (rowStepFailed(updated))
             return rowStepFailure(updated);
         for (const auto& [name, pixmap] : images) {
-            BaseResult<void> stored = database()->saveFile(bean.id, name, pixmapToPng(pixmap));
+            BaseResult<void> stored = storeImage(bean.id, name, pixmap);
             if (!stored.isOk())
                 return stored;
         }
@@ -125,7 +132,7 @@ BaseResult<void> ProjectModuleUseCase::updatePelloraConfig(ProjectDbModuleBean& 
         }
 
         for (const auto& [name, pixmap] : images) {
-            BaseResult<void> saved = database()->saveFile(bean.id, name, pixmapToPng(pixmap));
+            BaseResult<void> saved = storeImage(bean.id, name, pixmap);
             if (!saved.isOk())
                 return saved;
         }

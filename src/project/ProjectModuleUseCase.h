@@ -34,11 +34,13 @@ public:
     BaseResult<void> addModules(BeanList& beans);
     // The modules of one product, without data, in sort_id order.
     BaseResult<BeanList> findByProductId(uint64_t productId);
-    // Stores a module other than the screen cube with its images, in one transaction.
+    // Stores a module other than the screen cube with its images, in one transaction. A null
+    // image removes the stored file of that name (a picture the user cleared).
     BaseResult<void> updateConfig(const ProjectDbModuleBean& bean, const ImageMap& images);
     // Stores the screen cube's layers with their images in one transaction: removes the images
-    // of widgets that no longer exist and rebuilds the cube's deploy JSON as extraConfig. On
-    // success the bean holds what was stored; on failure it is as it was given.
+    // of widgets that no longer exist and those given as null images, and rebuilds the cube's
+    // deploy JSON as extraConfig. On success the bean holds what was stored; on failure it is as
+    // it was given.
     BaseResult<void> updatePelloraConfig(ProjectDbModuleBean& bean, const ImageMap& images);
 
     // Asks the hub to search for modules on the given link ("can" from the add screen); the
@@ -46,6 +48,10 @@ public:
     void startDiscoveryModule(const std::shared_ptr<KestrinDevice>& device, const QString& interfaceType,
                               const BaseResultCallback<void>& callback);
     void stopDiscoveryModule(const std::shared_ptr<KestrinDevice>& device, const BaseResultCallback<void>& callback);
+
+private:
+    // One image of the module: stored, or removed when null.
+    BaseResult<void> storeImage(int64_t ownerId, const QString& name, const QPixmap& image);
 };
 
 } // namespace OV

@@ -8,15 +8,31 @@ namespace OV {
 BaseResult<void> ProjectProfileKsWidgetUseCase::insertOrUpdateWidget(ProjectDbProfileKsWidgetBean& bean, QPixmap* icon)
 {
     const int64_t givenId = bean.id;
+    const int64_t givenSortId = bean.sortId;
     const BaseResult<void> result = transaction([&]() {
-        BaseResult<void> stored = insertOrUpdate(bean);
+        BaseResult<void> stored;
+        if (bean.id < 0) {
+            stored = insert(bean);
+        } else {
+            // A card writes what it owns into the record as stored now: a record removed
+            // meanwhile stays removed, and the place the strip gave it is kept.
+            const BaseResult<BeanPtr> current = accessor->findById(bean.id);
+            if (!current.isOk())
+                return BaseResult<void>::from(current);
+            if (!*current.data)
+                return BaseResult<void>(Errors::RecordNotExists);
+            bean.sortId = (*current.data)->sortId;
+            stored = BaseResult<void>::from(update(bean));
+        }
         if (!stored.isOk() || !icon)
             return stored;
         return saveWidgetIcon(bean, icon);
     });
     // A rolled-back insert must not leave the bean with an id that a later record may get.
-    if (!result.isOk())
+    if (!result.isOk()) {
         bean.id = givenId;
+        bean.sortId = givenSortId;
+    }
     return result;
 }
 

@@ -16,8 +16,10 @@ public:
 
     using ProjectUseCase::ProjectUseCase;
 
-    // Stores the card and, when icon is not null, its icon, in one transaction. A new card
-    // gets its id; on failure the bean keeps the id it had.
+    // Stores the card and, when icon is not null, its icon, in one transaction. A new card (id
+    // below 0) gets its id. A stored card is written over the record as it stands: a removed
+    // record is 2006 and stays removed, and the bean takes the stored sort position (the strip's
+    // to change). On failure the bean keeps the id and position it had.
     BaseResult<void> insertOrUpdateWidget(ProjectDbProfileKsWidgetBean& bean, QPixmap* icon);
     // Stores the icon of a stored card (2006 for a card without a row).
     BaseResult<void> saveWidgetIcon(const ProjectDbProfileKsWidgetBean& bean, QPixmap* icon);

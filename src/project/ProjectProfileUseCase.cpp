@@ -88,40 +88,63 @@ BaseResult<void> ProjectProfileUseCase::updateProfile(ProjectDbProfileBean& bean
             return BaseResult<void>::from(stored);
         if (!*stored.data)
             return BaseResult<void>(Errors::RecordNotExists);
-        return transaction([&]() {
-            if (bean.preferred) {
-                // Every other holder of the flag gives it up, so that a project that somehow has
-                // two preferred profiles is left with exactly this one.
-                const int64_t id = bean.id;
-                const BaseResult<BeanList> others = accessor->findAll(
-                    Filter([id](const ProjectDbProfileBean& other) { return other.preferred && other.id != id; }),
-                    false);
-                if (!others.isOk())
-                    return BaseResult<void>::from(others);
-                for (const BeanPtr& other : *others.data) {
-                    other->preferred = false;
-                    const BaseResult<int> cleared = update(*other);
-                    if (rowStepFailed(cleared))
-                        return rowStepFailure(cleared);
-                }
-            }
-            const BaseResult<int> updated = update(bean);
-            if (rowStepFailed(updated))
-                return rowStepFailure(updated);
-            if (*updated.data == 0)
-                return BaseResult<void>(Errors::DatabaseExecFailed, QStringLiteral("Update bean error"));
-            if (!icon)
-                return BaseResult<void>();
-            const BaseResult<bool> exists = accessor->exists(bean.id);
-            if (!exists.isOk())
-                return BaseResult<void>::from(exists);
-            if (!*exists.data)
-                return BaseResult<void>(Errors::RecordNotExists);
-            return database()->saveFile(bean.id, QString::fromLatin1(kIconFileName), pixmapToPng(*icon));
-        });
+        return transaction([&]() { return storeProfile(bean, icon); });
     } catch (const std::exception& e) {
         return BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what()));
     }
+}
+
+BaseResult<ProjectProfileUseCase::BeanPtr>
+ProjectProfileUseCase::changeProfile(int64_t id, const std::function<void(ProjectDbProfileBean&)>& change,
+                                     QPixmap* icon)
+{
+    BeanPtr changed;
+    const BaseResult<void> result = transaction([&]() {
+        const BaseResult<BeanPtr> stored = accessor->findById(id);
+        if (!stored.isOk())
+            return BaseResult<void>::from(stored);
+        if (!*stored.data)
+            return BaseResult<void>(Errors::RecordNotExists);
+        changed = *stored.data;
+        change(*changed);
+        changed->id = id;
+        return storeProfile(*changed, icon);
+    });
+    if (!result.isOk())
+        return BaseResult<BeanPtr>::from(result);
+    return BaseResult<BeanPtr>(changed);
+}
+
+BaseResult<void> ProjectProfileUseCase::storeProfile(const ProjectDbProfileBean& bean, QPixmap* icon)
+{
+    if (bean.preferred) {
+        // Every other holder of the flag gives it up, so that a project that somehow has
+        // two preferred profiles is left with exactly this one.
+        const int64_t id = bean.id;
+        const BaseResult<BeanList> others = accessor->findAll(
+            Filter([id](const ProjectDbProfileBean& other) { return other.preferred && other.id != id; }), false);
+        if (!others.isOk())
+            return BaseResult<void>::from(others);
+        for (const BeanPtr& other : *others.data) {
+            other->preferred = false;
+            const BaseResult<int> cleared = update(*other);
+            if (rowStepFailed(cleared))
+                return rowStepFailure(cleared);
+        }
+    }
+    const BaseResult<int> updated = update(bean);
+    if (rowStepFailed(updated))
+        return rowStepFailure(updated);
+    if (*updated.data == 0)
+        return BaseResult<void>(Errors::DatabaseExecFailed, QStringLiteral("Update bean error"));
+    if (!icon)
+        return BaseResult<void>();
+    const BaseResult<bool> exists = accessor->exists(bean.id);
+    if (!exists.isOk())
+        return BaseResult<void>::from(exists);
+    if (!*exists.data)
+        return BaseResult<void>(Errors::RecordNotExists);
+    return database()->saveFile(bean.id, QString::fromLatin1(kIconFileName), pixmapToPng(*icon));
 }
 
 BaseResult<void> ProjectProfileUseCase::removeProfileAndClearAssociated(int64_t profileId)

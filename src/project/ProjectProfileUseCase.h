@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <memory>
 
 namespace OV {
@@ -36,6 +37,12 @@ public:
     // Stores the profile and, when icon is not null, its picture, in one transaction. A
     // profile stored as preferred takes the flag from every other profile.
     BaseResult<void> updateProfile(ProjectDbProfileBean& bean, QPixmap* icon);
+    // The way a window changes a profile: reads the stored profile by id, applies the change
+    // (the fields that window owns) and stores it, with the picture when not null, all in one
+    // transaction; gives the profile as stored. A profile that is gone is 2006, never stored
+    // again.
+    BaseResult<BeanPtr> changeProfile(int64_t id, const std::function<void(ProjectDbProfileBean&)>& change,
+                                      QPixmap* icon);
     // Removes a profile with its picture, its cards and its settings and files in every
     // module, all or nothing. An id without a profile succeeds and changes nothing.
     BaseResult<void> removeProfileAndClearAssociated(int64_t profileId);
@@ -70,6 +77,10 @@ public:
     // The hub's applications that can be shown as cards, as the hub's reply JSON.
     static void getKsWidgetAppList(const std::shared_ptr<KestrinDevice>& device,
                                    const BaseResultCallback<nlohmann::json>& callback);
+
+private:
+    // The store of updateProfile, inside the caller's transaction.
+    BaseResult<void> storeProfile(const ProjectDbProfileBean& bean, QPixmap* icon);
 };
 
 } // namespace OV

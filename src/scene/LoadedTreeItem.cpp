@@ -8,6 +8,17 @@ namespace {
 
 constexpr const char* kPlaceholderText = "loading...";
 
+// A member that is missing reads as null, so reading it fails with the library's type error, as
+// one of the wrong type does; a node that is not an object fails in the library's own lookup.
+const nlohmann::json& member(const nlohmann::json& node, const char* key)
+{
+    static const nlohmann::json missing;
+    if (!node.is_object())
+        return node.at(key);
+    const auto it = node.find(key);
+    return it != node.end() ? *it : missing;
+}
+
 } // namespace
 
 LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
@@ -16,8 +27,8 @@ LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
     const bool hasName = nameIt != node.end() && nameIt->is_string();
     setText(hasName ? QString::fromStdString(nameIt->get<std::string>()) : QStringLiteral("NULL"));
     setEditable(false);
-    m_name = QString::fromStdString(node.at("name").get<std::string>());
-    m_last = node.at("last").get<bool>();
+    m_name = QString::fromStdString(member(node, "name").get<std::string>());
+    m_last = member(node, "last").get<bool>();
     if (m_last) {
         m_state = Loaded;
         return;
@@ -28,7 +39,7 @@ LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
         m_state = LoadFailed;
         return;
     }
-    m_id = QString::fromStdString(node.at("id").get<std::string>());
+    m_id = QString::fromStdString(member(node, "id").get<std::string>());
     // Gives the view an expander before anything is known of the children.
     auto* placeholder = new QStandardItem(QString::fromLatin1(kPlaceholderText));
     placeholder->setEditable(false);

@@ -2,6 +2,9 @@
 
 #include "core/ThemeLoader.h"
 #include "main/RightClickFilter.h"
+#include "project/ProjectDatabase.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
 #include "scene/SceneActionListWidget.h"
 #include "widgets/AnchorLayout.h"
 #include "widgets/AnchorLine.h"
@@ -42,6 +45,19 @@ CloudImagePicker* imagePicker()
         qAddPostRoutine([] { sharedImagePicker().reset(); });
     }
     return picker.get();
+}
+
+// A prompt picture stored in the open project's file_store; null when missing or unreadable.
+QPixmap storedPicture(int64_t ownerId, const QString& name)
+{
+    const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
+    if (name.isEmpty() || !modules || !modules->accessor->database())
+        return {};
+    const BaseResult<QByteArray> loaded = modules->accessor->database()->loadFile(ownerId, name);
+    QPixmap pixmap;
+    if (loaded.isOk() && loaded.data && !loaded.data->isEmpty())
+        pixmap.loadFromData(*loaded.data);
+    return pixmap;
 }
 
 } // namespace
@@ -181,6 +197,53 @@ void MainSceneActionConfigWidget::openClearMenu(const QPoint& globalPos)
             self->clearImage();
     });
     menu->popup(globalPos);
+}
+
+void MainSceneActionConfigWidget::loadEventConfig(int64_t ownerId, const QString& promptIconPath,
+                                                  const QString& defaultName, nlohmann::json* event)
+{
+    saveEventConfig();
+    m_ownerId = ownerId;
+    m_event = event;
+    if (!m_event)
+        return;
+    const nlohmann::json& e = *m_event;
+    const auto promptEnabled = e.find("promptEnabled");
+    m_enabledBox->setChecked(promptEnabled == e.end() || !promptEnabled->is_boolean() || promptEnabled->get<bool>());
+    const auto promptText = e.find("promptText");
+    m_nameEdit->setText(promptText != e.end() && promptText->is_string()
+                            ? QString::fromStdString(promptText->get<std::string>())
+                            : defaultName);
+    const auto background = e.find("promptDialogBg");
+    m_pickedImageName = background != e.end() && background->is_string()
+                            ? QString::fromStdString(background->get<std::string>())
+                            : QString();
+    // A picture picked but not yet saved stays in the map; otherwise the stored one is shown.
+    if (m_imageMap.find(promptIconPath) == m_imageMap.end()) {
+        const QPixmap stored = storedPicture(ownerId, promptIconPath);
+        if (!stored.isNull())
+            m_imageMap[promptIconPath] = stored;
+    }
+    setPromptIconPath(promptIconPath);
+    if (!m_actionList)
+        return;
+    const auto actions = e.find("actionList");
+    m_actionList->setActions(actions != e.end() && actions->is_array() ? *actions : nlohmann::json::array());
+    m_actionList->updateActionList();
+}
+
+void MainSceneActionConfigWidget::saveEventConfig()
+{
+    if (!m_event)
+        return;
+    nlohmann::json& e = *m_event;
+    if (!e.is_object())
+        e = nlohmann::json::object();
+    e["promptEnabled"] = m_enabledBox->isChecked();
+    e["promptText"] = m_nameEdit->text().trimmed().toStdString();
+    e["promptDialogBg"] = m_pickedImageName.toStdString();
+    if (m_actionList)
+        e["actionList"] = m_actionList->actions();
 }
 
 } // namespace OV

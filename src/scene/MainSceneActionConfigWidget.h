@@ -4,6 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
 #include <map>
 
 class QCheckBox;
@@ -25,6 +28,17 @@ class MainSceneActionConfigWidget : public QWidget
 public:
     // Throws std::invalid_argument "editStateWatcher is null" for a null watcher.
     MainSceneActionConfigWidget(QWidget* parent, EditStateWatcher* watcher);
+
+    // Writes the event shown before back, then shows this one: its prompt switch, name (the
+    // default name when it has none) and picture, and its action list. The event stays in the
+    // caller's data and is edited there until another is shown or it is detached.
+    void loadEventConfig(int64_t ownerId, const QString& promptIconPath, const QString& defaultName,
+                         nlohmann::json* event);
+    // Writes the shown event back; nothing when none is shown.
+    void saveEventConfig();
+    // Forgets the shown event without writing it, before the data it lives in is replaced.
+    void detachEvent() { m_event = nullptr; }
+    nlohmann::json* shownEvent() const { return m_event; }
 
     // The "Action List" group holding the action list (made once; the caller places it).
     QGroupBox* createActionListGroup();
@@ -64,6 +78,8 @@ private:
     QString m_promptIconPath;
     QGroupBox* m_actionGroup = nullptr;
     SceneActionListWidget* m_actionList = nullptr;
+    nlohmann::json* m_event = nullptr;
+    int64_t m_ownerId = -1;
 };
 
 } // namespace OV

@@ -13,9 +13,15 @@ namespace OV {
 
 namespace {
 
+// A member that is missing reads as null, so it fails with the library's type error ("type must
+// be string, but is null"), as one of the wrong type does.
 QString stringAt(const nlohmann::json& node, const char* key)
 {
-    return QString::fromStdString(node.at(key).get<std::string>());
+    static const nlohmann::json missing;
+    if (!node.is_object())
+        return QString::fromStdString(node.at(key).get<std::string>());
+    const auto it = node.find(key);
+    return QString::fromStdString((it != node.end() ? *it : missing).get<std::string>());
 }
 
 } // namespace

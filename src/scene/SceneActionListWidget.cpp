@@ -141,6 +141,8 @@ bool SceneActionListWidget::eventFilter(QObject* watched, QEvent* event)
         const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
         if (qobject_cast<QPushButton*>(viewport()->childAt(pos)))
             return true;
+        if (event->type() == QEvent::MouseButtonPress)
+            m_pressRow = indexAt(pos).row();
     }
     return BaseListWidget::eventFilter(watched, event);
 }
@@ -151,10 +153,22 @@ bool SceneActionListWidget::isBeyondActions(const QPoint& pos) const
     return !index.isValid() || index.row() >= count() - 1;
 }
 
+bool SceneActionListWidget::isOwnPlace(const QDropEvent* event) const
+{
+    if (event->source() != this)
+        return false;
+    const QPoint pos = event->position().toPoint();
+    const QModelIndex index = indexAt(pos);
+    const int to = pos.y() < visualRect(index).center().y() ? index.row() : index.row() + 1;
+    const int from = currentRow();
+    return to == from || to == from + 1;
+}
+
 void SceneActionListWidget::dropEvent(QDropEvent* event)
 {
-    // On "Add Action" or below every row: accepted, and nothing moves.
-    if (isBeyondActions(event->position().toPoint())) {
+    // On "Add Action" or below every row, or where the row already is: accepted, and nothing
+    // moves (the list would otherwise insert an empty copy of a row let go at its own place).
+    if (isBeyondActions(event->position().toPoint()) || isOwnPlace(event)) {
         event->setDropAction(Qt::IgnoreAction);
         event->accept();
         return;
@@ -164,9 +178,10 @@ void SceneActionListWidget::dropEvent(QDropEvent* event)
 
 void SceneActionListWidget::startDrag(Qt::DropActions supportedActions)
 {
-    // The "Add Action" row stays where it is.
+    // The "Add Action" row stays where it is, and a press beside its button does not drag the
+    // row chosen before.
     QListWidgetItem* item = currentItem();
-    if (!item || row(item) >= count() - 1)
+    if (!item || row(item) != m_pressRow || row(item) >= count() - 1)
         return;
     BaseListWidget::startDrag(supportedActions);
 }

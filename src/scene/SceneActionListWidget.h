@@ -43,9 +43,12 @@ protected:
 private:
     void moveAction(int fromRow, int toRow);
     bool isBeyondActions(const QPoint& pos) const;
+    bool isOwnPlace(const QDropEvent* event) const;
     void removeActionOfItem(QListWidgetItem* item);
 
     EditStateWatcher* m_watcher = nullptr;
+    // The row under the last press on the list (-1: none).
+    int m_pressRow = -1;
     nlohmann::json m_actions = nlohmann::json::array();
 };
 

@@ -101,24 +101,25 @@ void ScenePluginConfig::onPluginSelected(std::shared_ptr<ProjectDbPluginBean> pl
         m_widgetList->clear();
         m_selectedWidget = nullptr;
         m_selectedName.clear();
+        // An unpack started for an earlier choice may still answer: only this one's counts, even
+        // when the same plug-in was chosen before and again.
+        const quint64 choice = ++m_choice;
         if (!plugin)
             return;
         // The package is read here, on the GUI thread; only the unpacking runs on a worker. The
-        // answer is taken only while this editor exists and the plug-in is still the chosen one.
+        // answer is taken only while this editor exists and this is still the latest choice.
         QPointer<ScenePluginConfig> self(this);
-        MainUtils::asyncUnpackPlugin(
-            *ProjectManager::instance()->getPluginUseCase(), *plugin, this,
-            [self, plugin](const BaseResult<void>& unpacked) {
-                if (!self)
-                    return;
-                if (!unpacked.isOk()) {
-                    Logger::error(kTag, "onDataLoaded() error: %s", qPrintable(formatErrorDetails(unpacked)));
-                    return;
-                }
-                auto* row = qobject_cast<ScenePluginWidgetListItem*>(self->m_pluginGroup->checkedWidget());
-                if (row && row->plugin() == plugin)
-                    self->onDataLoaded(plugin);
-            });
+        MainUtils::asyncUnpackPlugin(*ProjectManager::instance()->getPluginUseCase(), *plugin, this,
+                                     [self, plugin, choice](const BaseResult<void>& unpacked) {
+                                         if (!self || self->m_choice != choice)
+                                             return;
+                                         if (!unpacked.isOk()) {
+                                             Logger::error(kTag, "onDataLoaded() error: %s",
+                                                           qPrintable(formatErrorDetails(unpacked)));
+                                             return;
+                                         }
+                                         self->onDataLoaded(plugin);
+                                     });
     } catch (const std::exception& e) {
         Logger::error(kTag, "onDataLoaded() error: %s", e.what());
     }

@@ -45,6 +45,8 @@ private:
     BaseWidgetSelectGroup* m_widgetGroup = nullptr;
     nlohmann::json m_selectedWidget;
     QString m_selectedName;
+    // Counts the plug-in choices; an unpack's answer names the choice it was started for.
+    quint64 m_choice = 0;
 };
 
 } // namespace OV

@@ -215,6 +215,8 @@ void PluginCloudItem::setData(const nlohmann::json& record)
     m_author = optionalText(record, "author", dash);
     m_desc = optionalText(record, "desc", dash);
     m_official = false;
+    // A tile reused while the download of its earlier plug-in is open still offers this one.
+    m_installButton->setEnabled(m_downloading != m_identifier);
 
     setElided(m_nameLabel, m_name);
     setElided(m_typeLabel, m_pluginType != 0 ? tr("Images") : tr("Widgets"));
@@ -298,6 +300,7 @@ void PluginCloudItem::downloadPluginFile()
         return;
     }
     m_installButton->setEnabled(false);
+    m_downloading = m_identifier;
     auto* dialog = new BaseDownloadDialog(nullptr);
     dialog->url = QUrl(m_fileUrl);
     dialog->filePath = target;
@@ -305,7 +308,11 @@ void PluginCloudItem::downloadPluginFile()
     QPointer<BaseDownloadDialog> download(dialog);
     const QString identifier = m_identifier;
     dialog->onFinished = [self, download, identifier](int code) {
-        if (!self || self->m_record.is_null() || self->m_identifier != identifier)
+        if (!self)
+            return;
+        if (self->m_downloading == identifier)
+            self->m_downloading.clear();
+        if (self->m_record.is_null() || self->m_identifier != identifier)
             return;
         self->installPlugin(code, download ? download->failureReason() : QString());
     };

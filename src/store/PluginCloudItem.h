@@ -58,6 +58,8 @@ private:
     int m_pluginType = 0;
     int m_versionCode = 0;
     bool m_official = false;
+    // The plug-in whose download this tile has open; empty when none.
+    QString m_downloading;
 
     BaseWidget* m_icon = nullptr;
     ElidedLabel* m_nameLabel = nullptr;

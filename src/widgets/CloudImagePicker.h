@@ -75,6 +75,7 @@ public:
 
     // Called with the address and picture of a loaded thumbnail the user clicks.
     void setSelectionCallback(SelectionCallback callback) { m_selectionCallback = std::move(callback); }
+    const SelectionCallback& selectionCallback() const { return m_selectionCallback; }
 
     void requestPageData(int page, int pageSize, const QString& keyword, bool group);
 

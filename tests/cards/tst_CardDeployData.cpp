@@ -190,8 +190,7 @@ private slots:
         const auto cards = ProjectManager::instance()->getProfileKsWidgetUseCase();
         const auto storedCard = [&](const QByteArray& iconBytes) {
             auto bean = std::make_shared<ProjectDbProfileKsWidgetBean>();
-            bean->profileId = m_profileId;
-            bean->k1 = QString::number(m_profileId);
+            bean->setProfileId(m_profileId);
             bean->widgetType = QStringLiteral("app");
             bean->uid = QStringLiteral("app-%1").arg(iconBytes.size());
             bean->setData(Json::parse(

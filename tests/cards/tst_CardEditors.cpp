@@ -15,6 +15,7 @@
 #include "cards/SimpleKestrinCard.h"
 #include "core/EventBus.h"
 #include "main/MainWindow.h"
+#include "module/ModuleDetailsDialog.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbIntegrationBean.h"
 #include "project/ProjectDbModuleBean.h"
@@ -30,6 +31,7 @@
 #include "support/CardsTestUtils.h"
 #include "support/ProjectTestUtils.h"
 #include "support/WidgetTestEnv.h"
+#include "widgets/BaseDialog.h"
 #include "widgets/EditStateWatcher.h"
 #include "widgets/MessageDialog.h"
 
@@ -38,6 +40,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -360,6 +363,34 @@ private slots:
         editor->saveButton()->click();
         QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == "");
         QVERIFY(modules->remove(first.id).isOk());
+    }
+
+    // The module renamed in its details window while the card's editor is up: the editor lists
+    // the new name, and its save keeps the chosen module.
+    void moduleCardEditorFollowsARename()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        auto cube = std::make_shared<ProjectDbModuleBean>();
+        cube->gatewayType = QStringLiteral("can");
+        cube->productId = 0x10000004;
+        cube->name = QStringLiteral("Desk cube");
+        cube->sn = QStringLiteral("TH-09");
+        QVERIFY(modules->insert(*cube).isOk());
+        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
+                                                {"typeId", "thessaTempAndHu"},
+                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Desk cube - TH-09"));
+        QPointer<ModuleDetailsDialog> details = new ModuleDetailsDialog(cube);
+        details->show();
+        details->onClickRename();
+        details->renameEdit()->setText(QStringLiteral("Window cube"));
+        QTest::mouseClick(details->renameDialog()->button2, Qt::LeftButton);
+        QTRY_VERIFY(!details->renameDialog());
+        details->close();
+        QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Window cube - TH-09"));
+        QVERIFY(!editor->saveButton()->isEnabled());
+        QVERIFY(modules->remove(cube->id).isOk());
     }
 
     void wakerinCard()

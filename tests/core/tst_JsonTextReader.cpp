@@ -1,9 +1,14 @@
 #include "core/JsonTextReader.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
 #include <string>
+
+// The fuzz target's checks, replayed on the committed corpus.
+#include "../../fuzz/fuzz_json_text_reader.cpp"
 
 using namespace OV;
 using nlohmann::json;
@@ -100,6 +105,9 @@ private slots:
     void matchesTheLibrary_data();
     void matchesTheLibrary();
     void mutatedDocumentsMatchTheLibrary();
+    void textsKeepALeadingByteOrderMark_data();
+    void textsKeepALeadingByteOrderMark();
+    void fuzzCorpusReplays();
 };
 
 void tst_JsonTextReader::matchesTheLibrary_data()
@@ -121,6 +129,7 @@ void tst_JsonTextReader::matchesTheLibrary_data()
     row("a key given twice", R"({"b":1,"a":2,"b":3})", true);
     row("keys out of order", R"({"z":1,"m":2,"a":3})", true);
     row("top-level scalar", "42", true);
+    row("byte order mark inside a text", "{\"name\":\"\xEF\xBB\xBF\\\"Desk\"}", true);
     // Left to the library, which refuses or decides.
     row("empty", "", false);
     row("only spaces", "   ", false);
@@ -198,6 +207,48 @@ void tst_JsonTextReader::mutatedDocumentsMatchTheLibrary()
             if (QTest::currentTestFailed())
                 return;
         }
+    }
+}
+
+void tst_JsonTextReader::textsKeepALeadingByteOrderMark_data()
+{
+    QTest::addColumn<QString>("text");
+    const QChar bom(0xFEFF);
+    QTest::newRow("alone") << QString(bom);
+    QTest::newRow("before plain text") << bom + QStringLiteral("Desk");
+    QTest::newRow("before an escaped quote") << bom + QStringLiteral("De\"sk");
+    QTest::newRow("before a line break") << bom + QStringLiteral("\n");
+    QTest::newRow("twice, then non-BMP text") << QString(bom) + bom + QString::fromUtf8("\xF0\x9F\x98\x80");
+}
+
+void tst_JsonTextReader::textsKeepALeadingByteOrderMark()
+{
+    QFETCH(QString, text);
+    const json written = {{"name", text.toStdString()}, {"n", 1}};
+    const QString stored = QString::fromStdString(written.dump());
+    std::vector<JsonTextReader::Member> members;
+    QVERIFY(JsonTextReader::readMembers(stored, members));
+    QCOMPARE(members.size(), size_t(2));
+    QCOMPARE(members[1].key, std::string("name")); // written in key order
+    QVERIFY(members[1].isText);
+    QCOMPARE(members[1].text, text);
+    const std::string utf8 = text.toStdString();
+    QCOMPARE(JsonTextReader::textFromUtf8(utf8.data(), utf8.data() + utf8.size()), text);
+    json read;
+    QVERIFY(JsonTextReader::read(stored, read));
+    QVERIFY(read == written);
+}
+
+void tst_JsonTextReader::fuzzCorpusReplays()
+{
+    const QDir dir(QStringLiteral(ORVEL_TEST_DATA_DIR "/core/corpus/json_text_reader"));
+    const QStringList files = dir.entryList(QDir::Files);
+    QVERIFY(files.size() >= 10);
+    for (const QString& name : files) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())), 0);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "main/MainProfileWidget.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
+#include "module/ModulePelloraDialog.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileBean.h"
@@ -31,6 +32,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -244,13 +246,12 @@ private slots:
         QVERIFY(!*ProjectManager::instance()->getModuleUseCase()->accessor->findById(first[0]).data);
     }
 
-    // The context menu offers "Config" only on the screen cube; the module dialogs that are
-    // not part of the program yet say so instead of failing.
+    // The context menu offers "Config" only on the screen cube, where it opens the cube's
+    // window; "Detail" opens the details window for every module, the cube included.
     void contextMenuEntries_data()
     {
         QTest::addColumn<qulonglong>("product");
         QTest::addColumn<QStringList>("entries");
-        // The cube's "Config" shows its profile editor (in the main window's edit area), no notice.
         QTest::newRow("screen cube") << qulonglong(0x10000003)
                                      << QStringList{QStringLiteral("Config"), QStringLiteral("Detail"),
                                                     QStringLiteral("Replace"), QStringLiteral("Delete")};
@@ -275,26 +276,37 @@ private slots:
             shown << d.text();
             return 1;
         });
-        // The menu is read and its first entry chosen while it is up.
+        // The menu is read and the entry asked for chosen while it is up.
+        QString choose;
         connect(tile, &MainDeviceModule::contextMenuShown, this, [&](QMenu* menu) {
+            texts.clear();
             for (QAction* action : menu->actions()) {
-                if (!action->isSeparator())
-                    texts << action->text();
+                if (action->isSeparator())
+                    continue;
+                texts << action->text();
+                if (action->text() == choose)
+                    action->trigger();
             }
-            menu->actions().front()->trigger();
             menu->close();
         });
-        QTest::mousePress(tile, Qt::RightButton, {}, QPoint(50, 50));
-        QCOMPARE(texts, entries);
         if (product == 0x10000003) {
-            QTest::qWait(50);
-            QCOMPARE(shown.size(), 0);
-            return;
+            choose = QStringLiteral("Config");
+            QTest::mousePress(tile, Qt::RightButton, {}, QPoint(50, 50));
+            QCOMPARE(texts, entries);
+            ModulePelloraDialog* cube = nullptr;
+            QTRY_VERIFY((cube = findChildWindow<ModulePelloraDialog>()) != nullptr);
+            QCOMPARE(cube->bean()->id, tile->module()->id);
+            cube->close();
+            QTRY_VERIFY(!findChildWindow<ModulePelloraDialog>());
         }
         // "Detail" opens the module's details.
+        choose = QStringLiteral("Detail");
+        QTest::mousePress(tile, Qt::RightButton, {}, QPoint(50, 50));
+        QCOMPARE(texts, entries);
         ModuleDetailsDialog* details = nullptr;
         QTRY_VERIFY((details = findChildWindow<ModuleDetailsDialog>()) != nullptr);
         QCOMPARE(details->nameLabel()->text(), tile->module()->name);
+        QVERIFY(!findChildWindow<ModulePelloraDialog>());
         details->close();
         QVERIFY(shown.isEmpty());
     }
@@ -404,8 +416,7 @@ private slots:
         for (const auto& profile : all) {
             for (int i = 0; i < 2; ++i) {
                 ProjectDbProfileKsWidgetBean card;
-                card.profileId = profile->id;
-                card.k1 = QString::number(profile->id);
+                card.setProfileId(profile->id);
                 card.widgetType = QStringLiteral("basic");
                 card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(i);
                 card.setData({{"typeId", "clock"}});
@@ -475,6 +486,46 @@ private slots:
         QTest::qWait(100);
         QVERIFY(frame.grab().save(dir + QStringLiteral("/device_row_hub_and_three_modules.png")));
         Q_UNUSED(ids);
+    }
+
+    // The screen cube's tile menu, and the details window its "Detail" opens.
+    void screenshotsOfTheCubeTile()
+    {
+        const QString dir = Test::screenshotDir();
+        if (dir.isEmpty())
+            QSKIP("ORVEL_SCREENSHOTS is not set");
+        Test::addModules({QStringLiteral("PL-SHOT")}, 0x10000003);
+        QWidget frame;
+        frame.setObjectName(QStringLiteral("window"));
+        frame.setAttribute(Qt::WA_StyledBackground);
+        auto* layout = new QHBoxLayout(&frame);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* row = new MainDeviceListWidget(&frame);
+        layout->addWidget(row);
+        frame.resize(1100, 320);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        MainDeviceModule* tile = row->moduleTiles().front();
+        bool saved = false;
+        connect(tile, &MainDeviceModule::contextMenuShown, this, [&](QMenu* menu) {
+            QTest::qWait(50);
+            QImage shot = frame.grab().toImage();
+            const QPoint at = frame.mapFromGlobal(menu->pos());
+            QPainter(&shot).drawImage(at, menu->grab().toImage());
+            saved = shot.save(dir + QStringLiteral("/device_row_cube_menu.png"));
+            for (QAction* action : menu->actions()) {
+                if (action->text() == QLatin1String("Detail"))
+                    action->trigger();
+            }
+            menu->close();
+        });
+        QTest::mousePress(tile, Qt::RightButton, {}, QPoint(90, 60));
+        QVERIFY(saved);
+        ModuleDetailsDialog* details = nullptr;
+        QTRY_VERIFY((details = findChildWindow<ModuleDetailsDialog>()) != nullptr);
+        QTest::qWait(50);
+        QVERIFY(details->grab().save(dir + QStringLiteral("/module_details_cube.png")));
+        details->close();
     }
 };
 

@@ -14,10 +14,12 @@
 #include "support/ProjectTestUtils.h"
 #include "support/StandinHubModuleStates.h"
 #include "support/WidgetTestEnv.h"
+#include "widgets/BaseDialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -57,16 +59,28 @@ class TestModuleEndToEnd : public QObject
 private slots:
     void initTestCase() { Test::applyBaseTheme(); }
 
+    // The screen cube goes through the same "Detail" as every module.
+    void addDetailAndUpdateFromTheDeviceRow_data()
+    {
+        QTest::addColumn<qulonglong>("product");
+        QTest::addColumn<QString>("sn");
+        QTest::newRow("key module") << qulonglong(0x10000001) << QStringLiteral("PW-E2E");
+        QTest::newRow("screen cube") << qulonglong(0x10000003) << QStringLiteral("PL-E2E");
+    }
+
     void addDetailAndUpdateFromTheDeviceRow()
     {
+        QFETCH(qulonglong, product);
+        QFETCH(QString, sn);
+        const std::string serial = sn.toStdString();
         ModuleTestHub env;
         QVERIFY(env.start());
-        env.modules().setModules({StandinHubModules::Module{"PW-E2E", 0x10000001, 0, 1, "can"}});
+        env.modules().setModules({StandinHubModules::Module{serial.c_str(), product, 0, 1, "can"}});
         env.modules().setVersion("3.0.0");
         env.modules().setVersionAfterUpdate("3.0.1");
         Test::StandinHubModuleStates states;
         states.install(env.hub());
-        states.setOnline(QStringLiteral("PW-E2E"), true);
+        states.setOnline(sn, true);
 
         MainDeviceListWidget row;
         row.resize(900, 200);
@@ -86,7 +100,7 @@ private slots:
         // The tile appears, and the next online poll lights its dot.
         QTRY_COMPARE(row.moduleTiles().size(), 1);
         MainDeviceModule* tile = row.moduleTiles().front();
-        QCOMPARE(tile->module()->sn, QStringLiteral("PW-E2E"));
+        QCOMPARE(tile->module()->sn, sn);
         QCOMPARE(tile->module()->netId, 1);
         QTRY_VERIFY_WITH_TIMEOUT(tile->isOnline(), MainDeviceListWidget::kOnlinePollMs + 3000);
         QCOMPARE(env.hub().receivedCount(30300), 1);
@@ -106,8 +120,8 @@ private slots:
 
         // "OTA" with a generated update file.
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("pipwick.bin"));
-        QVERIFY(Test::writeFileBytes(path, Test::makeOtaFile(0x10000001, Test::otaBody(1000), "3.0.1", 301)));
+        const QString path = dir.filePath(QStringLiteral("update.bin"));
+        QVERIFY(Test::writeFileBytes(path, Test::makeOtaFile(uint32_t(product), Test::otaBody(1000), "3.0.1", 301)));
         ModuleOTADialog::setFileChooser([path] { return path; });
         QTest::mouseClick(buttonWithText(details, QStringLiteral("OTA")), Qt::LeftButton);
         QPointer<ModuleOTADialog> ota = details->otaDialog();
@@ -125,6 +139,15 @@ private slots:
         QTRY_VERIFY(!ota);
         QVERIFY(details->isVisible());
         QTRY_COMPARE(details->versionLabel()->text(), QStringLiteral("3.0.1"));
+
+        // "Edit" renames the module; the tile takes the name.
+        details->onClickRename();
+        QVERIFY(details->renameDialog());
+        details->renameEdit()->setText(QStringLiteral("Desk ") + sn);
+        QTest::mouseClick(details->renameDialog()->button2, Qt::LeftButton);
+        QTRY_VERIFY(!details->renameDialog());
+        QCOMPARE(tile->toolTip(), QStringLiteral("Desk ") + sn);
+        QCOMPARE(env.storedModules().front()->name, QStringLiteral("Desk ") + sn);
         details->close();
     }
 };

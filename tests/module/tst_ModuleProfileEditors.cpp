@@ -29,6 +29,7 @@
 #include "widgets/BaseWidgetSelectGroup.h"
 #include "widgets/EditStateWatcher.h"
 #include "widgets/MessageDialog.h"
+#include "widgets/ToastWidget.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -341,6 +342,42 @@ private slots:
         QVERIFY(editor.openDialog());
         editor.openDialog()->close();
         QTRY_VERIFY(!editor.openDialog());
+    }
+
+    // A cube without layers shows empty lists; its save stores the profile's empty deployConfig.
+    void pelloraWithoutLayers()
+    {
+        auto bean = m_env->addModule(ProjectModuleUseCase::kPelloraProductId, QStringLiteral("PL-EMPTY"), {}, 90);
+        QVERIFY(bean);
+        ModulePelloraProfileEditor editor(nullptr, bean);
+        QCOMPARE(editor.layerCombo()->count(), 0);
+        QCOMPARE(editor.widgetCombo()->count(), 0);
+        QVERIFY(saveNow(editor).isOk());
+        json stored = this->stored(bean->id)->data;
+        QVERIFY2(stored["profiles"][key()]["deployConfig"] == json::array(), stored.dump().c_str());
+    }
+
+    // "Config" saves as "Save" does, toast included, before the window opens.
+    void pelloraConfigSavesAsSaveDoes()
+    {
+        auto bean = m_env->addModule(ProjectModuleUseCase::kPelloraProductId, QStringLiteral("PL-TOAST"), {}, 95);
+        QVERIFY(bean);
+        ModulePelloraProfileEditor editor(nullptr, bean);
+        const auto toasts = [this] {
+            int count = 0;
+            for (ToastWidget* toast : m_main->findChildren<ToastWidget*>())
+                count += toast->text() == QLatin1String("Save successful");
+            return count;
+        };
+        const int before = toasts();
+        editor.configButton()->click();
+        QTRY_VERIFY(editor.openDialog());
+        QCOMPARE(toasts(), before + 1);
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!editor.saveButton()->isEnabled());
+        editor.openDialog()->close();
+        QTRY_VERIFY(!editor.openDialog());
+        QCOMPARE(editor.layerCombo()->count(), 0);
     }
 
     // Bind an action to an event of three modules, save, deploy: act 1108 carries each module's

@@ -7,6 +7,7 @@
 #include "module/ModulePelloraLayer.h"
 #include "module/ModulePelloraWidget.h"
 #include "module/ModulePelloraWidgetEditor.h"
+#include "module/PelloraAddingItem.h"
 #include "module/PelloraImageEditor.h"
 #include "module/PelloraLayerItemWidget.h"
 #include "module/PelloraWidgetButton.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDragMoveEvent>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -246,6 +248,44 @@ private slots:
         QCOMPARE(layer->rows().size(), 4);
         QVERIFY(layer->row(1)->isStarShown());
         QVERIFY(layer->layers() == stored->data["dataConfig"]["layers"]);
+        dialog->close();
+        QTRY_VERIFY(!dialog);
+    }
+
+    // The add-layer button and the "Add Widget" tile are drawn at 0.4 opacity while the editor is
+    // in view mode (they are disabled then), from the first showing on, and whole while editing.
+    void dimmedWhileDisabled()
+    {
+        const json layers = {
+            {"layers",
+             json::array(
+                 {{{"uniqueId", "u1"}, {"id", 1}, {"name", "Home"}, {"default", true}, {"widgets", json::array()}}})}};
+        auto cube = m_env->addModule(ProjectModuleUseCase::kPelloraProductId, QStringLiteral("PL-DIM"),
+                                     {{"dataConfig", layers}}, 45);
+        QVERIFY(cube);
+        QPointer<ModulePelloraDialog> dialog = openDialog(cube->id);
+        ModulePelloraLayer* layer = dialog->layerPage();
+        QVERIFY(layer && layer->currentPage());
+        QWidget* addLayer = layer->addLayerButton();
+        QWidget* addWidgetIcon = layer->currentPage()->addingItem()->iconLabel();
+        const auto opacity = [](QWidget* widget) {
+            const auto* effect = qobject_cast<QGraphicsOpacityEffect*>(widget->graphicsEffect());
+            return effect && effect->isEnabled() ? effect->opacity() : 1.0;
+        };
+        QVERIFY(!addLayer->isEnabled());
+        QVERIFY(!addWidgetIcon->isEnabled());
+        QCOMPARE(opacity(addLayer), 0.4);
+        QCOMPARE(opacity(addWidgetIcon), 0.4);
+        layer->enterEdit();
+        QVERIFY(addLayer->isEnabled());
+        QCOMPARE(opacity(addLayer), 1.0);
+        QCOMPARE(opacity(addWidgetIcon), 1.0);
+        layer->exitEdit(false);
+        QTRY_VERIFY(!layer->isEditing());
+        QCOMPARE(opacity(addLayer), 0.4);
+        // Cancelling reloads the layers: the new grid's tile starts dimmed as well.
+        QVERIFY(layer->currentPage());
+        QCOMPARE(opacity(layer->currentPage()->addingItem()->iconLabel()), 0.4);
         dialog->close();
         QTRY_VERIFY(!dialog);
     }

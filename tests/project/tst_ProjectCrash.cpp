@@ -97,8 +97,7 @@ BaseResult<void> runCommit(ProjectManager& manager, int n, const QString& packag
                 card = *stored;
         }
         const int64_t profileId = (*manager.getProfileUseCase()->accessor->findFirst().data)->id;
-        card.profileId = profileId;
-        card.k1 = QString::number(profileId);
+        card.setProfileId(profileId);
         card.uid = cardUid(n);
         card.widgetType = QStringLiteral("clock");
         card.name = QStringLiteral("c%1").arg(n);

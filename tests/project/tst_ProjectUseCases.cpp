@@ -234,7 +234,7 @@ private slots:
             bean.name = QStringLiteral("P%1").arg(id);
             QVERIFY(profiles.insertOrUpdate(bean).isOk() && profiles.updateProfile(bean, &m_icon).isOk());
             ProjectDbProfileKsWidgetBean card;
-            card.k1 = QString::number(id);
+            card.setProfileId(id);
             card.widgetType = QStringLiteral("clock");
             card.uid = QStringLiteral("u%1").arg(id);
             QVERIFY(cards.insertOrUpdateWidget(card, &m_icon).isOk());

@@ -299,12 +299,22 @@ private slots:
         QFETCH(QString, message);
         SceneActionConfigPanel* panel = pick(QStringLiteral("Desk lamp"), QStringLiteral("Brightness"));
         QVERIFY(panel);
-        qobject_cast<ActionInputConfigItem*>(panel->items()[0])->lineEdit()->setText(text);
-        qobject_cast<ActionInputConfigItem*>(panel->items()[1])->lineEdit()->setText(QStringLiteral("x"));
+        QVERIFY(panel->items().size() >= 2);
+        auto* level = qobject_cast<ActionInputConfigItem*>(panel->items()[0]);
+        auto* label = qobject_cast<ActionInputConfigItem*>(panel->items()[1]);
+        QVERIFY(level && label);
+        level->lineEdit()->setText(text);
+        label->lineEdit()->setText(QStringLiteral("x"));
         const Json record = add();
         QTRY_COMPARE(messages.size(), message.isEmpty() ? 0 : 1);
         if (message.isEmpty()) {
-            JSON_COMPARE(record["deployData"]["values"][0]["value"], Json(text.toLongLong()));
+            // Checked step by step: a record that is missing or short fails here, not in a read.
+            QVERIFY2(record.is_object(), "no record was added");
+            const Json deploy = record.contains("deployData") ? record.at("deployData") : Json();
+            QVERIFY(deploy.is_object() && deploy.contains("values"));
+            const Json& values = deploy.at("values");
+            QVERIFY(values.is_array() && !values.empty() && values[0].is_object() && values[0].contains("value"));
+            JSON_COMPARE(values[0].at("value"), Json(text.toLongLong()));
             return;
         }
         QVERIFY(record.is_null());
@@ -416,6 +426,90 @@ private slots:
         QCOMPARE(editor->widgetGroup()->count(), 0);
         QVERIFY(add().is_null());
         QVERIFY(picker->isVisible());
+    }
+
+    // Choosing A, then B, then A again while A's package still unpacks lists A's widgets once:
+    // only the answer for the latest choice fills the list.
+    void pluginChosenAgainDuringItsUnpack()
+    {
+        // B: a plug-in without a package, which fails at once.
+        const auto plugins = ProjectManager::instance()->getPluginUseCase();
+        if (!*plugins->exists(QStringLiteral("other")).data) {
+            ProjectDbPluginBean other;
+            other.k1 = QStringLiteral("other");
+            other.k2 = QStringLiteral("0");
+            other.name = QStringLiteral("Other");
+            other.versionCode = 1;
+            QVERIFY(plugins->insert(other).isOk());
+        }
+        QVERIFY(MainUtils::removeUnpackedPlugin(QStringLiteral("pinger")));
+        picker->reload();
+        SceneActionConfigPanel* panel = pick(QString(), QStringLiteral("Plug-in widget"));
+        QVERIFY(panel);
+        auto* editor = qobject_cast<ScenePluginConfig*>(panel->specialEditor());
+        QVERIFY(editor);
+        const auto rowOf = [editor](const QString& name) -> BaseWidget* {
+            for (int i = 0; i < editor->pluginGroup()->count(); ++i) {
+                auto* row = qobject_cast<ScenePluginWidgetListItem*>(editor->pluginGroup()->widgetAt(i));
+                if (row && row->plugin()->name == name)
+                    return row;
+            }
+            return nullptr;
+        };
+        BaseWidget* pinger = rowOf(QStringLiteral("Pinger"));
+        BaseWidget* other = rowOf(QStringLiteral("Other"));
+        QVERIFY(pinger && other);
+        // Pinger's row was chosen first as the panel was made; its unpack runs on a worker now.
+        QCOMPARE(editor->pluginGroup()->checkedWidget(), pinger);
+        QCOMPARE(editor->widgetGroup()->count(), 0);
+        other->setSelected(true);
+        pinger->setSelected(true);
+        QTRY_COMPARE(editor->widgetGroup()->count(), 2);
+        QTest::qWait(300);
+        QCOMPARE(editor->widgetGroup()->count(), 2);
+        QCOMPARE(editor->widgetList()->count(), 2);
+        const Json record = add();
+        JSON_COMPARE(record.value("configDesc", Json()), Json("Plugin: Pinger/Ping"));
+    }
+
+    // A node or action without a required member is refused with the library's type error, as
+    // for a member of the wrong type.
+    void missingMembersAreTypeErrors_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<bool>("panel"); // the configuration panel rather than the tree item
+        QTest::addColumn<QString>("error");
+        QTest::newRow("item without last")
+            << R"({"name":"A","id":"a"})" << false << "type must be boolean, but is null";
+        QTest::newRow("item without name") << R"({"last":true})" << false << "type must be string, but is null";
+        QTest::newRow("group without id")
+            << R"({"name":"G","last":false})" << false << "type must be string, but is null";
+        QTest::newRow("last as text") << R"({"name":"A","last":"yes"})" << false
+                                      << "type must be boolean, but is string";
+        QTest::newRow("action without objectName")
+            << R"({"name":"A","last":true,"id":"a","type":"X"})" << true << "type must be string, but is null";
+        QTest::newRow("action without type")
+            << R"({"name":"A","last":true,"id":"a","objectName":""})" << true << "type must be string, but is null";
+    }
+
+    void missingMembersAreTypeErrors()
+    {
+        QFETCH(QString, node);
+        QFETCH(bool, panel);
+        QFETCH(QString, error);
+        const Json value = Json::parse(node.toStdString());
+        QWidget frame;
+        try {
+            if (panel)
+                new SceneActionConfigPanel(value, &frame);
+            else
+                LoadedTreeItem item(value);
+            QFAIL("accepted");
+        } catch (const Json::type_error& e) {
+            QVERIFY2(QString::fromUtf8(e.what()).endsWith(error), e.what());
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
     }
 
     void knobDevicesFromTheHub()

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,6 +21,8 @@ class TestBaseDownloadDialog : public QObject
 {
     Q_OBJECT
 private:
+    static constexpr int kPauseMs = 300; // between the two halves of an unsized body
+
     QTemporaryDir m_dir;
     Test::StandInHttpServer m_server;
     QList<int> m_codes;
@@ -52,6 +56,11 @@ private slots:
         m_server.route(
             QStringLiteral("/huge.zip"),
             HttpReply::stallMidBody(QByteArray(BaseDownloadDialog::kMaxFileSize + 1, 'h'), "application/zip"));
+        m_server.route(QStringLiteral("/unsized.zip"),
+                       HttpReply::unsized(QByteArray(300000, 'u'), "application/zip", kPauseMs));
+        m_server.route(
+            QStringLiteral("/huge-unsized.zip"),
+            HttpReply::unsized(QByteArray(BaseDownloadDialog::kMaxFileSize + 1, 'h'), "application/zip", kPauseMs));
     }
 
     void init()
@@ -74,6 +83,25 @@ private slots:
         QCOMPARE(m_codes, QList<int>{0});
     }
 
+    // A server that sends no total size: no percentage is made up while the bytes arrive; the bar
+    // stays at 0 until "Completed" sets 100, and the whole body is the file.
+    void completesWithoutTotalSize()
+    {
+        QPointer<BaseDownloadDialog> dialog = start(served(QStringLiteral("/unsized.zip")));
+        auto* bar = dialog->findChild<QProgressBar*>();
+        QVERIFY(bar);
+        QList<int> values;
+        connect(bar, &QProgressBar::valueChanged, this, [&values](int value) { values << value; });
+        QSet<QString> texts;
+        QTRY_VERIFY_WITH_TIMEOUT((texts << dialog->statusText(), !m_codes.isEmpty()), 5000);
+        QCOMPARE(m_codes, QList<int>{0});
+        QCOMPARE(values, QList<int>{100});
+        QCOMPARE(texts, (QSet<QString>{QStringLiteral("Starting..."), QStringLiteral("Completed")}));
+        QCOMPARE(Test::fileBytes(m_target), QByteArray(300000, 'u'));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog, 2000);
+        QCOMPARE(m_codes, QList<int>{0});
+    }
+
     // Every failure reports 1 once and leaves no file; the dialog closes by itself.
     void failures_data()
     {
@@ -85,6 +113,8 @@ private slots:
                                    << "Error: ";
         QTest::newRow("over 10 MiB") << "/huge.zip"
                                      << "Error: file too large";
+        QTest::newRow("over 10 MiB without a size") << "/huge-unsized.zip"
+                                                    << "Error: file too large";
         QTest::newRow("file address") << "file:///etc/hostname"
                                       << "Error: unsupported address";
     }

@@ -144,6 +144,9 @@ private slots:
         m_server.route(kListPath, [this](const HttpRequest& r) { return listing(r); });
         for (int i = 0; i < 6; ++i)
             m_server.route(QStringLiteral("/icon/%1.png").arg(i), HttpReply::bytes(pngBytes(i * 55), "image/png"));
+        HttpReply slowIcon = HttpReply::bytes(pngBytes(300), "image/png");
+        slowIcon.delayMs = 500;
+        m_server.route(QStringLiteral("/icon/slow.png"), slowIcon);
         for (const QString& file : QDir(kCorpus).entryList({QStringLiteral("*.zip")}))
             m_server.route(QStringLiteral("/pkg/") + file, HttpReply::file(kCorpus + QLatin1Char('/') + file));
         QVERIFY(QDir::setCurrent(m_home.path()));
@@ -503,6 +506,43 @@ private slots:
         QTest::qWait(600);
         QVERIFY(m_topics.isEmpty());
         QVERIFY(!*ProjectManager::instance()->getPluginUseCase()->exists(QStringLiteral("plug-10")).data);
+    }
+
+    // A tile reused while its download is open offers "Install" for the plug-in it shows now,
+    // also after the earlier download has ended.
+    void reusedTileOffersInstall()
+    {
+        PluginCloudItem tile;
+        tile.setData(record(12));
+        tile.downloadPluginFile();
+        QVERIFY(!tile.installButton()->isEnabled());
+        tile.setData(record(13));
+        QVERIFY(tile.installButton()->isEnabled());
+        QVERIFY(!tile.installButton()->isHidden());
+        QTest::qWait(600);
+        QVERIFY(tile.installButton()->isEnabled());
+        QVERIFY(m_topics.isEmpty());
+    }
+
+    // The earlier plug-in's icon arriving after the later one's (from the cache) does not
+    // replace it.
+    void reusedTileKeepsItsIcon()
+    {
+        PluginCloudItem tile;
+        const int slowAsked = m_server.requestCount(QStringLiteral("/icon/slow.png"));
+        tile.setData(record(1));
+        const QImage loading = QPixmap(QStringLiteral(":/image/image_loading.png")).toImage();
+        QTRY_VERIFY(tile.iconWidget()->backgroundPixmap().toImage() != loading);
+        const QImage own = tile.iconWidget()->backgroundPixmap().toImage();
+        nlohmann::json slow = record(2);
+        slow["icon"] = m_server.urlText(QStringLiteral("/icon/slow.png")).toStdString();
+        tile.setData(slow);
+        QTRY_COMPARE(m_server.requestCount(QStringLiteral("/icon/slow.png")), slowAsked + 1);
+        tile.setData(record(1));
+        QTRY_COMPARE(tile.iconWidget()->backgroundPixmap().toImage(), own);
+        // The slow answer is sent after 500 ms; give it time to arrive and be decoded.
+        QTest::qWait(900);
+        QCOMPARE(tile.iconWidget()->backgroundPixmap().toImage(), own);
     }
 };
 

@@ -142,8 +142,7 @@ int64_t DeployTestProject::card(int64_t profileId, const QString& widgetType, co
     const auto cards = m_pm.getProfileKsWidgetUseCase();
     ProjectDbProfileKsWidgetBean bean;
     bean.sortId = m_nextSortId++;
-    bean.profileId = profileId;
-    bean.k1 = QString::number(profileId);
+    bean.setProfileId(profileId);
     bean.widgetType = widgetType;
     bean.uid = uid;
     bean.icon = icon;

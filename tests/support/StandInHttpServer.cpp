@@ -35,7 +35,8 @@ QByteArray responseHead(const HttpReply& reply, bool close)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     head += "Content-Type: " + reply.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    if (reply.kind != HttpReply::Kind::Unsized)
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     if (close)
         head += "Connection: close\r\n";
     head += "\r\n";
@@ -140,6 +141,14 @@ HttpReply HttpReply::closeEarly(const QByteArray& body, const QByteArray& conten
 {
     HttpReply reply = bytes(body, contentType);
     reply.kind = Kind::CloseEarly;
+    return reply;
+}
+
+HttpReply HttpReply::unsized(const QByteArray& body, const QByteArray& contentType, int restAfterMs)
+{
+    HttpReply reply = bytes(body, contentType);
+    reply.kind = Kind::Unsized;
+    reply.restAfterMs = restAfterMs;
     return reply;
 }
 
@@ -366,6 +375,18 @@ void StandInHttpServer::act(QTcpSocket* socket, const HttpReply& reply)
         socket->write(responseHead(reply, true) + reply.body.left(partOf(reply)));
         socket->disconnectFromHost();
         break;
+    case HttpReply::Kind::Unsized: {
+        socket->write(responseHead(reply, true) + reply.body.left(partOf(reply)));
+        socket->flush();
+        QPointer<QTcpSocket> guard(socket);
+        QTimer::singleShot(reply.restAfterMs, this, [guard, reply] {
+            if (!guard)
+                return;
+            guard->write(reply.body.mid(partOf(reply)));
+            guard->disconnectFromHost();
+        });
+        break;
+    }
     case HttpReply::Kind::AnswerTwice: {
         const QByteArray once = responseHead(reply, false) + reply.body;
         socket->write(once + once);

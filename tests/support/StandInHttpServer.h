@@ -51,6 +51,7 @@ struct HttpReply
         StallMidBody, // headers announcing the whole body, half of it, then nothing
         CloseEarly,   // headers announcing the whole body, half of it, then close
         AnswerTwice,  // the whole response twice in a row, then close
+        Unsized,      // headers without Content-Length, part of the body, the rest later, then close
     };
 
     Kind kind = Kind::Respond;
@@ -58,7 +59,8 @@ struct HttpReply
     QByteArray contentType = "application/json";
     QByteArray body;
     int delayMs = 0;       // wait this long before acting
-    qint64 partBytes = -1; // StallMidBody and CloseEarly: body bytes sent; half when negative
+    qint64 partBytes = -1; // StallMidBody, CloseEarly and Unsized: body bytes sent first; half when negative
+    int restAfterMs = 0;   // Unsized: wait this long before sending the rest
 
     static HttpReply json(const nlohmann::json& value, int status = 200);
     static HttpReply bytes(const QByteArray& body, const QByteArray& contentType, int status = 200);
@@ -67,6 +69,8 @@ struct HttpReply
     static HttpReply stallMidBody(const QByteArray& body, const QByteArray& contentType = "application/json");
     static HttpReply closeEarly(const QByteArray& body, const QByteArray& contentType = "application/json");
     static HttpReply answerTwice(const nlohmann::json& value);
+    // The body without its length: its end is the end of the connection.
+    static HttpReply unsized(const QByteArray& body, const QByteArray& contentType, int restAfterMs);
 };
 
 // An HTTP/1.1 server on 127.0.0.1 (a free port) for tests: per-path handlers, a record of

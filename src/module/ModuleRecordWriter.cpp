@@ -1,0 +1,140 @@
+#include "module/ModuleRecordWriter.h"
+
+#include "core/EventBus.h"
+#include "core/Logger.h"
+#include "module/PelloraDeployData.h"
+#include "project/ProjectDbModuleBean.h"
+#include "project/ProjectManager.h"
+#include "project/ProjectStepResult.h"
+
+#include <exception>
+#include <iterator>
+
+namespace OV {
+
+namespace {
+
+constexpr const char* kTag = "ModuleRecordWriter";
+
+} // namespace
+
+ModuleRecordWriter::Store ModuleRecordWriter::storeConfig(ProjectModuleUseCase::ImageMap images)
+{
+    return [images = std::move(images)](ProjectModuleUseCase& modules, ProjectDbModuleBean& bean) {
+        return bean.productId == ProjectModuleUseCase::kPelloraProductId ? modules.updatePelloraConfig(bean, images)
+                                                                         : modules.updateConfig(bean, images);
+    };
+}
+
+ModuleRecordWriter::Store ModuleRecordWriter::storeRecord()
+{
+    return [](ProjectModuleUseCase& modules, ProjectDbModuleBean& bean) {
+        const BaseResult<int> updated = modules.update(bean);
+        if (rowStepFailed(updated))
+            return rowStepFailure(updated);
+        return *updated.data == 0 ? BaseResult<void>(Errors::NoRowsAffected) : BaseResult<void>();
+    };
+}
+
+BaseResult<std::shared_ptr<ProjectDbModuleBean>> ModuleRecordWriter::read(int64_t id)
+{
+    using Result = BaseResult<std::shared_ptr<ProjectDbModuleBean>>;
+    const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
+    if (!modules)
+        return Result(Errors::NotInitialized);
+    Result loaded = modules->accessor->findById(id);
+    if (!loaded.isOk())
+        return loaded;
+    if (!loaded.data || !*loaded.data)
+        return Result(Errors::NoRowsAffected);
+    return loaded;
+}
+
+BaseResult<std::shared_ptr<ProjectDbModuleBean>> ModuleRecordWriter::write(int64_t id, const Change& change,
+                                                                           const Store& store)
+{
+    using Result = BaseResult<std::shared_ptr<ProjectDbModuleBean>>;
+    Result loaded = read(id);
+    if (!loaded.isOk())
+        return loaded;
+    const std::shared_ptr<ProjectDbModuleBean> fresh = *loaded.data;
+    try {
+        if (!fresh->data.is_object())
+            fresh->data = nlohmann::json::object();
+        change(*fresh);
+        const BaseResult<void> stored = store(*ProjectManager::instance()->getModuleUseCase(), *fresh);
+        if (!stored.isOk())
+            return Result::from(stored);
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "write module[%lld] error:%s", static_cast<long long>(id), e.what());
+        return Result(Errors::Unknown, QString::fromUtf8(e.what()));
+    }
+    EventBus::instance()->publish(
+        QSharedPointer<EventBusMessage>::create(QString::fromLatin1(Topics::ModuleStored), nlohmann::json{{"id", id}}));
+    return Result(fresh);
+}
+
+void ModuleRecordWriter::refresh(ProjectDbModuleBean& holder, const ProjectDbModuleBean& stored)
+{
+    if (&holder == &stored)
+        return;
+    const auto own = holder.data.is_object() ? holder.data.find("profiles") : holder.data.end();
+    if (!holder.data.is_object() || own == holder.data.end() || !own->is_object()) {
+        holder.data = stored.data;
+    } else {
+        // The holder's "profiles" node stays where it is, so references into it stay valid.
+        for (auto it = holder.data.begin(); it != holder.data.end();)
+            it = it.key() == "profiles" ? std::next(it) : holder.data.erase(it);
+        nlohmann::json& profiles = holder.data["profiles"];
+        if (stored.data.is_object()) {
+            for (auto it = stored.data.begin(); it != stored.data.end(); ++it) {
+                if (it.key() != "profiles") {
+                    holder.data[it.key()] = it.value();
+                    continue;
+                }
+                if (!it->is_object())
+                    continue;
+                for (auto entry = it->begin(); entry != it->end(); ++entry) {
+                    if (!profiles.contains(entry.key()))
+                        profiles[entry.key()] = entry.value();
+                }
+            }
+        }
+    }
+    holder.id = stored.id;
+    holder.type = stored.type;
+    holder.k1 = stored.k1;
+    holder.k2 = stored.k2;
+    holder.k3 = stored.k3;
+    holder.k4 = stored.k4;
+    holder.sortId = stored.sortId;
+    holder.gatewayType = stored.gatewayType;
+    holder.productId = stored.productId;
+    holder.name = stored.name;
+    holder.sn = stored.sn;
+    holder.netId = stored.netId;
+    holder.workMode = stored.workMode;
+    holder.extraConfig = stored.extraConfig;
+}
+
+bool ModuleRecordWriter::refreshFromStore(ProjectDbModuleBean& holder)
+{
+    const BaseResult<std::shared_ptr<ProjectDbModuleBean>> loaded = read(holder.id);
+    if (!loaded.isOk()) {
+        Logger::error(kTag, "reload module[%lld] error:%s", static_cast<long long>(holder.id),
+                      loaded.message.toUtf8().constData());
+        return false;
+    }
+    refresh(holder, **loaded.data);
+    return true;
+}
+
+int64_t ModuleRecordWriter::storedRecordId(const QSharedPointer<EventBusMessage>& message)
+{
+    if (!message || message->topic != QLatin1String(Topics::ModuleStored) || !message->payload.is_object())
+        return -1;
+    const auto id = message->payload.find("id");
+    return id != message->payload.end() && id->is_number_integer() ? id->get<int64_t>() : -1;
+}
+
+} // namespace OV
