@@ -17,13 +17,16 @@ void KestrinCardApp::init()
         nlohmann::json& deploy = deploymentData();
         deploy["id"] = config.at("package");
         deploy["type"] = "APPS";
-        const QPixmap stored = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
-        if (!stored.isNull()) {
-            setIcon(stored);
-        } else {
+        const QString iconUrl = QString::fromStdString(config.at("iconUrl").get<std::string>());
+        const QByteArray stored = bean()->id >= 0 ? widgetUseCase()->loadIconData(*bean()) : QByteArray();
+        const auto fetch = [this, iconUrl] {
             showResourceIcon(QString::fromLatin1(kLoadingImage));
-            fetchIcon(QString::fromStdString(config.at("iconUrl").get<std::string>()));
-        }
+            fetchIcon(iconUrl);
+        };
+        if (!stored.isEmpty())
+            setStoredIcon(stored, fetch);
+        else
+            fetch();
     } catch (const std::exception& e) {
         Logger::error("KestrinCardApp", "initConfig error: %s", e.what());
     }

@@ -102,6 +102,7 @@ void KestrinDeviceScreenUI::initData()
     }
     // The map holds the beans of the cards shown, so a profile change empties it.
     m_beans.clear();
+    m_loadedProfileId.reset();
     updateScreenWidth();
 
     const std::shared_ptr<ProjectDbProfileBean> profile = MainWindow::currentProfile();
@@ -123,6 +124,7 @@ void KestrinDeviceScreenUI::initData()
         if (m_group)
             m_group->addWidget(card);
     }
+    m_loadedProfileId = profile->id;
     updateScreenWidth();
 }
 

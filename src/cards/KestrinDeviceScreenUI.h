@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QHBoxLayout;
@@ -36,6 +37,9 @@ public:
 
     // Refills the strip from the current profile.
     void initData();
+    // Whether the last fill loaded the cards of this profile (the strip stays in step with the
+    // project between fills, so filling it again would change nothing).
+    bool showsProfile(int64_t profileId) const { return m_loadedProfileId == profileId; }
     int cardInsertIndex(QPoint pos) const;
     void updateScreenWidth();
     void saveCardOrder();
@@ -65,6 +69,7 @@ private:
     std::shared_ptr<ProjectProfileKsWidgetUseCase> m_widgetUseCase;
     QHBoxLayout* m_layout;
     QHash<int64_t, std::shared_ptr<ProjectDbProfileKsWidgetBean>> m_beans;
+    std::optional<int64_t> m_loadedProfileId;
 };
 
 } // namespace OV

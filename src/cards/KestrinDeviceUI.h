@@ -28,6 +28,7 @@ public:
 
 protected:
     void onSelectedChanged(bool selected) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString m_key;

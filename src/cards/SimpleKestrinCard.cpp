@@ -7,10 +7,13 @@
 #include "store/StoreUtils.h"
 #include "widgets/ElidedLabel.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace OV {
 
@@ -44,12 +47,62 @@ SimpleKestrinCard::SimpleKestrinCard(QWidget* parent, BeanPtr bean) : KestrinCar
 
 void SimpleKestrinCard::setIcon(const QPixmap& image)
 {
+    m_storedIcon.clear();
     m_iconImage = image;
     if (image.isNull()) {
         m_iconLabel->clear();
         return;
     }
     m_iconLabel->setPixmap(image.scaled(m_iconLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void SimpleKestrinCard::setStoredIcon(const QByteArray& bytes, std::function<void()> unreadable)
+{
+    m_iconImage = QPixmap();
+    m_iconLabel->clear();
+    m_storedIcon = bytes;
+    m_storedIconUnreadable = std::move(unreadable);
+    m_iconLabel->installEventFilter(this);
+}
+
+const QPixmap& SimpleKestrinCard::iconImage() const
+{
+    showStoredIcon();
+    return m_iconImage;
+}
+
+void SimpleKestrinCard::showStoredIcon() const
+{
+    if (m_storedIcon.isEmpty())
+        return;
+    const QByteArray bytes = std::exchange(m_storedIcon, QByteArray());
+    m_iconLabel->removeEventFilter(const_cast<SimpleKestrinCard*>(this));
+    QPixmap image;
+    if (!image.loadFromData(bytes, "PNG")) {
+        Logger::error("SimpleKestrinCard", "stored icon of card [%s] is no picture", bean()->uid.toUtf8().constData());
+        // Not from within the paint or the const call that found it.
+        if (auto unreadable = m_storedIconUnreadable) {
+            QPointer<const SimpleKestrinCard> self(this);
+            QMetaObject::invokeMethod(
+                const_cast<SimpleKestrinCard*>(this),
+                [self, unreadable] {
+                    if (self)
+                        unreadable();
+                },
+                Qt::QueuedConnection);
+        }
+        return;
+    }
+    m_iconImage = image;
+    m_iconLabel->setPixmap(image.scaled(m_iconLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+bool SimpleKestrinCard::eventFilter(QObject* watched, QEvent* event)
+{
+    // The label is about to show the icon for the first time.
+    if (watched == m_iconLabel && event->type() == QEvent::Paint)
+        showStoredIcon();
+    return KestrinCard::eventFilter(watched, event);
 }
 
 void SimpleKestrinCard::applyIconEdit(int& iconScale, int newScale, const QString& name, const QPixmap& shown,

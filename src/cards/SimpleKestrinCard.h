@@ -2,7 +2,10 @@
 
 #include "cards/KestrinCard.h"
 
+#include <QByteArray>
 #include <QPixmap>
+
+#include <functional>
 
 class QLabel;
 
@@ -24,7 +27,11 @@ public:
     SimpleKestrinCard(QWidget* parent, BeanPtr bean);
 
     void setIcon(const QPixmap& image);
-    const QPixmap& iconImage() const { return m_iconImage; }
+    // Shows the icon stored with the record (PNG bytes), decoded when the card is first painted
+    // or its icon is first asked for: a strip holds more cards than it shows at once. Bytes that
+    // turn out to be no picture are logged and `unreadable` runs instead.
+    void setStoredIcon(const QByteArray& bytes, std::function<void()> unreadable);
+    const QPixmap& iconImage() const;
     void setName(const QString& text) override;
     QString nameText() const;
 
@@ -43,11 +50,17 @@ protected:
     void applyIconEdit(int& iconScale, int newScale, const QString& name, const QPixmap& shown, QPixmap stored,
                        const std::function<void()>& change, const BaseResultCallback<void>& callback);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 protected slots:
     virtual void onIconLoaded();
 
 private:
-    QPixmap m_iconImage;
+    void showStoredIcon() const;
+
+    mutable QPixmap m_iconImage;
+    mutable QByteArray m_storedIcon;
+    std::function<void()> m_storedIconUnreadable;
     QLabel* m_iconLabel;
     ElidedLabel* m_nameLabel;
 };

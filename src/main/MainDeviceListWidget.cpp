@@ -55,9 +55,12 @@ MainDeviceListWidget::MainDeviceListWidget(QWidget* parent) : BaseWidget(parent)
     m_scrollArea->setAttribute(Qt::WA_TranslucentBackground);
     m_scrollArea->setStyleSheet(QStringLiteral("background: transparent;"));
     layout->addWidget(m_scrollArea, 1);
+    // The tiles are made below a viewport that already has its sheet: each is styled once.
+    onThemeChanged(ThemeLoader::instance());
 
     m_selectGroup = new BaseWidgetSelectGroup(this);
-    m_content = new MainDeviceListContent(m_scrollArea);
+    // Made in the viewport that shows it: a styled widget moved to another parent is styled again.
+    m_content = new MainDeviceListContent(m_scrollArea, m_scrollArea->viewport());
     m_scrollArea->setWidget(m_content);
     m_hubTile = new KestrinDeviceUI(m_content, m_selectGroup);
     m_hubTile->hide();
@@ -76,8 +79,10 @@ MainDeviceListWidget::MainDeviceListWidget(QWidget* parent) : BaseWidget(parent)
 
 void MainDeviceListWidget::onThemeChanged(ThemeLoader* loader)
 {
-    m_scrollArea->viewport()->setStyleSheet(loader->load(QStringLiteral("main_window")) +
-                                            loader->load(QStringLiteral("main_device_list")));
+    const QString sheet =
+        loader->load(QStringLiteral("main_window")) + loader->load(QStringLiteral("main_device_list"));
+    if (m_scrollArea->viewport()->styleSheet() != sheet)
+        m_scrollArea->viewport()->setStyleSheet(sheet);
 }
 
 QList<MainDeviceListItem*> MainDeviceListWidget::tiles() const

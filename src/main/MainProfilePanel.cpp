@@ -59,9 +59,7 @@ MainProfilePanel::MainProfilePanel(QWidget* parent) : QWidget(parent)
     };
     // The main window is handed its profile while it is built: the first row is chosen now
     // rather than by the header's queued re-selection, which then finds it chosen already.
-    const QList<MainProfileWidget::ProfileItem*> rows = m_header->rows();
-    if (!m_header->currentProfile() && !rows.isEmpty())
-        rows.front()->setSelected(true);
+    m_header->chooseFirstProfile();
     m_picture->setPressedCallback([this](bool pressed) { m_picture->setOpacity(pressed ? 0.6f : 1.0f); });
     connect(m_picture, &BaseWidget::clicked, this, &MainProfilePanel::onEditProfileIcon);
 }
@@ -94,7 +92,7 @@ void MainProfilePanel::refreshProfile(const std::shared_ptr<ProjectDbProfileBean
 
 void MainProfilePanel::showPicture(const ProjectDbProfileBean& profile)
 {
-    QPixmap picture = m_useCase->loadIconFile(profile);
+    QPixmap picture = m_useCase->loadIconFile(profile, m_picture->size() * m_picture->devicePixelRatio());
     if (picture.isNull())
         picture = QPixmap(QStringLiteral(":/profile/image/item_bg_default.png"));
     m_picture->setBackgroundPixmap(picture);

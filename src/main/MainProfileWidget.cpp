@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidgetAction>
@@ -36,9 +37,9 @@ QString listErrorText(const ErrorCode& error, const QString& detail)
     return detail.isEmpty() ? message : QStringLiteral("%1, details: %2").arg(message, detail);
 }
 
-QPixmap profilePicture(ProjectProfileUseCase& useCase, const ProjectDbProfileBean& profile)
+QPixmap profilePicture(ProjectProfileUseCase& useCase, const ProjectDbProfileBean& profile, const QSize& shown)
 {
-    const QPixmap stored = useCase.loadIconFile(profile);
+    const QPixmap stored = useCase.loadIconFile(profile, shown);
     return stored.isNull() ? QPixmap(QStringLiteral(":/profile/image/item_bg_default.png")) : stored;
 }
 
@@ -108,7 +109,6 @@ MainProfileWidget::ProfileItem::ProfileItem(MainProfileWidget* owner, ProfilePtr
     layout->addStretch();
     layout->addWidget(m_star);
     layout->addWidget(m_menuButton);
-    m_icon->setBackgroundPixmap(profilePicture(*ProjectManager::instance()->getProfileUseCase(), *m_profile));
     connect(m_menuButton, &QPushButton::clicked, this, [this] { openRowMenu(); });
 }
 
@@ -164,6 +164,17 @@ void MainProfileWidget::ProfileItem::onPressedChanged(bool pressed)
     setOpacity(pressed ? 0.6f : 1.0f);
 }
 
+void MainProfileWidget::ProfileItem::showEvent(QShowEvent* event)
+{
+    // The picture is read when the row is first seen, at the size it is shown.
+    if (!m_pictureShown) {
+        m_pictureShown = true;
+        m_icon->setBackgroundPixmap(profilePicture(*ProjectManager::instance()->getProfileUseCase(), *m_profile,
+                                                   m_icon->size() * m_icon->devicePixelRatio()));
+    }
+    BaseWidget::showEvent(event);
+}
+
 void MainProfileWidget::ProfileItem::enterEvent(QEnterEvent* event)
 {
     setOpacity(1.0f);
@@ -206,8 +217,9 @@ MainProfileWidget::MainProfileWidget(QWidget* parent) : BaseWidget(parent)
     initDropDownMenu();
 }
 
-QList<MainProfileWidget::ProfileItem*> MainProfileWidget::rows() const
+QList<MainProfileWidget::ProfileItem*> MainProfileWidget::rows()
 {
+    ensureRows();
     QList<ProfileItem*> result;
     for (int i = 0; m_selectGroup && i < m_selectGroup->count(); ++i) {
         if (auto* row = dynamic_cast<ProfileItem*>(m_selectGroup->widgetAt(i)))
@@ -216,10 +228,40 @@ QList<MainProfileWidget::ProfileItem*> MainProfileWidget::rows() const
     return result;
 }
 
+BaseWidgetSelectGroup* MainProfileWidget::selectGroup()
+{
+    ensureRows();
+    return m_selectGroup;
+}
+
 void MainProfileWidget::onClicked()
 {
+    ensureRows();
     m_menu->setMinimumWidth(m_selectGroup->count() > 0 ? 320 : 150);
     m_menu->popup(mapToGlobal(QPoint(70, height() + 6)));
+}
+
+void MainProfileWidget::ensureRows()
+{
+    if (m_rowsMade || !m_menu)
+        return;
+    m_rowsMade = true;
+    QAction* before = m_newProfileAction;
+    for (const ProfilePtr& profile : m_profiles) {
+        auto* row = new ProfileItem(this, profile, m_menu);
+        row->setSelectable(true);
+        row->setToggleable(false);
+        m_selectGroup->addWidget(row);
+        auto* action = new QWidgetAction(m_menu);
+        action->setDefaultWidget(row);
+        m_menu->insertAction(before, action);
+        m_menu->insertSeparator(before);
+        if (m_currentProfile && m_currentProfile->id == profile->id) {
+            // Already the current profile: shown as chosen, not chosen again.
+            const QSignalBlocker quiet(m_selectGroup);
+            row->setSelected(true);
+        }
+    }
 }
 
 void MainProfileWidget::initDropDownMenu()
@@ -236,26 +278,19 @@ void MainProfileWidget::initDropDownMenu()
         m_selectGroup->clear();
     }
     m_newProfileAction = nullptr;
+    m_rowsMade = false;
+    m_profiles.clear();
 
-    ProjectProfileUseCase::BeanList profiles;
     const BaseResult<ProjectProfileUseCase::BeanList> found = m_useCase->accessor->findAll(false);
     if (found.isOk())
-        profiles = *found.data;
+        m_profiles = *found.data;
     else
         Logger::error(kTag, "find list error:%s", listErrorText(found.error, found.message).toUtf8().constData());
 
-    int index = 0;
-    for (size_t i = 0; i < profiles.size(); ++i) {
-        auto* row = new ProfileItem(this, profiles[i], m_menu);
-        row->setSelectable(true);
-        row->setToggleable(false);
-        m_selectGroup->addWidget(row);
-        auto* action = new QWidgetAction(m_menu);
-        action->setDefaultWidget(row);
-        m_menu->addAction(action);
-        m_menu->addSeparator();
-        if (m_currentProfile && m_currentProfile->id == profiles[i]->id)
-            index = static_cast<int>(i);
+    size_t index = 0;
+    for (size_t i = 0; i < m_profiles.size(); ++i) {
+        if (m_currentProfile && m_currentProfile->id == m_profiles[i]->id)
+            index = i;
     }
     m_newProfileAction = m_menu->addAction(tr(kNewProfileText));
     connect(m_selectGroup, &BaseWidgetSelectGroup::checkedChanged, this, &MainProfileWidget::onRowChosen);
@@ -263,29 +298,52 @@ void MainProfileWidget::initDropDownMenu()
         if (action == m_newProfileAction)
             onClickNewProfile();
     });
+    connect(m_menu, &QMenu::aboutToShow, this, &MainProfileWidget::ensureRows);
 
-    if (m_selectGroup->count() == 0) {
+    if (m_profiles.empty()) {
         setCurrentProfile(nullptr);
         return;
     }
-    // Queued so that the menu is complete first; the row is looked up when the call runs, as
-    // another rebuild may have replaced the rows meanwhile.
+    // Queued so that the menu is complete first; the profile is looked up when the call runs, as
+    // another rebuild may have replaced the list meanwhile.
     const QPointer<MainProfileWidget> self(this);
-    const int64_t wantedId = profiles[static_cast<size_t>(index)]->id;
+    const int64_t wantedId = m_profiles[index]->id;
     runOnMainThread([self, wantedId] {
-        if (!self || self->m_selectGroup->count() == 0)
+        if (!self || self->m_profiles.empty())
             return;
-        const QList<ProfileItem*> rows = self->rows();
-        ProfileItem* target = rows.isEmpty() ? nullptr : rows.front();
-        for (ProfileItem* row : rows) {
-            if (row->profile()->id == wantedId) {
-                target = row;
+        ProfilePtr target = self->m_profiles.front();
+        for (const ProfilePtr& profile : self->m_profiles) {
+            if (profile->id == wantedId) {
+                target = profile;
                 break;
             }
         }
-        if (target)
-            target->setSelected(true);
+        self->chooseProfile(target);
     });
+}
+
+void MainProfileWidget::chooseFirstProfile()
+{
+    if (!m_currentProfile && !m_profiles.empty())
+        chooseProfile(m_profiles.front());
+}
+
+void MainProfileWidget::chooseProfile(const ProfilePtr& profile)
+{
+    // Chosen from this very list already (its row is the selected one).
+    if (m_currentProfile == profile)
+        return;
+    if (m_rowsMade) {
+        for (ProfileItem* row : rows()) {
+            if (row->profile() == profile && !row->isSelected()) {
+                // Chosen through its row, as a click does.
+                row->setSelected(true);
+                return;
+            }
+        }
+    }
+    setCurrentProfile(profile);
+    Logger::debug(kTag, "selected: %s", profile->name.toUtf8().constData());
 }
 
 void MainProfileWidget::onRowChosen(BaseWidget* row)

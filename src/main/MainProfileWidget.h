@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QPixmap;
@@ -21,6 +22,8 @@ class ProjectProfileUseCase;
 
 // The profile drop-down of the main window: names the current profile and lists every profile
 // of the project with "Edit name", "Save as preferred" and "Delete", and "New Profile..." last.
+// The rows, and the pictures they show, are made when the list is first opened after a change:
+// a project of many profiles costs nothing for the rows nobody has looked at.
 class MainProfileWidget : public BaseWidget
 {
     Q_OBJECT
@@ -44,6 +47,7 @@ public:
         void onPressedChanged(bool pressed) override;
         void enterEvent(QEnterEvent* event) override;
         void leaveEvent(QEvent* event) override;
+        void showEvent(QShowEvent* event) override;
 
     private:
         ProfilePtr m_profile;
@@ -52,6 +56,7 @@ public:
         ElidedLabel* m_name = nullptr;
         QLabel* m_star = nullptr;
         QPushButton* m_menuButton = nullptr;
+        bool m_pictureShown = false;
     };
 
     explicit MainProfileWidget(QWidget* parent = nullptr);
@@ -63,6 +68,8 @@ public:
     void initDropDownMenu();
     void setCurrentProfile(ProfilePtr profile);
     const ProfilePtr& currentProfile() const { return m_currentProfile; }
+    // Without a current profile, chooses the first one now (as a click on its row would).
+    void chooseFirstProfile();
 
     // Each opens its dialog (returned, deleted on close) or, for the preference, stores at once.
     BaseDialog* onClickNewProfile();
@@ -78,8 +85,9 @@ public:
                             QPixmap* icon = nullptr);
 
     QMenu* dropDownMenu() const { return m_menu; }
-    BaseWidgetSelectGroup* selectGroup() const { return m_selectGroup; }
-    QList<ProfileItem*> rows() const;
+    // Both make the rows when they are not made yet.
+    BaseWidgetSelectGroup* selectGroup();
+    QList<ProfileItem*> rows();
     ElidedLabel* nameLabel() const { return m_nameLabel; }
 
     static constexpr const char* kNewProfileText = "New Profile...";
@@ -93,8 +101,14 @@ protected:
 
 private:
     void onRowChosen(BaseWidget* row);
+    void ensureRows();
+    // Makes the profile current, its row (when made) the chosen one.
+    void chooseProfile(const ProfilePtr& profile);
 
     ProfilePtr m_currentProfile;
+    // The profiles as read at the last rebuild, in list order; the rows show these.
+    std::vector<ProfilePtr> m_profiles;
+    bool m_rowsMade = false;
     ElidedLabel* m_nameLabel = nullptr;
     QMenu* m_menu = nullptr;
     BaseWidgetSelectGroup* m_selectGroup = nullptr;

@@ -66,6 +66,9 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
     m_projectManager = ProjectManager::instance();
     // Set before any panel is built: panels may use the static operations while they are made.
     g_instance = this;
+    // The window's sheet is in place before the panels are made, so each widget is styled once
+    // rather than again at the first show.
+    onThemeChanged(ThemeLoader::instance());
 
     QScreen* screen = windowHandle() ? windowHandle()->screen() : nullptr;
     if (!screen)
@@ -99,10 +102,11 @@ MainWindow::MainWindow(QWidget* parent) : BaseWindow(parent)
     auto* topLayout = new QHBoxLayout(topRow);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->setSpacing(0);
-    m_profilePanel = createProfilePanel(content);
-    m_deviceList = createDeviceList(content);
+    // Made in the row that holds them: a styled widget moved to another parent is styled again.
+    m_profilePanel = createProfilePanel(topRow);
+    m_deviceList = createDeviceList(topRow);
     topLayout->addWidget(m_profilePanel, 0);
-    topLayout->addWidget(makeDivider(content, false));
+    topLayout->addWidget(makeDivider(topRow, false));
     topLayout->addWidget(m_deviceList, 0);
     topRow->setFixedHeight(m_deviceList->height());
 
@@ -284,7 +288,10 @@ void MainWindow::createTitleBar()
 
 void MainWindow::onThemeChanged(ThemeLoader* loader)
 {
-    setStyleSheet(loader->load(QStringLiteral("main_window")));
+    // Setting the same sheet again would restyle every widget of the window for nothing.
+    const QString sheet = loader->load(QStringLiteral("main_window"));
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
 }
 
 QSize MainWindow::defaultWindowSize()

@@ -33,6 +33,9 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setTitle(tr("Welcome to") + QLatin1Char(' ') + QStringLiteral("Orvel WorkSpace"));
+    // The sheets are in place before the widgets they style are made: each is styled once
+    // rather than again at the first show.
+    onThemeChanged(ThemeLoader::instance());
 
     QScreen* screen = windowHandle() ? windowHandle()->screen() : nullptr;
     if (!screen)
@@ -42,7 +45,8 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     const int h = std::min(area.height(), static_cast<int>(static_cast<float>(w) * 0.7f));
     setFixedWindowSize(w, h);
 
-    auto* body = new QWidget(this);
+    // Made in the place that shows it: a styled widget moved to another parent is styled again.
+    auto* body = new QWidget(contentArea());
     body->setFixedSize(w, h - 42);
     auto* bodyLayout = new QHBoxLayout(body);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
@@ -96,6 +100,7 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     m_newButton->setFixedSize(100, 28);
     m_openButton = new QPushButton(QStringLiteral("Open"), header);
     m_openButton->setFixedSize(100, 28);
+    onThemeChanged(ThemeLoader::instance());
     headerLayout->addWidget(title, 1);
     headerLayout->addWidget(m_newButton);
     headerLayout->addWidget(m_openButton);
@@ -133,10 +138,15 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
 
 void StartWindow::onThemeChanged(ThemeLoader* loader)
 {
-    setStyleSheet(loader->load(QStringLiteral("start_window")));
+    // Setting a sheet again unchanged would restyle what it covers for nothing.
+    const QString sheet = loader->load(QStringLiteral("start_window"));
+    if (styleSheet() != sheet)
+        setStyleSheet(sheet);
     // The fixed 100-pixel button needs a narrower padding than the shared sheet's.
-    m_newButton->setStyleSheet(loader->load(QStringLiteral("primary_button")) +
-                               QStringLiteral("QPushButton { padding: 0 6px; }"));
+    const QString button =
+        loader->load(QStringLiteral("primary_button")) + QStringLiteral("QPushButton { padding: 0 6px; }");
+    if (m_newButton && m_newButton->styleSheet() != button)
+        m_newButton->setStyleSheet(button);
 }
 
 void StartWindow::onClose()
@@ -151,7 +161,7 @@ void StartWindow::reloadRecentList()
     const QStringList paths = ProjectManager::instance()->recentList();
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), nullptr);
+        auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), m_recentList->viewport());
         // The row may cut the name and folder; the whole path is a pointer rest away.
         row->clickArea()->setToolTip(QDir::toNativeSeparators(path));
         auto* item = new QListWidgetItem(m_recentList);

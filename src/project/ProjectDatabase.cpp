@@ -1,22 +1,20 @@
 #include "project/ProjectDatabase.h"
 
 #include "core/Logger.h"
+#include "project/ProjectFileCheck.h"
+#include "project/ProjectReadBatch.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QThread>
-#include <QTimer>
 
 #include <sqlite3.h>
 
 #include <cstring>
 #include <limits>
-#include <set>
 #include <string>
 
 namespace OV {
@@ -69,24 +67,6 @@ const char* const kSchema[] = {
     "BEGIN UPDATE property_store SET updated_at = strftime('%s','now') "
     "WHERE property_name = OLD.property_name; END;",
 };
-
-// The columns each of our tables must have for the file to be read as a project.
-struct TableColumns
-{
-    const char* table;
-    std::set<QString> columns;
-};
-
-const std::vector<TableColumns>& requiredColumns()
-{
-    static const std::vector<TableColumns> tables = {
-        {"json_store",
-         {"id", "type", "k1", "k2", "k3", "k4", "columns", "data", "sort_id", "created_at", "updated_at"}},
-        {"file_store", {"owner_id", "file_name", "data", "created_at", "updated_at"}},
-        {"property_store", {"property_name", "property_value", "created_at", "updated_at"}},
-    };
-    return tables;
-}
 
 const QString kSelectWithData =
     QStringLiteral("SELECT id, type, k1, k2, k3, k4, columns, data, sort_id, created_at, updated_at FROM json_store");
@@ -145,41 +125,6 @@ void appendKeys(QString& sql, QVariantList& values, const JsonStoreKeys& keys)
     }
 }
 
-uint32_t readBigEndian(const QByteArray& bytes, int offset, int size)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | static_cast<uint8_t>(bytes.at(offset + i));
-    return value;
-}
-
-// SQLite reads the missing end of a cut-off page as zeros, so a file cut inside its last page
-// opens and even passes an integrity check. Its header knows the size it must have: the page
-// count at offset 28 (valid while the number at 92 equals the change counter at 24) times the
-// page size at 16. False, with the reason, when the file is shorter than that.
-bool fileHasHeaderSize(const QString& path, QString* why)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // SQLite has just read it; whatever went wrong will show there
-    const QByteArray header = file.read(100);
-    const qint64 size = file.size();
-    if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
-        return true;
-    const uint32_t pageSizeField = readBigEndian(header, 16, 2);
-    const qint64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
-    const uint32_t pages = readBigEndian(header, 28, 4);
-    if (readBigEndian(header, 92, 4) != readBigEndian(header, 24, 4) || pages == 0)
-        return true; // an older writer left the count stale: SQLite goes by the file size
-    if (size >= pageSize * qint64(pages))
-        return true;
-    *why = QCoreApplication::translate("ProjectDatabase",
-                                       "the project file is damaged: it holds %1 bytes, its header announces %2")
-               .arg(size)
-               .arg(pageSize * qint64(pages));
-    return false;
-}
-
 // The SQLite connection under the Qt one (the driver links the same SQLite library).
 sqlite3* sqliteHandle(const QSqlDatabase& db)
 {
@@ -187,107 +132,6 @@ sqlite3* sqliteHandle(const QSqlDatabase& db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-bool isWalFile(const QString& path)
-{
-    QFile file(path);
-    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(20) : QByteArray();
-    return header.size() == 20 && header.at(18) == 2;
-}
-
-// A read-only view of the whole database file through SQLite's memory map, released when it
-// goes. Null when SQLite maps nothing (maps disabled, the file larger than the map's limit).
-struct SqliteFileMap
-{
-    sqlite3_file* file = nullptr;
-    const uchar* bytes = nullptr;
-
-    SqliteFileMap(sqlite3* db, qint64 size)
-    {
-        if (!db || size > std::numeric_limits<int>::max() ||
-            sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
-            !file->pMethods || file->pMethods->iVersion < 3 || !file->pMethods->xFetch)
-            return;
-        void* mapped = nullptr;
-        if (file->pMethods->xFetch(file, 0, int(size), &mapped) == SQLITE_OK)
-            bytes = static_cast<const uchar*>(mapped);
-    }
-    ~SqliteFileMap()
-    {
-        if (bytes)
-            file->pMethods->xUnfetch(file, 0, const_cast<uchar*>(bytes));
-    }
-    SqliteFileMap(const SqliteFileMap&) = delete;
-    SqliteFileMap& operator=(const SqliteFileMap&) = delete;
-};
-
-// The b-trees below the given root pages, walked from the file itself: every page must be a
-// b-tree page of a known kind whose cells lie inside it, and every child a page of the file
-// reached once. Pages that only hold the overflow of large values are not read. False, with the
-// reason, when a page is damaged.
-bool pagesAreSound(sqlite3* db, const QString& path, const std::vector<int64_t>& roots, QString* why)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 100)
-        return true; // an empty new database, or one SQLite has already refused
-    const qint64 size = file.size();
-    // SQLite's own map of the file when it keeps one: the pages read here are then mapped once,
-    // for this walk and for SQLite's reads after it. Otherwise a map of our own.
-    SqliteFileMap shared(db, size);
-    const uchar* bytes = shared.bytes ? shared.bytes : file.map(0, size);
-    if (!bytes)
-        return true;
-    const QByteArray header(reinterpret_cast<const char*>(bytes), 100);
-    if (header.at(18) == 2)
-        return true; // write-ahead mode: checked by SQLite instead
-    const uint32_t pageSizeField = readBigEndian(header, 16, 2);
-    const qint64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
-    const qint64 usable = pageSize - static_cast<uint8_t>(header.at(20));
-    const auto damaged = [why](int64_t page, const char* what) {
-        *why = QCoreApplication::translate("ProjectDatabase", "the project file is damaged: page %1 %2")
-                   .arg(page)
-                   .arg(QLatin1String(what));
-        return false;
-    };
-    if (pageSize < 512 || usable < 480)
-        return damaged(1, "has an impossible page size");
-    const int64_t pages = size / pageSize;
-    std::vector<bool> seen(size_t(pages) + 1, false);
-    std::vector<int64_t> todo(roots.begin(), roots.end());
-    const auto read16 = [](const uchar* p) { return (uint32_t(p[0]) << 8) | p[1]; };
-    const auto read32 = [](const uchar* p) {
-        return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-    };
-    while (!todo.empty()) {
-        const int64_t page = todo.back();
-        todo.pop_back();
-        if (page < 1 || page > pages)
-            return damaged(page, "is not in the file");
-        if (seen[size_t(page)])
-            return damaged(page, "belongs to two places");
-        seen[size_t(page)] = true;
-        const uchar* start = bytes + (page - 1) * pageSize;
-        const uchar* head = start + (page == 1 ? 100 : 0);
-        const uint8_t kind = head[0];
-        const bool interior = kind == 2 || kind == 5;
-        if (!interior && kind != 10 && kind != 13)
-            return damaged(page, "is of no known kind");
-        const uint32_t cells = read16(head + 3);
-        const qint64 pointers = (head - start) + (interior ? 12 : 8);
-        if (pointers + 2 * qint64(cells) > usable)
-            return damaged(page, "holds more cells than fit");
-        for (uint32_t i = 0; i < cells; ++i) {
-            const uint32_t cell = read16(head + (interior ? 12 : 8) + 2 * i);
-            if (cell < pointers + 2 * qint64(cells) || cell + (interior ? 4 : 1) > usable)
-                return damaged(page, "has a cell outside it");
-            if (interior)
-                todo.push_back(read32(start + cell));
-        }
-        if (interior)
-            todo.push_back(read32(head + 8));
-    }
-    return true;
 }
 
 // The same for a statement run on SQLite directly.
@@ -347,6 +191,8 @@ BaseResult<T> sqlFailure(const char* operation, const QString& why)
 
 } // namespace
 
+ProjectDatabase::ProjectDatabase() = default;
+
 ProjectDatabase::~ProjectDatabase()
 {
     close();
@@ -367,15 +213,13 @@ BaseResult<void> ProjectDatabase::open(const QString& path, bool create, const Q
         } else {
             m_connectionName = connectionName;
             m_thread = QThread::currentThread();
-            m_readBatchEnd = std::make_unique<QTimer>();
-            m_readBatchEnd->setSingleShot(true);
-            m_readBatchEnd->setInterval(0);
-            QObject::connect(m_readBatchEnd.get(), &QTimer::timeout, [this]() { endRead(); });
             m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
             m_db.setDatabaseName(path);
             const bool opened = m_db.open();
-            if (opened)
+            if (opened) {
                 m_sqlite = sqliteHandle(m_db);
+                m_reads = std::make_unique<ProjectReadBatch>(m_db, m_sqlite, [this] { releaseStatements(); });
+            }
             if (!opened)
                 why = tr("cannot open the file: %1").arg(errorText(m_db.lastError()));
             else if (init(create, &why)) {
@@ -401,13 +245,13 @@ bool ProjectDatabase::init(bool create, QString* why)
         *why = tr("cannot enable foreign keys");
         return false;
     }
-    // Pages are read through a memory map of the file, without copying each into a buffer
-    // (the format check below walks the same map). Writes still go through the journal.
+    // Pages are read through a memory map of the file, without copying each into a buffer.
+    // Writes still go through the journal.
     if (!exec(QStringLiteral("PRAGMA mmap_size = 268435456;")).isOk())
         Logger::warn(kTag, "memory-mapped reads not available");
     // Nothing is written before the file is known to be a sound project (or a new, empty
     // database when creating), so a foreign or damaged file stays as it was.
-    if (!checkProjectFormat(create, why)) {
+    if (!ProjectFileCheck::run(m_db, create, why)) {
         Logger::debug(kTag, "init error");
         return false;
     }
@@ -435,99 +279,10 @@ bool ProjectDatabase::init(bool create, QString* why)
     return true;
 }
 
-bool ProjectDatabase::checkProjectFormat(bool create, QString* why)
-{
-    std::set<QString> tables;
-    int objects = 0;
-    {
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT type, name FROM sqlite_master"))) {
-            const QSqlError error = query.lastError();
-            const bool corrupt = error.nativeErrorCode() == QLatin1String("11"); // SQLITE_CORRUPT
-            *why = (corrupt ? tr("the project file is damaged: %1")
-                            : tr("the file is not a readable project database: %1"))
-                       .arg(errorText(error));
-            return false;
-        }
-        while (query.next()) {
-            ++objects;
-            if (query.value(0).toString() == QLatin1String("table"))
-                tables.insert(query.value(1).toString());
-        }
-    }
-    // Measured after SQLite's first read, which rolls back what a crash left in a hot journal
-    // (a commit cut short may have written the header of a larger file).
-    if (!fileHasHeaderSize(m_db.databaseName(), why))
-        return false;
-    {
-        // The b-tree pages every table and index is made of, read straight from the file: far
-        // cheaper than SQLite's own check of every row, and it finds what damage does to a page.
-        std::vector<int64_t> roots{1};
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE rootpage > 0"))) {
-            *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
-            return false;
-        }
-        while (query.next())
-            roots.push_back(query.value(0).toLongLong());
-        query.finish();
-        if (!pagesAreSound(m_sqlite, m_db.databaseName(), roots, why))
-            return false;
-    }
-    if (isWalFile(m_db.databaseName())) {
-        // In write-ahead mode the newest pages may be in the log, not the file: SQLite checks.
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
-            *why = tr("the project file is damaged: %1").arg(errorText(query.lastError()));
-            return false;
-        }
-        if (query.value(0).toString() != QLatin1String("ok")) {
-            *why = tr("the project file is damaged: %1").arg(query.value(0).toString());
-            return false;
-        }
-    }
-    if (objects == 0) {
-        if (create)
-            return true;
-        *why = tr("the file holds no project");
-        return false;
-    }
-    if (tables.count(QStringLiteral("json_store")) == 0) {
-        *why = tr("the file is a database of another kind, not a project");
-        return false;
-    }
-    for (const TableColumns& required : requiredColumns()) {
-        const QString table = QString::fromLatin1(required.table);
-        if (tables.count(table) == 0)
-            continue;
-        std::set<QString> present;
-        QSqlQuery query(m_db);
-        query.setForwardOnly(true);
-        if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
-            *why = tr("the file is not a readable project database: %1").arg(errorText(query.lastError()));
-            return false;
-        }
-        const int nameColumn = query.record().indexOf(QStringLiteral("name"));
-        while (query.next())
-            present.insert(query.value(nameColumn).toString());
-        for (const QString& column : required.columns) {
-            if (present.count(column) == 0) {
-                *why = tr("the file is not a project: table %1 has no column %2").arg(table, column);
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 void ProjectDatabase::close()
 {
-    endRead();
+    m_reads.reset(); // ends the read batch; holds the connection
     m_inTransaction = false;
-    closeFileBlob();
     m_statements.clear(); // before the connection goes
     for (auto& statement : m_rawStatements)
         sqlite3_finalize(statement.second);
@@ -589,30 +344,22 @@ bool ProjectDatabase::runStatement(QSqlQuery*& query, const QString& sql, const 
 
 void ProjectDatabase::beginRead()
 {
-    if (m_inTransaction || m_readBatch || !m_readBatchEnd)
-        return;
-    // Reads made one after another, until control returns to the event loop, share one read
-    // transaction: one lock and one look at the file instead of one for every statement.
-    // Any write, transaction or close ends it first, so writes are committed as before.
-    if (!m_db.transaction())
-        return;
-    m_readBatch = true;
-    m_readBatchEnd->start();
+    if (!m_inTransaction && m_reads)
+        m_reads->begin();
 }
 
 void ProjectDatabase::endRead()
 {
-    if (!m_readBatch)
-        return;
-    m_readBatch = false;
-    m_readBatchEnd->stop();
-    closeFileBlob();
+    if (m_reads)
+        m_reads->end();
+}
+
+void ProjectDatabase::releaseStatements()
+{
     for (auto& statement : m_statements)
         statement.second->finish();
     for (auto& statement : m_rawStatements)
         sqlite3_reset(statement.second);
-    if (!m_db.commit())
-        m_db.rollback();
 }
 
 sqlite3_stmt* ProjectDatabase::rawStatement(const QString& sql, const QVariantList& values, const char* operation,
@@ -969,7 +716,7 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
             return BaseResult<QByteArray>(Errors::DatabaseEntryNotFound, QStringLiteral("file not found"));
         row = sqlite3_column_int64(statement, 0);
     }
-    if (std::optional<QByteArray> bytes = readFileBlob(row))
+    if (std::optional<QByteArray> bytes = m_reads->readFileBlob(row))
         return std::move(*bytes);
     // A NULL or a number where the bytes belong (written by another program): read as a value.
     statement = rawStatement(QStringLiteral("SELECT data FROM file_store WHERE rowid = ?"), {qlonglong(row)},
@@ -983,34 +730,6 @@ BaseResult<QByteArray> ProjectDatabase::loadFile(std::optional<int64_t> ownerId,
         return QByteArray();
     const void* bytes = sqlite3_column_blob(statement, 0);
     return QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(statement, 0));
-}
-
-std::optional<QByteArray> ProjectDatabase::readFileBlob(int64_t row)
-{
-    // The stored bytes go straight into the array, not first into a value SQLite makes of them.
-    // One handle serves a whole read batch, moved from row to row.
-    const int opened = m_fileBlob ? sqlite3_blob_reopen(m_fileBlob, row)
-                                  : sqlite3_blob_open(m_sqlite, "main", "file_store", "data", row, 0, &m_fileBlob);
-    std::optional<QByteArray> result;
-    if (opened == SQLITE_OK) {
-        const int size = sqlite3_blob_bytes(m_fileBlob);
-        QByteArray bytes(size, Qt::Uninitialized);
-        if (size == 0)
-            result = QByteArray();
-        else if (sqlite3_blob_read(m_fileBlob, bytes.data(), size, 0) == SQLITE_OK)
-            result = std::move(bytes);
-    }
-    // Outside a read batch an open handle would keep the file locked for reading.
-    if (!m_readBatch || opened != SQLITE_OK)
-        closeFileBlob();
-    return result;
-}
-
-void ProjectDatabase::closeFileBlob()
-{
-    if (m_fileBlob)
-        sqlite3_blob_close(m_fileBlob);
-    m_fileBlob = nullptr;
 }
 
 BaseResult<void> ProjectDatabase::removeFile(std::optional<int64_t> ownerId, const QString& fileName)

@@ -8,7 +8,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
-#include <QTimer>
 #include <QVariant>
 
 #include <cstdint>
@@ -21,9 +20,10 @@
 class QThread;
 struct sqlite3;
 struct sqlite3_stmt;
-struct sqlite3_blob;
 
 namespace OV {
+
+class ProjectReadBatch;
 
 // The project file: one SQLite database with the tables json_store, file_store and
 // property_store. The only class that speaks SQL; every value is bound, never pasted into
@@ -35,7 +35,7 @@ public:
     using RecordList = std::vector<RecordPtr>;
     using Work = std::function<BaseResult<void>()>;
 
-    ProjectDatabase() = default;
+    ProjectDatabase();
     ~ProjectDatabase();
     ProjectDatabase(const ProjectDatabase&) = delete;
     ProjectDatabase& operator=(const ProjectDatabase&) = delete;
@@ -82,7 +82,6 @@ public:
 
 private:
     bool init(bool create, QString* why);
-    bool checkProjectFormat(bool create, QString* why);
     // Runs the statement (prepared once, kept for the connection) with the values; the caller
     // reads its rows and finishes it.
     bool runStatement(QSqlQuery*& query, const QString& sql, const QVariantList& values, const char* operation,
@@ -91,9 +90,7 @@ private:
     sqlite3_stmt* rawStatement(const QString& sql, const QVariantList& values, const char* operation, QString* why);
     void beginRead();
     void endRead();
-    // The bytes of file_store's row, or nothing when its data is not text or bytes.
-    std::optional<QByteArray> readFileBlob(int64_t row);
-    void closeFileBlob();
+    void releaseStatements();
     bool usable(QString* why) const;
     BaseResult<RecordList> selectRecords(const QString& sql, const QVariantList& values, bool withData,
                                          const char* operation, bool firstOnly);
@@ -107,10 +104,8 @@ private:
     std::map<QString, std::unique_ptr<QSqlQuery>> m_statements;
     sqlite3* m_sqlite = nullptr;
     std::map<QString, sqlite3_stmt*> m_rawStatements;
-    sqlite3_blob* m_fileBlob = nullptr;
-    // A read transaction shared by the reads of one pass of the event loop (see beginRead).
-    bool m_readBatch = false;
-    std::unique_ptr<QTimer> m_readBatchEnd;
+    // The read transaction shared by the reads of one pass of the event loop; while open.
+    std::unique_ptr<ProjectReadBatch> m_reads;
 };
 
 } // namespace OV

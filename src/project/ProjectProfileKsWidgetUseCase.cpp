@@ -50,6 +50,13 @@ BaseResult<void> ProjectProfileKsWidgetUseCase::saveWidgetIcon(const ProjectDbPr
 
 QPixmap ProjectProfileKsWidgetUseCase::loadIconFile(const ProjectDbProfileKsWidgetBean& bean)
 {
+    QPixmap pixmap;
+    pixmap.loadFromData(loadIconData(bean), "PNG");
+    return pixmap;
+}
+
+QByteArray ProjectProfileKsWidgetUseCase::loadIconData(const ProjectDbProfileKsWidgetBean& bean)
+{
     try {
         const BaseResult<QByteArray> loaded = database()->loadFile(bean.id, QString::fromLatin1(kIconFileName));
         if (!loaded.isOk()) {
@@ -57,9 +64,7 @@ QPixmap ProjectProfileKsWidgetUseCase::loadIconFile(const ProjectDbProfileKsWidg
                           (QString::number(loaded.code()) + QLatin1Char(' ') + loaded.message).toUtf8().constData());
             return {};
         }
-        QPixmap pixmap;
-        pixmap.loadFromData(*loaded.data, "PNG");
-        return pixmap;
+        return *loaded.data;
     } catch (const std::exception& e) {
         Logger::error("ProjectProfileKsWidgetUseCase", "loadIconFile error:%s", e.what());
         return {};

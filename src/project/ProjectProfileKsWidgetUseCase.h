@@ -25,6 +25,8 @@ public:
     BaseResult<void> saveWidgetIcon(const ProjectDbProfileKsWidgetBean& bean, QPixmap* icon);
     // The card's stored icon; a null picture when there is none or on any error (logged).
     QPixmap loadIconFile(const ProjectDbProfileKsWidgetBean& bean);
+    // The same undecoded (PNG bytes); empty when there is none or on any error (logged).
+    QByteArray loadIconData(const ProjectDbProfileKsWidgetBean& bean);
 };
 
 } // namespace OV

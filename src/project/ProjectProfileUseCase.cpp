@@ -399,6 +399,11 @@ QString ProjectProfileUseCase::newProfileName()
 
 QPixmap ProjectProfileUseCase::loadIconFile(const ProjectDbProfileBean& bean)
 {
+    return loadIconFile(bean, QSize());
+}
+
+QPixmap ProjectProfileUseCase::loadIconFile(const ProjectDbProfileBean& bean, const QSize& shownSize)
+{
     try {
         const BaseResult<QByteArray> loaded = database()->loadFile(bean.id, QString::fromLatin1(kIconFileName));
         if (!loaded.isOk()) {
@@ -406,9 +411,7 @@ QPixmap ProjectProfileUseCase::loadIconFile(const ProjectDbProfileBean& bean)
                 Logger::error("ProjectManager", "loadIconFile error:%s", loaded.message.toUtf8().constData());
             return {};
         }
-        QPixmap pixmap;
-        pixmap.loadFromData(*loaded.data);
-        return pixmap;
+        return pixmapFromBytes(*loaded.data, shownSize);
     } catch (const std::exception& e) {
         Logger::error("ProjectManager", "loadIconFile error:%s", e.what());
         return {};

@@ -52,6 +52,8 @@ public:
     QString newProfileName();
     // The profile's stored picture; null when it has none or it cannot be read.
     QPixmap loadIconFile(const ProjectDbProfileBean& bean);
+    // The same, decoded for a place of that size in device pixels (see pixmapFromBytes).
+    QPixmap loadIconFile(const ProjectDbProfileBean& bean, const QSize& shownSize);
 
     // Tells the hub which profile to show (nothing is stored); the callback gets its answer.
     static void setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,

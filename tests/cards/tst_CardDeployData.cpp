@@ -5,13 +5,17 @@
 #include "cards/SimpleKestrinCard.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectImageUtils.h"
 #include "project/ProjectManager.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
+#include "support/ProjectRawSqlite.h"
 #include "support/TestUtils.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QResource>
 #include <QSet>
@@ -176,6 +180,57 @@ private slots:
             QCOMPARE(id.size(), 22);
             QVERIFY(id != uid);
         }
+    }
+
+    // An application card's stored icon is decoded when the card is first seen (or its icon is
+    // asked for), not when the strip is filled; stored bytes that are no picture are logged and
+    // the card fetches its icon from its address instead, as before.
+    void storedAppIconIsDecodedWhenFirstSeen()
+    {
+        const auto cards = ProjectManager::instance()->getProfileKsWidgetUseCase();
+        const auto storedCard = [&](const QByteArray& iconBytes) {
+            auto bean = std::make_shared<ProjectDbProfileKsWidgetBean>();
+            bean->setProfileId(m_profileId);
+            bean->widgetType = QStringLiteral("app");
+            bean->uid = QStringLiteral("app-%1").arg(iconBytes.size());
+            bean->setData(Json::parse(
+                q("{'name':'Calendar','iconUrl':':/profile/image/icon_basic_clock.png','package':'app.calendar'}")
+                    .toStdString()));
+            [&] { QVERIFY(cards->insertOrUpdateWidget(*bean, nullptr).isOk()); }();
+            Test::ProjectRawSqlite raw(ProjectManager::instance()->projectFileInfo().filePath());
+            [&] {
+                QVERIFY(raw.run(QStringLiteral("INSERT INTO file_store (owner_id, file_name, data) VALUES (?, ?, ?)"),
+                                {qlonglong(bean->id), QString::fromLatin1(ProjectProfileKsWidgetUseCase::kIconFileName),
+                                 iconBytes}));
+            }();
+            return std::unique_ptr<SimpleKestrinCard>(
+                static_cast<SimpleKestrinCard*>(m_screen->createDeskCard(-1, bean, "app", bean->data)));
+        };
+        const auto iconShown = [](SimpleKestrinCard& card) {
+            for (QLabel* label : card.findChildren<QLabel*>()) {
+                if (label->size() == QSize(50, 50))
+                    return !label->pixmap().isNull();
+            }
+            return false;
+        };
+
+        QPixmap red(64, 64);
+        red.fill(Qt::red);
+        const auto card = storedCard(pixmapToPng(red));
+        QVERIFY(card);
+        QVERIFY(!iconShown(*card));
+        QCOMPARE(card->iconImage().size(), QSize(64, 64));
+        QCOMPARE(card->iconImage().toImage().pixelColor(10, 10), QColor(Qt::red));
+        QVERIFY(iconShown(*card));
+
+        Test::LogCapture capture;
+        const auto damaged = storedCard("not a picture");
+        QVERIFY(damaged);
+        card->grab();
+        QVERIFY(damaged->iconImage().isNull());
+        QVERIFY2(capture.text().contains(QLatin1String("is no picture")), qPrintable(capture.text()));
+        QTRY_VERIFY(!damaged->iconImage().isNull()); // the picture at its address
+        QVERIFY(iconShown(*damaged));
     }
 
     void refusedCards_data()

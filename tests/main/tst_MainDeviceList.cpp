@@ -1,3 +1,6 @@
+#include "cards/KestrinCard.h"
+#include "cards/KestrinDeviceScreenUI.h"
+#include "cards/KestrinDeviceUI.h"
 #include "core/EventBus.h"
 #include "device/KestrinDevice.h"
 #include "main/MainDeviceListAddingItem.h"
@@ -12,8 +15,10 @@
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
 #include "support/MainScreensTestUtils.h"
 #include "support/StandinHub.h"
@@ -28,6 +33,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -315,9 +321,12 @@ private slots:
             return d.button2->text() == QLatin1String("Add Now") ? 2 : 0;
         });
         int opened = 0;
-        connect(EventBus::instance(), &EventBus::messagePosted, this, [&](const QSharedPointer<EventBusMessage>& m) {
-            opened += m->topic == QLatin1String(Topics::ShowKestrinDialog);
-        });
+        // Ends with this test: the count lives on its stack.
+        QObject listening;
+        connect(EventBus::instance(), &EventBus::messagePosted, &listening,
+                [&](const QSharedPointer<EventBusMessage>& m) {
+                    opened += m->topic == QLatin1String(Topics::ShowKestrinDialog);
+                });
         emit row.content()->addingItem()->clicked();
         QTRY_COMPARE(opened, 1);
         QCOMPARE(title, QStringLiteral("No Kestrin Added"));
@@ -393,6 +402,55 @@ private slots:
             QCOMPARE(tile->currentProfile()->name, QStringLiteral("Work"));
             QVERIFY(tile->currentProfile() != MainWindow::currentProfile());
         }
+        delete window;
+    }
+
+    // The hub strip loads its profile's cards once when the window is made; a change of the
+    // current profile loads the other profile's cards, and coming back loads them again.
+    void theHubStripLoadsItsProfileOnce()
+    {
+        const auto profiles = ProjectManager::instance()->getProfileUseCase();
+        QVERIFY(profiles->createProfile(QStringLiteral("Work"), {}).isOk());
+        const auto all = *profiles->accessor->findAll(false).data;
+        const auto cards = ProjectManager::instance()->getProfileKsWidgetUseCase();
+        for (const auto& profile : all) {
+            for (int i = 0; i < 2; ++i) {
+                ProjectDbProfileKsWidgetBean card;
+                card.setProfileId(profile->id);
+                card.widgetType = QStringLiteral("basic");
+                card.uid = QStringLiteral("card-%1-%2").arg(profile->id).arg(i);
+                card.setData({{"typeId", "clock"}});
+                QVERIFY(cards->insertOrUpdateWidget(card, nullptr).isOk());
+            }
+        }
+        auto* window = new MainWindow;
+        auto* row = qobject_cast<MainDeviceListWidget*>(window->deviceList());
+        auto* hub = qobject_cast<KestrinDeviceUI*>(row->hubTile());
+        QVERIFY(hub);
+        const auto shown = [hub] {
+            QList<QPointer<KestrinCard>> list;
+            for (int i = 0; i < hub->screen()->cardCount(); ++i)
+                list << hub->screen()->cardAt(i);
+            return list;
+        };
+        const QList<QPointer<KestrinCard>> first = shown();
+        QCOMPARE(first.size(), 2);
+        QCOMPARE(first.front()->bean()->profileId, all.front()->id);
+        QApplication::processEvents();
+        QVERIFY(first.front() && first.back()); // not replaced (and deleted later) by a second load
+
+        hub->onCurrentProfileChanged(std::make_shared<ProjectDbProfileBean>(*all.front()));
+        QCOMPARE(shown(), first);
+        auto* panel = qobject_cast<MainProfilePanel*>(window->profilePanel());
+        for (MainProfileWidget::ProfileItem* item : panel->header()->rows()) {
+            if (item->profile()->name == QLatin1String("Work"))
+                item->setSelected(true);
+        }
+        QCOMPARE(hub->screen()->cardCount(), 2);
+        QCOMPARE(hub->screen()->cardAt(0)->bean()->profileId, all.back()->id);
+        panel->header()->rows().front()->setSelected(true);
+        QCOMPARE(hub->screen()->cardAt(0)->bean()->profileId, all.front()->id);
+        QVERIFY(!shown().contains(first.front()));
         delete window;
     }
 

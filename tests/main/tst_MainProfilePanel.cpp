@@ -283,6 +283,50 @@ private slots:
         QCOMPARE(header.selectGroup()->count(), 2);
     }
 
+    // The rows (and their pictures) are made when the list is first opened, and made again at
+    // the next opening after a change; the current profile's row is shown chosen, and making the
+    // rows does not report the current profile again.
+    void rowsAreMadeWhenTheListFirstOpens()
+    {
+        createProfiles({QStringLiteral("Work"), QStringLiteral("Games")});
+        QWidget frame;
+        frame.resize(260, 200);
+        auto* header = new MainProfileWidget(&frame);
+        std::vector<QString> reported;
+        header->currentProfileCallback = [&](std::shared_ptr<ProjectDbProfileBean> p) {
+            reported.push_back(p ? p->name : QString());
+        };
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QTRY_VERIFY(header->currentProfile());
+        QMenu* menu = header->dropDownMenu();
+        const auto madeRows = [menu] { return menu->findChildren<QWidget*>(QStringLiteral("profileItem")).size(); };
+        QCOMPARE(madeRows(), 0);
+        QCOMPARE(menu->actions().size(), 1);
+
+        QTest::mouseClick(header, Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(madeRows(), 3);
+        QCOMPARE(menu->actions().size(), 7);
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("New Profile..."));
+        QCOMPARE(menu->minimumWidth(), 320);
+        QStringList chosen;
+        for (auto* row : header->rows()) {
+            if (row->isSelected())
+                chosen << row->profile()->name;
+            QCOMPARE(row->profile()->icon, QString());
+        }
+        QCOMPARE(chosen, QStringList{QStringLiteral("Default Profile")});
+        QCOMPARE(header->rows().front()->profile(), header->currentProfile());
+        menu->close();
+
+        header->onClickSaveAsPreferred(rowNamed(*header, QStringLiteral("Games"))->profile());
+        QTRY_COMPARE(madeRows(), 0);
+        QCOMPARE(rowNamed(*header, QStringLiteral("Games"))->star()->isHidden(), false);
+        QCOMPARE(rowNamed(*header, QStringLiteral("Default Profile"))->isSelected(), true);
+        QCOMPARE(reported, std::vector<QString>{QStringLiteral("Default Profile")});
+    }
+
     // "New Profile..." in the drop-down opens the dialog; a click on a row while a hub is
     // connected makes that profile the hub's active one, and without a hub sends nothing.
     void dropDownActions()

@@ -197,6 +197,43 @@ private slots:
         }
     }
 
+    // The page walk of a file of many hundred pages, read a few blocks at a time: a damaged page
+    // is found wherever it lies, and the sound file opens.
+    void damageAnywhereInALargeFileIsFound()
+    {
+        {
+            ProjectDatabase db;
+            QVERIFY(db.open(path("large.ovpf"), true, kConn).isOk());
+            QVERIFY(db.transaction([&]() {
+                          for (int i = 0; i < 4000; ++i) {
+                              JsonStoreRecord r = record(QStringLiteral("profile"), QString::number(i), i);
+                              r.data = QString(400, QLatin1Char('x'));
+                              const BaseResult<void> stored = db.insert(r);
+                              if (!stored.isOk())
+                                  return stored;
+                          }
+                          return BaseResult<void>();
+                      }).isOk());
+        }
+        const QByteArray sound = fileBytes(path("large.ovpf"));
+        const int pages = int(sound.size() / 4096);
+        QVERIFY2(pages > 400, qPrintable(QString::number(pages)));
+        for (const int page : {2, pages / 3, pages / 2 + 17, pages - 1, pages}) {
+            QByteArray bytes = sound;
+            QVERIFY(Test::writeFileBytes(path("large.ovpf"),
+                                         bytes.replace((page - 1) * 4096, 4096, QByteArray(4096, 'Z'))));
+            ProjectDatabase db;
+            const BaseResult<void> result = db.open(path("large.ovpf"), false, kConn);
+            QVERIFY2(result.code() == 2000 &&
+                         result.message.contains(QStringLiteral("page %1 is of no known kind").arg(page)),
+                     qPrintable(QString::number(page) + QLatin1Char(' ') + result.message));
+        }
+        QVERIFY(Test::writeFileBytes(path("large.ovpf"), sound));
+        ProjectDatabase db;
+        QVERIFY(db.open(path("large.ovpf"), false, kConn).isOk());
+        QCOMPARE(*db.count(QStringLiteral("profile")).data, 4000);
+    }
+
     void recordsAreInsertedSavedAndReadBack()
     {
         ProjectDatabase& db = *m_db;

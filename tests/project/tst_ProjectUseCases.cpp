@@ -195,6 +195,29 @@ private slots:
         QVERIFY(!*profiles.accessor->findById(999).data);
     }
 
+    // A profile picture read for a smaller place is decoded at that size; read without a size,
+    // or for a larger place, it keeps its own; stored bytes that are no picture read as none.
+    void profilePictureIsReadAtTheSizeItIsShown()
+    {
+        ProjectProfileUseCase profiles(m_db);
+        QVERIFY(profiles.createProfile(QStringLiteral("P"), QString()).isOk());
+        auto bean = profiles.accessor->findFirst().data.value_or(nullptr);
+        QVERIFY(bean);
+        QPixmap picture(256, 128);
+        picture.fill(Qt::red);
+        QVERIFY(profiles.updateProfile(*bean, &picture).isOk());
+        QCOMPARE(profiles.loadIconFile(*bean).size(), QSize(256, 128));
+        QCOMPARE(profiles.loadIconFile(*bean, QSize()).size(), QSize(256, 128));
+        const QPixmap shown = profiles.loadIconFile(*bean, QSize(40, 40));
+        QCOMPARE(shown.size(), QSize(40, 40));
+        QCOMPARE(shown.toImage().pixelColor(20, 20), QColor(Qt::red));
+        QCOMPARE(profiles.loadIconFile(*bean, QSize(512, 512)).size(), QSize(256, 128));
+        QVERIFY(m_db->saveFile(bean->id, QString::fromLatin1(ProjectProfileUseCase::kIconFileName), "not a picture")
+                    .isOk());
+        QVERIFY(profiles.loadIconFile(*bean, QSize(40, 40)).isNull());
+        QVERIFY(profiles.loadIconFile(*bean).isNull());
+    }
+
     void removingAProfileClearsWhatBelongsToIt()
     {
         ProjectProfileUseCase profiles(m_db);

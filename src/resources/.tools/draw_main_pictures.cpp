@@ -112,7 +112,7 @@ void drawProfileGlyphs()
 // the middle and room for the name of the product below.
 void tile(const QString& name, const std::function<void(QPainter&)>& device)
 {
-    save(QStringLiteral("main/image/%1.png").arg(name), 360, 360, 2.0, [&](QPainter& p) {
+    saveAtScales(QStringLiteral("main/image/%1.png").arg(name), 180, 180, [&](QPainter& p) {
         p.setPen(QPen(TileEdge, 1.0));
         p.setBrush(Tile);
         p.drawRoundedRect(QRectF(4.5, 4.5, 171, 171), 16, 16);

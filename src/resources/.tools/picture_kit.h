@@ -52,6 +52,16 @@ inline void save(const QString& path, int size, double scale, const std::functio
     save(path, size, size, scale, draw);
 }
 
+// The same drawing of w x h units twice: "<name>.png" at one pixel a unit for ordinary screens,
+// "<name>@2x.png" at two for screens of a higher pixel ratio (the program picks by the screen).
+inline void saveAtScales(const QString& path, int w, int h, const std::function<void(QPainter&)>& draw)
+{
+    save(path, w, h, 1.0, draw);
+    QString twice = path;
+    twice.insert(path.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+    save(twice, 2 * w, 2 * h, 2.0, draw);
+}
+
 inline QPen strokePen(const QColor& color, double width)
 {
     QPen pen(color, width);
