@@ -1,4 +1,5 @@
 #include "cards/KSAppWidgetItem.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 
@@ -13,12 +14,12 @@ KSAppWidgetItem::KSAppWidgetItem(QWidget* parent, const nlohmann::json& entry) :
         const std::string name = entry.at("name").get<std::string>();
         const std::string icon = entry.at("icon").get<std::string>();
         setIcon(QPixmap(QStringLiteral(":/image/image_loading.png")));
-        setName(QString::fromStdString(name));
+        setName(OV::fromStdText(name));
         setData(nlohmann::json{{"name", name},
                                {"iconUrl", icon},
                                {"package", entry.value("id", nlohmann::json())},
                                {"type", entry.value("type", nlohmann::json())}});
-        loadIcon(QString::fromStdString(icon));
+        loadIcon(OV::fromStdText(icon));
     } catch (const std::exception& e) {
         Logger::error("KSAppWidgetItem", "%s", e.what());
     }

@@ -18,7 +18,7 @@ QString KSPluginWidgetItem::typeIdOf(const nlohmann::json& param)
     if (output == 10) {
         const std::string action = param.at("payload").at("action").get<std::string>();
         if (action == "inputText" || action == "openBrowser" || action == "execCmd")
-            return QString::fromStdString(action);
+            return OV::fromStdText(action);
         if (action == "openFileOrFolder")
             return QStringLiteral("openFile");
     }
@@ -36,11 +36,11 @@ KSPluginWidgetItem::KSPluginWidgetItem(QWidget* parent, std::shared_ptr<ProjectD
     const std::string icon = button.at("icon").get<std::string>();
     const int iconScale = button.value("iconScale", 50);
     const nlohmann::json& param = button.at("param");
-    setName(QString::fromStdString(name));
+    setName(OV::fromStdText(name));
     setIcon(QPixmap(QStringLiteral(":/image/image_loading.png")));
     const QString typeId = typeIdOf(param);
     QPointer<KSPluginWidgetItem> self(this);
-    MainUtils::asyncLoadPluginImage(m_plugin->k1, QString::fromStdString(icon), [self](const QPixmap& image) {
+    MainUtils::asyncLoadPluginImage(m_plugin->k1, OV::fromStdText(icon), [self](const QPixmap& image) {
         if (self)
             self->showLoadedIcon(image);
     });

@@ -1,4 +1,5 @@
 #include "cards/KestrinAccuWeatherEditor.h"
+#include "core/Utils.h"
 
 #include "core/ThemeLoader.h"
 #include "project/ProjectDbIntegrationBean.h"
@@ -61,8 +62,7 @@ KestrinAccuWeatherEditor::KestrinAccuWeatherEditor(QWidget* parent)
     if (found.isOk() && *found.data) {
         const nlohmann::json& data = (*found.data)->data;
         const auto key = data.find("apiKey");
-        m_key->setText(key != data.end() && key->is_string() ? QString::fromStdString(key->get<std::string>())
-                                                             : QString());
+        m_key->setText(key != data.end() && key->is_string() ? OV::fromStdText(key->get<std::string>()) : QString());
         const auto fahrenheit = data.find("isUnitFahrenheit");
         if (fahrenheit != data.end() && fahrenheit->is_boolean() && !fahrenheit->get<bool>())
             m_celsius->setChecked(true);

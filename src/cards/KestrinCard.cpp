@@ -86,7 +86,7 @@ void KestrinCard::updateName(const QString& text)
     }
     const nlohmann::json& config = configuration();
     const auto name = config.find("name");
-    setName(name != config.end() && name->is_string() ? QString::fromStdString(name->get<std::string>()) : QString());
+    setName(name != config.end() && name->is_string() ? OV::fromStdText(name->get<std::string>()) : QString());
 }
 
 void KestrinCard::setName(const QString& text)

@@ -1,4 +1,5 @@
 #include "cards/KestrinCardApp.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
@@ -13,11 +14,11 @@ void KestrinCardApp::init()
 {
     try {
         const nlohmann::json& config = configuration();
-        setName(QString::fromStdString(config.at("name").get<std::string>()));
+        setName(OV::fromStdText(config.at("name").get<std::string>()));
         nlohmann::json& deploy = deploymentData();
         deploy["id"] = config.at("package");
         deploy["type"] = "APPS";
-        const QString iconUrl = QString::fromStdString(config.at("iconUrl").get<std::string>());
+        const QString iconUrl = OV::fromStdText(config.at("iconUrl").get<std::string>());
         const QByteArray stored = bean()->id >= 0 ? widgetUseCase()->loadIconData(*bean()) : QByteArray();
         const auto fetch = [this, iconUrl] {
             showResourceIcon(QString::fromLatin1(kLoadingImage));

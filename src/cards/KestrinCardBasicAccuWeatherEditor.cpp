@@ -1,4 +1,5 @@
 #include "cards/KestrinCardBasicAccuWeatherEditor.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinAccuWeatherEditor.h"
 #include "cards/KestrinCard.h"
@@ -91,8 +92,8 @@ void KestrinCardBasicAccuWeatherEditor::load()
     m_keyState->setText(configured ? tr("Configured") : tr("Not configured"));
     m_keyState->setStyleSheet(configured ? QStringLiteral("color: #f1f1f1;") : QStringLiteral("color: #d16d6d;"));
     const nlohmann::json& config = card()->configuration();
-    m_latitude->setText(QString::fromStdString(config.value("latitude", std::string())));
-    m_longitude->setText(QString::fromStdString(config.value("longitude", std::string())));
+    m_latitude->setText(OV::fromStdText(config.value("latitude", std::string())));
+    m_longitude->setText(OV::fromStdText(config.value("longitude", std::string())));
 }
 
 void KestrinCardBasicAccuWeatherEditor::onSaveEdit(BaseResultCallback<void> resultCallback)

@@ -1,4 +1,5 @@
 #include "cards/KestrinCardBasicTimer.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCardBasicTimerEditor.h"
 #include "core/Logger.h"
@@ -20,7 +21,7 @@ void KestrinCardBasicTimer::init()
     try {
         const nlohmann::json& config = configuration();
         if (config.contains("hour"))
-            setConfig(QString::fromStdString(config.at("name").get<std::string>()), config.at("hour").get<int>(),
+            setConfig(OV::fromStdText(config.at("name").get<std::string>()), config.at("hour").get<int>(),
                       config.at("min").get<int>(), config.at("sec").get<int>());
         else
             setConfig(QString(), 0, 1, 0);

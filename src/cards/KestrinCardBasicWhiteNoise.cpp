@@ -1,4 +1,5 @@
 #include "cards/KestrinCardBasicWhiteNoise.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCardBasicWhiteNoiseEditor.h"
 #include "core/Logger.h"
@@ -21,8 +22,8 @@ void KestrinCardBasicWhiteNoise::init()
     try {
         const nlohmann::json& config = configuration();
         if (config.contains("soundId"))
-            setConfig(QString::fromStdString(config.at("soundId").get<std::string>()),
-                      QString::fromStdString(config.at("soundName").get<std::string>()));
+            setConfig(OV::fromStdText(config.at("soundId").get<std::string>()),
+                      OV::fromStdText(config.at("soundName").get<std::string>()));
         else
             setConfig(QString::fromLatin1(kDefaultSound), QString());
     } catch (const std::exception& e) {

@@ -1,4 +1,5 @@
 #include "cards/KestrinCardBasicWorldClockEditor.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCard.h"
 #include "cards/KestrinCardBasicWorldClock.h"
@@ -37,7 +38,7 @@ KestrinCardBasicWorldClockEditor::KestrinCardBasicWorldClockEditor(KestrinCard* 
 
 void KestrinCardBasicWorldClockEditor::load()
 {
-    const QString stored = QString::fromStdString(card()->configuration().at("timeZone").get<std::string>());
+    const QString stored = OV::fromStdText(card()->configuration().at("timeZone").get<std::string>());
     m_name->setText(card()->bean()->name);
     int index = 0;
     for (int i = 0; i < m_zones.size(); ++i) {
@@ -59,8 +60,8 @@ void KestrinCardBasicWorldClockEditor::onSaveEdit(BaseResultCallback<void> resul
     QString offset = QString::fromLatin1(KestrinCardBasicWorldClock::kDefaultOffset);
     if (!m_zoneChanged && config.contains("timeZone") && config.at("timeZone").is_string()) {
         // Untouched: the stored zone stays, also when it was stored in another language.
-        timeZone = QString::fromStdString(config.at("timeZone").get<std::string>());
-        offset = QString::fromStdString(config.value("offset", offset.toStdString()));
+        timeZone = OV::fromStdText(config.at("timeZone").get<std::string>());
+        offset = OV::fromStdText(config.value("offset", offset.toStdString()));
     } else {
         const QString text = m_zone->currentText();
         for (const KestrinChoiceLists::TimeZone& zone : m_zones) {

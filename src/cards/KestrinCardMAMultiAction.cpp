@@ -1,4 +1,5 @@
 #include "cards/KestrinCardMAMultiAction.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCardMAMultiActionEditor.h"
 #include "core/Logger.h"
@@ -26,7 +27,7 @@ void KestrinCardMAMultiAction::init()
     } else {
         const auto name = config.find("name");
         bean()->name =
-            name != config.end() && name->is_string() ? QString::fromStdString(name->get<std::string>()) : QString();
+            name != config.end() && name->is_string() ? OV::fromStdText(name->get<std::string>()) : QString();
         loadIcon(QString::fromLatin1(kIcon));
     }
     setName(bean()->name);

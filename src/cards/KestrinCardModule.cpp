@@ -1,4 +1,5 @@
 #include "cards/KestrinCardModule.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "project/ProjectDbModuleBean.h"
@@ -32,13 +33,12 @@ void KestrinCardModule::init()
             return;
         }
         const nlohmann::json& config = configuration();
-        setIcon(trimTransparentEdges(QPixmap(QString::fromStdString(config.at("icon").get<std::string>())),
-                                     kTrimThreshold));
-        bean()->name = QString::fromStdString(config.at("name").get<std::string>());
+        setIcon(trimTransparentEdges(QPixmap(OV::fromStdText(config.at("icon").get<std::string>())), kTrimThreshold));
+        bean()->name = OV::fromStdText(config.at("name").get<std::string>());
         if (!config.contains("moduleUid"))
             setConfig(modules.data->empty() ? QString() : QString::number(modules.data->front()->id));
         else
-            setConfig(QString::fromStdString(config.at("moduleUid").get<std::string>()));
+            setConfig(OV::fromStdText(config.at("moduleUid").get<std::string>()));
     } catch (const std::exception& e) {
         Logger::error(m_tag, "initConfig error: %s", e.what());
     }

@@ -1,4 +1,5 @@
 #include "cards/KestrinCardModuleEditor.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCard.h"
 #include "core/EventBus.h"
@@ -14,7 +15,7 @@ namespace OV {
 
 KestrinCardModuleEditor::KestrinCardModuleEditor(KestrinCard* card, Modules modules, const QString& moduleLabel,
                                                  const char* tag)
-    : KestrinCardEditor(card, QString::fromStdString(card->configuration().value("name", std::string())), tag),
+    : KestrinCardEditor(card, OV::fromStdText(card->configuration().value("name", std::string())), tag),
       m_modules(std::move(modules)), m_name(new QLineEdit), m_module(new QComboBox)
 {
     m_name->setFixedSize(400, 32);

@@ -1,4 +1,5 @@
 #include "cards/KestrinCardPCCtrl.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCardPCCtrlEditor.h"
 #include "core/Logger.h"
@@ -29,7 +30,7 @@ QString textOr(const nlohmann::json& object, const char* key, const QString& fal
     const auto found = object.find(key);
     if (found == object.end() || !found->is_string())
         return fallback;
-    return QString::fromStdString(found->get<std::string>());
+    return OV::fromStdText(found->get<std::string>());
 }
 
 bool isEmptyJson(const nlohmann::json& value)
@@ -64,10 +65,10 @@ QString KestrinCardPCCtrl::editKindOf(const QString& typeId)
 void KestrinCardPCCtrl::init()
 {
     nlohmann::json& config = configuration();
-    m_typeId = QString::fromStdString(config.at("typeId").get<std::string>());
+    m_typeId = OV::fromStdText(config.at("typeId").get<std::string>());
     m_editKind = editKindOf(m_typeId);
     if (m_editKind.isEmpty())
-        m_extCmd = QString::fromStdString(config.at("extCmd").get<std::string>());
+        m_extCmd = OV::fromStdText(config.at("extCmd").get<std::string>());
     setEditable(!m_editKind.isEmpty());
 
     const QPixmap stored = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();

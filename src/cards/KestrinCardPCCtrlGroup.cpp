@@ -1,4 +1,5 @@
 #include "cards/KestrinCardPCCtrlGroup.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinCardPCCtrlGroupEditor.h"
 
@@ -25,10 +26,10 @@ KestrinCardPCCtrlGroup::KestrinCardPCCtrlGroup(QWidget* parent, BeanPtr bean)
 void KestrinCardPCCtrlGroup::init()
 {
     const nlohmann::json& config = configuration();
-    setName(QString::fromStdString(config.at("name").get<std::string>()));
+    setName(OV::fromStdText(config.at("name").get<std::string>()));
     QPixmap icon = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
     if (icon.isNull() && bean()->id < 0) {
-        const QString uuid = QString::fromStdString(config.at("pluginUuid").get<std::string>());
+        const QString uuid = OV::fromStdText(config.at("pluginUuid").get<std::string>());
         const std::shared_ptr<ProjectPluginUseCase> plugins = ProjectManager::instance()->getPluginUseCase();
         const auto plugin = plugins->findFirst(uuid);
         if (!plugin.isOk())

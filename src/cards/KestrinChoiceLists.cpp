@@ -1,4 +1,5 @@
 #include "cards/KestrinChoiceLists.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ResourceUtils.h"
@@ -16,7 +17,7 @@ namespace {
 
 QString jsonText(const nlohmann::json& object, const char* key, const char* language)
 {
-    return QString::fromStdString(object.at(key).at(language).get<std::string>());
+    return OV::fromStdText(object.at(key).at(language).get<std::string>());
 }
 
 } // namespace
@@ -41,7 +42,7 @@ QList<KestrinChoiceLists::TimeZone> KestrinChoiceLists::timeZones()
             nlohmann::json::parse(readResource(QString::fromLatin1(kTimeZoneResource)).toStdString());
         for (const nlohmann::json& entry : list) {
             TimeZone zone;
-            zone.offset = QString::fromStdString(entry.at("offset").get<std::string>());
+            zone.offset = OV::fromStdText(entry.at("offset").get<std::string>());
             zone.textEn =
                 jsonText(entry, "city", "en_US") + QStringLiteral(" - ") + jsonText(entry, "country", "en_US");
             zone.textZh =
@@ -63,7 +64,7 @@ QList<KestrinChoiceLists::Sound> KestrinChoiceLists::sounds()
             nlohmann::json::parse(readResource(QString::fromLatin1(kSoundResource)).toStdString());
         for (const nlohmann::json& entry : entries) {
             Sound sound;
-            sound.id = QString::fromStdString(entry.at("id").get<std::string>());
+            sound.id = OV::fromStdText(entry.at("id").get<std::string>());
             sound.nameEn = jsonText(entry, "name", "en_US");
             sound.nameZh = jsonText(entry, "name", "zh_CN");
             list.append(sound);

@@ -43,7 +43,7 @@ constexpr const char* kTag = "KestrinDeviceUI";
 QString nameOf(const nlohmann::json& config)
 {
     const auto name = config.find("name");
-    return name != config.end() && name->is_string() ? QString::fromStdString(name->get<std::string>()) : QString();
+    return name != config.end() && name->is_string() ? OV::fromStdText(name->get<std::string>()) : QString();
 }
 
 // The hub-request style of message: "%1, details: %2", or the error text alone.
@@ -181,7 +181,7 @@ KestrinCard* KestrinDeviceScreenUI::createDeskCard(int64_t profileId,
             bean->id = -1;
             bean->setProfileId(profileId);
             bean->uid = createUuid();
-            bean->widgetType = QString::fromStdString(widgetType);
+            bean->widgetType = OV::fromStdText(widgetType);
             if (!config.is_object())
                 throw std::invalid_argument("arg 'data' is not json object");
             bean->setData(config);

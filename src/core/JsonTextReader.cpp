@@ -490,6 +490,9 @@ nlohmann::json JsonTextReader::parse(QStringView text)
 
 QString JsonTextReader::textFromUtf8(const char* begin, const char* end)
 {
+    // Only a leading EF BB BF tells the two apart; everything else takes Qt's quicker path.
+    if (end - begin < 3 || uchar(begin[0]) != 0xEF || uchar(begin[1]) != 0xBB || uchar(begin[2]) != 0xBF)
+        return QString::fromUtf8(begin, end - begin);
     QStringDecoder decoder(QStringConverter::Utf8,
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(QByteArrayView(begin, end - begin));

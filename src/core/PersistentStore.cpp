@@ -1,4 +1,5 @@
 #include "core/PersistentStore.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 
@@ -89,8 +90,8 @@ QString PersistentStore::getAsString(const std::string& keyPath, const QString& 
         if (!value)
             return defaultValue;
         if (value->is_string())
-            return QString::fromStdString(value->get<std::string>());
-        return QString::fromStdString(value->dump());
+            return OV::fromStdText(value->get<std::string>());
+        return OV::fromStdText(value->dump());
     } catch (const std::exception& e) {
         Logger::error("PersistentStore", "file:%s, getAsString('%s') error:%s", m_filePath.toUtf8().constData(),
                       keyPath.c_str(), e.what());

@@ -1,5 +1,7 @@
 #include "core/Utils.h"
 
+#include "core/JsonTextReader.h"
+
 #include <QUuid>
 
 namespace OV {
@@ -8,6 +10,11 @@ QString createUuid()
 {
     return QString::fromLatin1(
         QUuid::createUuid().toRfc4122().toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+QString fromStdText(const std::string& text)
+{
+    return JsonTextReader::textFromUtf8(text.data(), text.data() + text.size());
 }
 
 bool jsonContainsPath(const nlohmann::json& value, const QStringList& keys)

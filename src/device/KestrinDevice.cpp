@@ -1,4 +1,5 @@
 #include "device/KestrinDevice.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/TokenScrambler.h"
@@ -393,7 +394,7 @@ MessageDispatchResult KestrinDevice::onTokenReply(const std::shared_ptr<Workflow
         return KeepListening;
 
     // Kept in the record even when saving fails, so the next attempt checks this token.
-    m_host->token = encodeToken(QString::fromStdString(token));
+    m_host->token = encodeToken(OV::fromStdText(token));
     const BaseResult<void> saved = saveHost();
     if (!saved.isOk()) {
         const QString detail = saved.message.isEmpty() ? QString::fromUtf8(saved.text()) : saved.message;

@@ -1,4 +1,5 @@
 #include "device/KestrinMessage.h"
+#include "core/Utils.h"
 
 #include "core/JsonTextReader.h"
 
@@ -130,7 +131,7 @@ std::shared_ptr<KestrinMessage> KestrinMessage::fromJson(nlohmann::json value)
     if (value.contains("code"))
         message->code = readInt(value, "code");
     if (value.contains("msg"))
-        message->msg = QString::fromStdString(value.at("msg").get<std::string>());
+        message->msg = OV::fromStdText(value.at("msg").get<std::string>());
     if (value.contains("data"))
         message->data = std::move(value.at("data"));
     return message;

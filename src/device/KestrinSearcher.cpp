@@ -1,4 +1,5 @@
 #include "device/KestrinSearcher.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/NetUtils.h"
@@ -115,8 +116,8 @@ void KestrinSearcher::handleDatagram(const QNetworkDatagram& datagram)
     const std::string text = QString::fromUtf8(datagram.data()).toStdString();
     const nlohmann::json reply = nlohmann::json::parse(text);
     KestrinSearchResult result;
-    result.sn = QString::fromStdString(reply.at("serialNo").get<std::string>());
-    result.ip = QString::fromStdString(reply.at("ip").get<std::string>());
+    result.sn = OV::fromStdText(reply.at("serialNo").get<std::string>());
+    result.ip = OV::fromStdText(reply.at("ip").get<std::string>());
     result.port = readPort(reply);
 
     if (m_reported.contains(result.sn))

@@ -1,4 +1,5 @@
 #include "main/MainDeviceListWidget.h"
+#include "core/Utils.h"
 
 #include "cards/KestrinDeviceUI.h"
 #include "core/EventBus.h"
@@ -235,7 +236,7 @@ void MainDeviceListWidget::saveOrder(const std::vector<int64_t>& ids)
     for (const int64_t id : ids)
         list.push_back(id);
     const BaseResult<void> saved = m_moduleUseCase->accessor->database()->saveProperty(
-        QLatin1String(kSortedDeviceListProperty), QString::fromStdString(list.dump()));
+        QLatin1String(kSortedDeviceListProperty), OV::fromStdText(list.dump()));
     if (!saved.isOk())
         Logger::error(kTag, "saveProperty error:%s", resultText(saved.error, saved.message).toUtf8().constData());
     m_entries = sortByOrder(m_entries, ids);
@@ -302,7 +303,7 @@ void MainDeviceListWidget::onOnlineReply(const nlohmann::json& value)
     try {
         for (const nlohmann::json& element : value) {
             if (element.at("online").get<bool>())
-                online.insert(QString::fromStdString(element.at("serialNo").get<std::string>()));
+                online.insert(OV::fromStdText(element.at("serialNo").get<std::string>()));
         }
     } catch (const std::exception& e) {
         Logger::error(kTag, "module online state error:%s", e.what());

@@ -1,4 +1,5 @@
 #include "module/ModuleAddDialogPogoPin.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "project/ProjectDbModuleBean.h"
@@ -33,7 +34,7 @@ void ModuleAddDialogPogoPin::onModuleListReceived(const Json& module)
     const BeanPtr stored = m_recordsBySn.value(sn);
     const bool added = stored != nullptr;
     const int netId = added ? stored->netId : allocNetId(row.at("netId").get<int>());
-    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    const QString name = OV::fromStdText(row.at("name").get<std::string>());
     row["netId"] = netId;
     row["isAdded"] = added;
     const size_t index = rows().size();
@@ -69,10 +70,10 @@ void ModuleAddDialogPogoPin::onAdd()
         if (row.at("isAdded").get<bool>() || !row.at("selected").get<bool>())
             continue;
         auto bean = std::make_shared<ProjectDbModuleBean>();
-        bean->gatewayType = QString::fromStdString(row.at("gatewayType").get<std::string>());
+        bean->gatewayType = OV::fromStdText(row.at("gatewayType").get<std::string>());
         bean->productId = row.at("productId").get<uint64_t>();
-        bean->name = QString::fromStdString(row.at("name").get<std::string>());
-        bean->sn = QString::fromStdString(row.at("sn").get<std::string>());
+        bean->name = OV::fromStdText(row.at("name").get<std::string>());
+        bean->sn = OV::fromStdText(row.at("sn").get<std::string>());
         bean->netId = row.at("netId").get<int>();
         bean->workMode = row.at("workMode").get<int>();
         beans.push_back(std::move(bean));

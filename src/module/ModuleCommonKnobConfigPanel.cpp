@@ -1,4 +1,5 @@
 #include "module/ModuleCommonKnobConfigPanel.h"
+#include "core/Utils.h"
 
 #include "scene/MainKnobCtrlDevicePicker.h"
 
@@ -20,7 +21,7 @@ QString textOf(const nlohmann::json& object, const char* key)
 {
     const auto found = object.is_object() ? object.find(key) : object.end();
     return object.is_object() && found != object.end() && found->is_string()
-               ? QString::fromStdString(found->get<std::string>())
+               ? OV::fromStdText(found->get<std::string>())
                : QString();
 }
 

@@ -1,4 +1,5 @@
 #include "module/ModuleDetailsDialog.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -115,7 +116,7 @@ void ModuleDetailsDialog::readVersion()
                                  // A reply after the window closed has nowhere to go.
                                  if (!self || !result.isOk() || !result.data || !result.data->is_string())
                                      return;
-                                 self->m_versionLabel->setText(QString::fromStdString(result.data->get<std::string>()));
+                                 self->m_versionLabel->setText(OV::fromStdText(result.data->get<std::string>()));
                              });
 }
 

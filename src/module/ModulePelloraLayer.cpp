@@ -216,7 +216,7 @@ void ModulePelloraLayer::loadData()
 
 void ModulePelloraLayer::addLayerItem(int id, const std::string& name, bool isDefault)
 {
-    auto* widget = new PelloraLayerItemWidget(id, QString::fromStdString(name), isDefault, m_list);
+    auto* widget = new PelloraLayerItemWidget(id, OV::fromStdText(name), isDefault, m_list);
     QPointer<PelloraLayerItemWidget> guard(widget);
     widget->menuCallback = [this, guard](int code) {
         if (!guard)
@@ -479,7 +479,7 @@ QString ModulePelloraLayer::deployReplyText(const QByteArray& reply, bool* succe
     default:
         if (!hasMsg)
             return unknown;
-        return tr("Upload error: %1").arg(QString::fromStdString(msg->get<std::string>()));
+        return tr("Upload error: %1").arg(OV::fromStdText(msg->get<std::string>()));
     }
 }
 

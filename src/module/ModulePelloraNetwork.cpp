@@ -1,4 +1,5 @@
 #include "module/ModulePelloraNetwork.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/MainThread.h"
@@ -227,7 +228,7 @@ std::pair<QString, QString> ModulePelloraNetwork::decodeWifiConfig(const std::st
     const std::string ssid = buffer.readBytes(ssidLength);
     const int passwordLength = buffer.readByte();
     const std::string password = buffer.readBytes(passwordLength);
-    return {QString::fromStdString(ssid), QString::fromStdString(password)};
+    return {OV::fromStdText(ssid), OV::fromStdText(password)};
 }
 
 void ModulePelloraNetwork::configWifi()

@@ -1,4 +1,5 @@
 #include "module/ModulePelloraProfileEditor.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "main/MainWindow.h"
@@ -35,7 +36,7 @@ QString textOf(const nlohmann::json& object, const char* key)
 {
     const auto found = object.is_object() ? object.find(key) : object.end();
     return object.is_object() && found != object.end() && found->is_string()
-               ? QString::fromStdString(found->get<std::string>())
+               ? OV::fromStdText(found->get<std::string>())
                : QString();
 }
 
@@ -198,7 +199,7 @@ void ModulePelloraProfileEditor::loadWidgetOptions()
         QStringLiteral("%1-%2").arg(textOf(m_layers[size_t(m_layerIndex)], "name"), textOf(*widget, "name"));
     nlohmann::json& keyConfig = ensureConfigPath({"profiles", profileKey.toStdString(), uniqueId});
     const QString iconName =
-        QStringLiteral("widget/%1/%2-promptIcon").arg(id->get<int64_t>()).arg(QString::fromStdString(m_event));
+        QStringLiteral("widget/%1/%2-promptIcon").arg(id->get<int64_t>()).arg(OV::fromStdText(m_event));
     m_panel->setKeyConfig(label, m_event, m_bean->id, promptIconPath(iconName), keyConfig);
 }
 

@@ -24,7 +24,7 @@ QPixmap iconImage(const PelloraWidgetInfo& info)
     const auto icon = info.widget.find("icon");
     if (icon == info.widget.end() || !icon->is_string())
         return {};
-    const auto found = info.images.find(QString::fromStdString(icon->get<std::string>()));
+    const auto found = info.images.find(OV::fromStdText(icon->get<std::string>()));
     return found != info.images.end() ? found->second : QPixmap();
 }
 
@@ -50,7 +50,7 @@ ModulePelloraWidget::ModulePelloraWidget(ProjectDbModuleBean* bean, int layerId,
             const auto icon = widget.is_object() ? widget.find("icon") : widget.end();
             QPixmap image;
             if (widget.is_object() && icon != widget.end() && icon->is_string())
-                image = loadModuleImage(ownerId, QString::fromStdString(icon->get<std::string>()));
+                image = loadModuleImage(ownerId, OV::fromStdText(icon->get<std::string>()));
             addNewItemToLayout(widget, image, {});
         }
     }

@@ -1,4 +1,5 @@
 #include "module/ModulePelloraWidgetEditor.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -61,7 +62,7 @@ ModulePelloraWidgetEditor::ModulePelloraWidgetEditor(ProjectDbModuleBean* bean, 
     m_nameEdit->setMaxLength(64);
     const auto name = widget.find("name");
     if (name != widget.end() && name->is_string())
-        m_nameEdit->setText(QString::fromStdString(name->get<std::string>()));
+        m_nameEdit->setText(OV::fromStdText(name->get<std::string>()));
     nameRow->addWidget(m_nameEdit);
     nameRow->addStretch();
     bodyLayout->addLayout(nameRow);

@@ -1,4 +1,5 @@
 #include "module/ModulePipwickProfileEditor.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "module/ModuleCommonKeyConfigPanel.h"
@@ -90,9 +91,8 @@ void ModulePipwickProfileEditor::reloadKey()
         return;
     const QString label = m_key == "button1" ? tr("Button1") : m_key == "button2" ? tr("Button2") : tr("Button3");
     nlohmann::json& keyConfig = ensureConfigPath({"profiles", profileKey.toStdString(), m_key});
-    const QString iconName = QStringLiteral("%1-%2-%3-promptIcon")
-                                 .arg(m_bean->id)
-                                 .arg(QString::fromStdString(m_key), QString::fromStdString(m_event));
+    const QString iconName =
+        QStringLiteral("%1-%2-%3-promptIcon").arg(m_bean->id).arg(OV::fromStdText(m_key), OV::fromStdText(m_event));
     m_panel->setKeyConfig(label, m_event, m_bean->id, promptIconPath(iconName), keyConfig);
 }
 

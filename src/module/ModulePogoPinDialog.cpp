@@ -1,4 +1,5 @@
 #include "module/ModulePogoPinDialog.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -211,7 +212,7 @@ int ModulePogoPinDialog::allocNetId(int proposed) const
 
 QString ModulePogoPinDialog::pushedSerial(const Json& module)
 {
-    return QString::fromStdString(module.at("serialNumber").get<std::string>());
+    return OV::fromStdText(module.at("serialNumber").get<std::string>());
 }
 
 bool ModulePogoPinDialog::isCanPush(const Json& module)

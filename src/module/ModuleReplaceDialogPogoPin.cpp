@@ -1,4 +1,5 @@
 #include "module/ModuleReplaceDialogPogoPin.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "module/ModuleRecordWriter.h"
@@ -41,7 +42,7 @@ void ModuleReplaceDialogPogoPin::onModuleListReceived(const Json& module)
         return;
     Json row = pushedRow(module, sn);
     const int netId = allocNetId(row.at("netId").get<int>());
-    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    const QString name = OV::fromStdText(row.at("name").get<std::string>());
     row["netId"] = netId;
     const int index = int(rows().size());
     QCheckBox* box = appendRow(std::move(row), {name, sn, QString::number(netId)}, {}, false, true);
@@ -62,8 +63,8 @@ void ModuleReplaceDialogPogoPin::onAdd()
     const Json& row = rows().at(size_t(m_chosen));
     // The dialog owns the module's identity on the bus; the rest of the record is taken as it
     // is stored now, and the shared record changes only once the store succeeded.
-    const QString sn = QString::fromStdString(row.at("sn").get<std::string>());
-    const QString name = QString::fromStdString(row.at("name").get<std::string>());
+    const QString sn = OV::fromStdText(row.at("sn").get<std::string>());
+    const QString name = OV::fromStdText(row.at("name").get<std::string>());
     const int netId = row.at("netId").get<int>();
     const auto saved = ModuleRecordWriter::write(
         m_replaced->id,

@@ -1,4 +1,5 @@
 #include "module/ModuleRollaneProfileEditor.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "module/ModuleCommonKeyConfigPanel.h"
@@ -124,7 +125,7 @@ void ModuleRollaneProfileEditor::showButtonConfig()
         return;
     nlohmann::json& keyConfig = ensureConfigPath({"profiles", profileKey.toStdString(), "button"});
     const QString iconName =
-        QStringLiteral("%1-button-%2-promptIcon").arg(m_bean->id).arg(QString::fromStdString(m_buttonEvent));
+        QStringLiteral("%1-button-%2-promptIcon").arg(m_bean->id).arg(OV::fromStdText(m_buttonEvent));
     m_keyPanel->setKeyConfig(tr("Button"), m_buttonEvent, m_bean->id, promptIconPath(iconName), keyConfig);
 }
 

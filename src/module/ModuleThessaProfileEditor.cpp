@@ -1,4 +1,5 @@
 #include "module/ModuleThessaProfileEditor.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "module/ModuleEventDeployData.h"
@@ -46,7 +47,7 @@ ModuleThessaProfileEditor::ModuleThessaProfileEditor(QWidget* parent, std::share
     QList<std::pair<QString, QString>> modes;
     for (int i = 1; i <= 5; ++i) {
         const std::string mode = "mode" + std::to_string(i);
-        modes.append({ModuleEventTables::tapModeLabel(mode), QString::fromStdString(mode)});
+        modes.append({ModuleEventTables::tapModeLabel(mode), OV::fromStdText(mode)});
     }
     QGroupBox* group = makeButtonGroup(QStringLiteral("Tap Event"), modes, &m_modeGroup);
     m_panel = new TapDetailConfigPanel(contentWidget(), watcher());
@@ -73,7 +74,7 @@ void ModuleThessaProfileEditor::reloadMode()
     if (profileKey.isEmpty())
         return;
     nlohmann::json& tapConfig = ensureConfigPath({"profiles", profileKey.toStdString(), "tap"});
-    const QString iconName = QStringLiteral("%1-tap-%2-promptIcon").arg(m_bean->id).arg(QString::fromStdString(m_mode));
+    const QString iconName = QStringLiteral("%1-tap-%2-promptIcon").arg(m_bean->id).arg(OV::fromStdText(m_mode));
     m_panel->setTapConfig(m_mode, m_bean->id, promptIconPath(iconName), tapConfig);
     watcher()->markDirty();
 }

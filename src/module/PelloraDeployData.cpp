@@ -1,4 +1,5 @@
 #include "module/PelloraDeployData.h"
+#include "core/Utils.h"
 
 #include "core/AppDirs.h"
 #include "core/FileUtils.h"
@@ -41,7 +42,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
 
 QString jsonText(const nlohmann::json& value, const char* key)
 {
-    return QString::fromStdString(value.at(key).get<std::string>());
+    return OV::fromStdText(value.at(key).get<std::string>());
 }
 
 BaseResult<nlohmann::json> build(ProjectModuleUseCase& useCase, const ProjectDbModuleBean& bean, bool writeFiles,

@@ -1,4 +1,5 @@
 #include "module/PelloraWidgetButton.h"
+#include "core/Utils.h"
 
 #include "module/PelloraDeployData.h"
 #include "module/PelloraImageEditor.h"
@@ -26,7 +27,7 @@ PelloraWidgetButton::PelloraWidgetButton(qint64 moduleRecordId, const nlohmann::
 
     const auto icon = widget.find("icon");
     const QString name =
-        icon != widget.end() && icon->is_string() ? QString::fromStdString(icon->get<std::string>()) : QString();
+        icon != widget.end() && icon->is_string() ? OV::fromStdText(icon->get<std::string>()) : QString();
     const auto scale = widget.find("iconScalePercent");
     const int percent =
         scale != widget.end() && scale->is_number_integer() ? scale->get<int>() : PelloraImageEditor::kDefaultPercent;

@@ -1,4 +1,5 @@
 #include "module/PelloraWidgetItem.h"
+#include "core/Utils.h"
 
 #include "core/ThemeLoader.h"
 
@@ -50,7 +51,7 @@ void PelloraWidgetItem::updateItem(const nlohmann::json& widget, const QPixmap& 
     m_images = std::move(images);
     setToolTip(QStringLiteral("ID: %1").arg(widgetId()));
     const auto name = widget.find("name");
-    m_nameLabel->setText(name != widget.end() && name->is_string() ? QString::fromStdString(name->get<std::string>())
+    m_nameLabel->setText(name != widget.end() && name->is_string() ? OV::fromStdText(name->get<std::string>())
                                                                    : QString());
     const auto scale = widget.find("iconScalePercent");
     const int percent = scale != widget.end() && scale->is_number_integer() ? scale->get<int>() : 100;

@@ -1,4 +1,5 @@
 #include "module/ScanWifiDialog.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -27,7 +28,7 @@ constexpr const char* kTag = "ScanWifiDialog";
 QString textOf(const nlohmann::json& item, const char* key)
 {
     const auto found = item.find(key);
-    return found != item.end() && found->is_string() ? QString::fromStdString(found->get<std::string>()) : QString();
+    return found != item.end() && found->is_string() ? OV::fromStdText(found->get<std::string>()) : QString();
 }
 
 } // namespace

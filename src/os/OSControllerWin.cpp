@@ -1,4 +1,5 @@
 #include "os/OSControllerWin.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "os/SystemMonitors.h"
@@ -67,7 +68,7 @@ QPixmap OSControllerWin::getFileIcon(const QString& path, bool jumbo)
 
 bool OSControllerWin::execCommand(const std::string& command, bool wait, std::string* output)
 {
-    const QStringList arguments{QStringLiteral("-c"), QString::fromStdString(command)};
+    const QStringList arguments{QStringLiteral("-c"), OV::fromStdText(command)};
     if (!wait)
         return m_platform.launcher->startDetached(kShell, arguments);
     QByteArray bytes;
@@ -105,12 +106,12 @@ bool OSControllerWin::startPath(const QString& path)
 
 bool OSControllerWin::openFile(const std::string& path)
 {
-    return startPath(QString::fromStdString(path));
+    return startPath(OV::fromStdText(path));
 }
 
 bool OSControllerWin::openBrowser(const std::string& url)
 {
-    const QString text = url.empty() ? QStringLiteral("https://") : QString::fromStdString(url);
+    const QString text = url.empty() ? QStringLiteral("https://") : OV::fromStdText(url);
     // Only web and mail addresses: anything else (file:, a program's own scheme, a plain path)
     // would let an address run or open what it names.
     const QUrl parsed(text, QUrl::TolerantMode);
@@ -147,7 +148,7 @@ QString OSControllerWin::executableFor(const QString& path)
 
 bool OSControllerWin::startApplication(const std::string& path, OSAppLaunchMode mode)
 {
-    const QString given = QString::fromStdString(path);
+    const QString given = OV::fromStdText(path);
     if (mode == NewInstance)
         return startPath(given);
 
@@ -175,7 +176,7 @@ bool OSControllerWin::startApplication(const std::string& path, OSAppLaunchMode 
 
 bool OSControllerWin::inputText(const std::string& text)
 {
-    if (!m_platform.clipboard->setText(QString::fromStdString(text)))
+    if (!m_platform.clipboard->setText(OV::fromStdText(text)))
         return false;
     if (!m_platform.windows->sendPasteShortcut()) {
         Logger::warn(kTag, "inputText: the paste keys could not be sent");

@@ -1,4 +1,5 @@
 #include "project/ProjectDbJsBean.h"
+#include "core/Utils.h"
 
 #include "core/JsonTextReader.h"
 
@@ -47,10 +48,10 @@ void ProjectDbJsBean::writeRecord(JsonStoreRecord& record) const
     record.k4 = k4;
     nlohmann::json columns;
     toJson(columns);
-    record.columns = columns.is_null() ? QStringLiteral("{}") : QString::fromStdString(columns.dump());
+    record.columns = columns.is_null() ? QStringLiteral("{}") : OV::fromStdText(columns.dump());
     const bool unreadAndUnchanged = m_unreadData && *m_unreadData == data;
     if (!data.is_null() && !unreadAndUnchanged)
-        record.data = QString::fromStdString(data.dump());
+        record.data = OV::fromStdText(data.dump());
     record.sort_id = sortId;
 }
 

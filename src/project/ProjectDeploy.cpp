@@ -1,4 +1,5 @@
 #include "project/ProjectDeploy.h"
+#include "core/Utils.h"
 
 #include "core/AppDirs.h"
 #include "core/FileUtils.h"
@@ -122,7 +123,7 @@ BaseResult<void> judgeUploadReply(const QByteArray& body)
     }
     if (state != 200)
         return deployFailure(QCoreApplication::translate("ProjectDeploy", "Upload Kestrin Assets file error, state:") +
-                             QString::fromStdString(msg));
+                             OV::fromStdText(msg));
     return {};
 }
 

@@ -1,4 +1,5 @@
 #include "project/ProjectManager.h"
+#include "core/Utils.h"
 
 #include "core/AppDirs.h"
 #include "core/EventBus.h"
@@ -358,7 +359,7 @@ void ProjectManager::loadRecentList()
         if (!list.is_array())
             throw std::runtime_error("recent project list \"list\" is not an array");
         for (size_t i = 0; i < list.size() && i < static_cast<size_t>(kRecentListReadLimit); ++i)
-            m_recentList.append(QString::fromStdString(list.at(i).get<std::string>()));
+            m_recentList.append(OV::fromStdText(list.at(i).get<std::string>()));
     } catch (const std::exception& e) {
         Logger::error(kTag, "loadRecentList error:%s", e.what());
     }

@@ -301,7 +301,7 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
     const std::string uuid = card.data.at("pluginUuid").get<std::string>();
     ProjectDbPluginAccessor plugins(database(), QString::fromLatin1(ProjectDbPluginBean::kRecordType));
     JsonStoreKeys keys;
-    keys.k1 = QString::fromStdString(uuid);
+    keys.k1 = OV::fromStdText(uuid);
     const BaseResult<ProjectDbPluginAccessor::BeanPtr> plugin = plugins.findFirst(keys);
     if (!plugin.isOk()) {
         Logger::error(kDeployTag, "find plugin error: %s, uuid:%s",
@@ -334,10 +334,10 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
 
     for (nlohmann::json& button : buttons) {
         try {
-            const QString raw = QString::fromStdString(button.at("icon").get<std::string>()).trimmed().toLower();
+            const QString raw = OV::fromStdText(button.at("icon").get<std::string>()).trimmed().toLower();
             if (!raw.startsWith(QLatin1String("file://")))
                 continue;
-            const QString id = QString::fromStdString(button.at("id").get<std::string>());
+            const QString id = OV::fromStdText(button.at("id").get<std::string>());
             // The id names a file in the assets folder.
             if (!isSafePathComponent(id)) {
                 Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());

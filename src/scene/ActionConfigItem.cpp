@@ -1,4 +1,5 @@
 #include "scene/ActionConfigItem.h"
+#include "core/Utils.h"
 
 #include "scene/ActionColorPickerConfigItem.h"
 #include "scene/ActionInputConfigItem.h"
@@ -17,9 +18,9 @@ namespace OV {
 ActionConfigItem::ActionConfigItem(QWidget* parent, const nlohmann::json& component)
     : QWidget(parent), m_component(component)
 {
-    m_id = QString::fromStdString(component.at("id").get<std::string>());
+    m_id = OV::fromStdText(component.at("id").get<std::string>());
     const auto nameIt = component.find("name");
-    m_title = nameIt != component.end() && nameIt->is_string() ? QString::fromStdString(nameIt->get<std::string>())
+    m_title = nameIt != component.end() && nameIt->is_string() ? OV::fromStdText(nameIt->get<std::string>())
                                                                : QStringLiteral("NULL");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
@@ -56,7 +57,7 @@ qint64 ActionConfigItem::wholeNumber(const nlohmann::json& value)
 ActionConfigItem* createActionConfigItem(const nlohmann::json& component, QWidget* parent)
 {
     const std::string uiType = component.at("uiType").get<std::string>();
-    const QString kind = QString::fromStdString(uiType).toLower();
+    const QString kind = OV::fromStdText(uiType).toLower();
     if (kind == QLatin1String("input"))
         return new ActionInputConfigItem(parent, component);
     if (kind == QLatin1String("select"))

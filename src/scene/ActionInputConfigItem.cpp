@@ -1,4 +1,5 @@
 #include "scene/ActionInputConfigItem.h"
+#include "core/Utils.h"
 
 #include "widgets/MessageDialog.h"
 
@@ -37,8 +38,8 @@ ActionInputConfigItem::ActionInputConfigItem(QWidget* parent, const nlohmann::js
 {
     setFixedHeight(100);
     const std::string inputType = component.at("inputType").get<std::string>();
-    m_unit = QString::fromStdString(component.at("unit").get<std::string>());
-    m_integer = QString::fromStdString(inputType).compare(QLatin1String("int"), Qt::CaseInsensitive) == 0;
+    m_unit = OV::fromStdText(component.at("unit").get<std::string>());
+    m_integer = OV::fromStdText(inputType).compare(QLatin1String("int"), Qt::CaseInsensitive) == 0;
 
     auto* row = new QHBoxLayout();
     row->setContentsMargins(10, 0, 10, 0);

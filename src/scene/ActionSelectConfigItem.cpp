@@ -1,4 +1,5 @@
 #include "scene/ActionSelectConfigItem.h"
+#include "core/Utils.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,7 +24,7 @@ ActionSelectConfigItem::ActionSelectConfigItem(QWidget* parent, const nlohmann::
     m_combo = new QComboBox(m_groupBox);
     m_combo->setFixedHeight(32);
     for (const nlohmann::json& option : m_options)
-        m_combo->addItem(QString::fromStdString(option.at("label").get<std::string>()));
+        m_combo->addItem(OV::fromStdText(option.at("label").get<std::string>()));
     row->addWidget(m_combo);
     m_groupLayout->addLayout(row);
 }

@@ -1,4 +1,5 @@
 #include "scene/LoadedTreeItem.h"
+#include "core/Utils.h"
 
 #include <QCoreApplication>
 
@@ -25,9 +26,9 @@ LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
 {
     const auto nameIt = node.is_object() ? node.find("name") : node.end();
     const bool hasName = nameIt != node.end() && nameIt->is_string();
-    setText(hasName ? QString::fromStdString(nameIt->get<std::string>()) : QStringLiteral("NULL"));
+    setText(hasName ? OV::fromStdText(nameIt->get<std::string>()) : QStringLiteral("NULL"));
     setEditable(false);
-    m_name = QString::fromStdString(member(node, "name").get<std::string>());
+    m_name = OV::fromStdText(member(node, "name").get<std::string>());
     m_last = member(node, "last").get<bool>();
     if (m_last) {
         m_state = Loaded;
@@ -39,7 +40,7 @@ LoadedTreeItem::LoadedTreeItem(const nlohmann::json& node) : m_node(node)
         m_state = LoadFailed;
         return;
     }
-    m_id = QString::fromStdString(member(node, "id").get<std::string>());
+    m_id = OV::fromStdText(member(node, "id").get<std::string>());
     // Gives the view an expander before anything is known of the children.
     auto* placeholder = new QStandardItem(QString::fromLatin1(kPlaceholderText));
     placeholder->setEditable(false);

@@ -1,4 +1,5 @@
 #include "scene/MainSceneActionConfigWidget.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
@@ -225,12 +226,11 @@ void MainSceneActionConfigWidget::loadEventConfig(int64_t ownerId, const QString
     m_enabledBox->setChecked(promptEnabled == e.end() || !promptEnabled->is_boolean() || promptEnabled->get<bool>());
     const auto promptText = e.find("promptText");
     m_nameEdit->setText(promptText != e.end() && promptText->is_string()
-                            ? QString::fromStdString(promptText->get<std::string>())
+                            ? OV::fromStdText(promptText->get<std::string>())
                             : defaultName);
     const auto background = e.find("promptDialogBg");
-    m_pickedImageName = background != e.end() && background->is_string()
-                            ? QString::fromStdString(background->get<std::string>())
-                            : QString();
+    m_pickedImageName =
+        background != e.end() && background->is_string() ? OV::fromStdText(background->get<std::string>()) : QString();
     // A picture picked but not yet saved stays in the map; otherwise the stored one is shown.
     if (m_imageMap.find(promptIconPath) == m_imageMap.end()) {
         const QPixmap stored = storedPicture(ownerId, promptIconPath);

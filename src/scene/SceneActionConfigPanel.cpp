@@ -1,4 +1,5 @@
 #include "scene/SceneActionConfigPanel.h"
+#include "core/Utils.h"
 
 #include "core/ThemeLoader.h"
 #include "scene/ActionConfigItem.h"
@@ -19,9 +20,9 @@ QString stringAt(const nlohmann::json& node, const char* key)
 {
     static const nlohmann::json missing;
     if (!node.is_object())
-        return QString::fromStdString(node.at(key).get<std::string>());
+        return OV::fromStdText(node.at(key).get<std::string>());
     const auto it = node.find(key);
-    return QString::fromStdString((it != node.end() ? *it : missing).get<std::string>());
+    return OV::fromStdText((it != node.end() ? *it : missing).get<std::string>());
 }
 
 } // namespace
@@ -87,7 +88,7 @@ nlohmann::json SceneActionConfigPanel::buildActionJson()
         if (!first)
             desc += QStringLiteral("; ");
         first = false;
-        desc += QString::fromStdString(built.at("desc").get<std::string>());
+        desc += OV::fromStdText(built.at("desc").get<std::string>());
         deploy["values"].push_back(built.at("params"));
     }
     return SceneActionRecord::make(m_node, desc, std::move(deploy));

@@ -1,4 +1,5 @@
 #include "scene/SceneActionRecord.h"
+#include "core/Utils.h"
 
 namespace OV {
 
@@ -45,7 +46,7 @@ QString SceneActionRecord::describe(const nlohmann::json& record)
     if (record.is_object()) {
         const auto it = record.find(kConfigDesc);
         if (it != record.end() && it->is_string())
-            return QString::fromStdString(it->get<std::string>());
+            return OV::fromStdText(it->get<std::string>());
     }
     return tr("(action without description)");
 }

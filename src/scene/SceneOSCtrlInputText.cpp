@@ -1,4 +1,5 @@
 #include "scene/SceneOSCtrlInputText.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "scene/SceneActionRecord.h"
@@ -45,7 +46,7 @@ void SceneOSCtrlInputText::reset()
 void SceneOSCtrlInputText::bindData(const nlohmann::json& params)
 {
     try {
-        m_edit->setPlainText(QString::fromStdString(params.value("text", std::string())));
+        m_edit->setPlainText(OV::fromStdText(params.value("text", std::string())));
     } catch (const std::exception& e) {
         Logger::error("SceneOSCtrlInputText", "bindData error:%s", e.what());
     }

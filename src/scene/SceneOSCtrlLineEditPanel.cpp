@@ -1,4 +1,5 @@
 #include "scene/SceneOSCtrlLineEditPanel.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "widgets/EditStateWatcher.h"
@@ -38,7 +39,7 @@ void SceneOSCtrlLineEditPanel::reset()
 void SceneOSCtrlLineEditPanel::bindData(const nlohmann::json& params)
 {
     try {
-        m_edit->setText(QString::fromStdString(params.value(m_paramKey, std::string())));
+        m_edit->setText(OV::fromStdText(params.value(m_paramKey, std::string())));
     } catch (const std::exception& e) {
         Logger::error(m_logTag, "bindData error:%s", e.what());
     }

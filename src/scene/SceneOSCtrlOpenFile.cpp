@@ -1,4 +1,5 @@
 #include "scene/SceneOSCtrlOpenFile.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "scene/SceneActionRecord.h"
@@ -68,7 +69,7 @@ void SceneOSCtrlOpenFile::reset()
 void SceneOSCtrlOpenFile::bindData(const nlohmann::json& params)
 {
     try {
-        m_edit->setText(QString::fromStdString(params.value("path", std::string())));
+        m_edit->setText(OV::fromStdText(params.value("path", std::string())));
     } catch (const std::exception& e) {
         Logger::error("SceneOSCtrlOpenFile", "bindData error:%s", e.what());
     }

@@ -1,4 +1,5 @@
 #include "scene/SceneOSCtrlStartApp.h"
+#include "core/Utils.h"
 
 #include "core/Logger.h"
 #include "os/OSAppLaunchMode.h"
@@ -104,7 +105,7 @@ void SceneOSCtrlStartApp::reset()
 void SceneOSCtrlStartApp::bindData(const nlohmann::json& params)
 {
     try {
-        m_edit->setText(QString::fromStdString(params.value("path", std::string())));
+        m_edit->setText(OV::fromStdText(params.value("path", std::string())));
         // A stored New Instance stays New Instance when the action is saved again.
         const auto mode = params.find("launchMode");
         if (mode != params.end() && mode->is_number_integer()) {

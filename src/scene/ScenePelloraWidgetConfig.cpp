@@ -39,7 +39,7 @@ QString idText(const nlohmann::json& value)
     if (value.is_number())
         return QString::number(int64_t(value.get<double>()));
     if (value.is_string())
-        return QString::fromStdString(value.get<std::string>());
+        return OV::fromStdText(value.get<std::string>());
     return {};
 }
 
@@ -110,7 +110,7 @@ ScenePelloraWidgetConfig::ScenePelloraWidgetConfig(const std::string& id, const 
             if (layers.is_array()) {
                 m_layers = layers;
                 for (const nlohmann::json& layer : m_layers)
-                    m_layerBox->addItem(QString::fromStdString(layer.at("name").get<std::string>()));
+                    m_layerBox->addItem(OV::fromStdText(layer.at("name").get<std::string>()));
             }
         }
     } catch (const std::exception& e) {
@@ -127,7 +127,7 @@ QPixmap ScenePelloraWidgetConfig::storedPicture(const nlohmann::json& widget) co
     if (iconIt == widget.end() || !iconIt->is_string())
         return {};
     const auto database = ProjectManager::instance()->getModuleUseCase()->accessor->database();
-    const auto bytes = database->loadFile(m_moduleId, QString::fromStdString(iconIt->get<std::string>()));
+    const auto bytes = database->loadFile(m_moduleId, OV::fromStdText(iconIt->get<std::string>()));
     QPixmap picture;
     if (bytes.isOk() && bytes.data)
         picture.loadFromData(*bytes.data);
@@ -147,7 +147,7 @@ void ScenePelloraWidgetConfig::onLayerChosen(int index)
         const auto widgetsIt = layer.find("widgets");
         if (widgetsIt != layer.end() && widgetsIt->is_array()) {
             for (const nlohmann::json& widget : *widgetsIt) {
-                const QString name = QString::fromStdString(widget.at("name").get<std::string>());
+                const QString name = OV::fromStdText(widget.at("name").get<std::string>());
                 const QPixmap picture = storedPicture(widget);
                 if (picture.isNull())
                     m_widgetBox->addItem(name);

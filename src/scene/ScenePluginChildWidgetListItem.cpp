@@ -1,4 +1,5 @@
 #include "scene/ScenePluginChildWidgetListItem.h"
+#include "core/Utils.h"
 
 #include "project/ProjectDbPluginBean.h"
 #include "store/MainUtils.h"
@@ -16,7 +17,7 @@ constexpr int kIconSide = 24;
 QString textAt(const nlohmann::json& object, const char* key)
 {
     const auto it = object.is_object() ? object.find(key) : object.end();
-    return it != object.end() && it->is_string() ? QString::fromStdString(it->get<std::string>()) : QString();
+    return it != object.end() && it->is_string() ? OV::fromStdText(it->get<std::string>()) : QString();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "store/PluginCloudItem.h"
+#include "core/Utils.h"
 
 #include "core/AppDirs.h"
 #include "core/EventBus.h"
@@ -39,14 +40,14 @@ const QString kErrorPicture = QStringLiteral(":/image/image_load_error.png");
 
 QString requiredText(const nlohmann::json& record, const char* key)
 {
-    return QString::fromStdString(record.at(key).get<std::string>());
+    return OV::fromStdText(record.at(key).get<std::string>());
 }
 
 QString optionalText(const nlohmann::json& record, const char* key, const QString& fallback)
 {
     if (!record.contains(key) || record[key].is_null())
         return fallback;
-    return QString::fromStdString(record[key].get<std::string>());
+    return OV::fromStdText(record[key].get<std::string>());
 }
 
 int requiredInt(const nlohmann::json& record, const char* key)

@@ -1,4 +1,5 @@
 #include "store/StorePluginCloudContent.h"
+#include "core/Utils.h"
 
 #include "core/HttpClient.h"
 #include "core/Logger.h"
@@ -103,9 +104,8 @@ void StorePluginCloudContent::handleReply(const QByteArray& body, bool followUp)
         const nlohmann::json reply = nlohmann::json::parse(body.constBegin(), body.constEnd());
         Logger::debug(kTag, "%s", reply.dump().c_str());
         if (!reply.is_object() || !reply.contains("state") || reply["state"] != 200) {
-            showNotice(
-                tr("the store answered: %1")
-                    .arg(QString::fromStdString(reply.is_object() && reply.contains("state") ? reply["state"].dump()
+            showNotice(tr("the store answered: %1")
+                           .arg(OV::fromStdText(reply.is_object() && reply.contains("state") ? reply["state"].dump()
                                                                                              : std::string("?"))));
             return;
         }

@@ -1,4 +1,5 @@
 #include "widgets/CloudImagePicker.h"
+#include "core/Utils.h"
 
 #include "core/HttpClient.h"
 #include "core/ImageLoader.h"
@@ -368,7 +369,7 @@ void CloudImagePicker::onPageReply(quint64 request, const QByteArray& body)
         const int count = static_cast<int>(std::min<size_t>(records.size(), size_t(m_items.size())));
         for (int i = 0; i < count; ++i) {
             const std::string path = records[size_t(i)].at("path").get<std::string>();
-            if (ImageLoadTask* task = m_items[i]->loadImage(m_loader, QString::fromStdString(path)))
+            if (ImageLoadTask* task = m_items[i]->loadImage(m_loader, OV::fromStdText(path)))
                 m_tasks.append(task);
         }
         for (int i = count; i < m_items.size(); ++i)

@@ -395,9 +395,19 @@ private slots:
         QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(before.indexOf(uid)))->nameText(), name);
     }
 
+    void cardLabelsSurviveAReload_data()
+    {
+        QTest::addColumn<QString>("groupName");
+        QTest::newRow("plain") << QStringLiteral("Office");
+        // Text pasted from a file with a byte order mark keeps it, escaped characters or not.
+        QTest::newRow("leading U+FEFF") << QString(QChar(0xFEFF)) + QStringLiteral("Office");
+        QTest::newRow("leading U+FEFF, escaped") << QString(QChar(0xFEFF)) + QStringLiteral("Office \"HQ\" \\ 2");
+    }
+
     // The label a save shows is the one a reload shows.
     void cardLabelsSurviveAReload()
     {
+        QFETCH(QString, groupName);
         openWindow();
         KestrinCard* multi = dropCard("multiAction", {{"name", "Multi-Action"}, {"typeId", "multiAction"}});
         auto* multiEditor = editorOf<KestrinCardMAMultiActionEditor>(multi);
@@ -421,17 +431,17 @@ private slots:
         QVERIFY(group);
         auto* groupEditor = editorOf<KestrinCardPCCtrlGroupEditor>(group);
         QVERIFY(groupEditor);
-        groupEditor->nameEdit()->setText(QStringLiteral("Office"));
+        groupEditor->nameEdit()->setText(groupName);
         groupEditor->saveButton()->click();
-        QCOMPARE(qobject_cast<SimpleKestrinCard*>(group)->nameText(), QStringLiteral("Office"));
+        QCOMPARE(qobject_cast<SimpleKestrinCard*>(group)->nameText(), groupName);
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
 
         strip()->initData();
         Test::settleStrip(strip());
         QCOMPARE(strip()->cardCount(), 2);
         QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(0))->nameText(), QString());
-        QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(1))->nameText(), QStringLiteral("Office"));
-        QCOMPARE(strip()->cardAt(1)->toolTip(), QStringLiteral("Office"));
+        QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(1))->nameText(), groupName);
+        QCOMPARE(strip()->cardAt(1)->toolTip(), groupName);
     }
 };
 
