@@ -15,6 +15,7 @@
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
+#include "support/MainScreensTestUtils.h"
 #include "support/StandInHttpServer.h"
 #include "support/StandinHub.h"
 #include "support/WidgetTestEnv.h"
@@ -86,25 +87,9 @@ private:
     }
 
     // A project file made and closed again, at the front of the recent list.
-    QString makeProject(const QString& name)
-    {
-        const QString file = path(name + QStringLiteral(".ovpf"));
-        QFile::remove(file);
-        if (!m_pm->createProject(name, m_dir.path()).isOk())
-            return {};
-        m_pm->closeProject();
-        return file;
-    }
+    QString makeProject(const QString& name) { return Test::makeClosedProject(m_dir.path(), name); }
 
-    MainWindow* openMain(const QString& file)
-    {
-        if (!m_pm->openProject(file).isOk())
-            return nullptr;
-        auto* window = new MainWindow(nullptr);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        return window;
-    }
+    MainWindow* openMain(const QString& file) { return Test::openMainWindow(file); }
 
     void closeAll()
     {

@@ -4,6 +4,7 @@
 #include "main/SettingsWindow.h"
 #include "main/StartWindow.h"
 #include "project/ProjectManager.h"
+#include "support/MainScreensTestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/FileDialog.h"
 #include "widgets/MessageDialog.h"
@@ -92,25 +93,9 @@ private:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-    QString makeProject(const QString& name)
-    {
-        const QString file = path(name + QStringLiteral(".ovpf"));
-        QFile::remove(file);
-        if (!m_pm->createProject(name, m_dir.path()).isOk())
-            return {};
-        m_pm->closeProject();
-        return file;
-    }
+    QString makeProject(const QString& name) { return Test::makeClosedProject(m_dir.path(), name); }
 
-    MainWindow* openMain(const QString& file)
-    {
-        if (!m_pm->openProject(file).isOk())
-            return nullptr;
-        auto* window = new MainWindow(nullptr);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        return window;
-    }
+    MainWindow* openMain(const QString& file) { return Test::openMainWindow(file); }
 
     // Presses the title bar's menu button and lets `act` handle the menu it opens.
     void useWindowMenu(MainWindow* main, std::function<void(QMenu*)> act)

@@ -1,6 +1,7 @@
 #include "support/MainScreensTestUtils.h"
 
 #include "device/KestrinDevice.h"
+#include "main/MainWindow.h"
 #include "project/ProjectDbHostBean.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectHostUseCase.h"
@@ -20,6 +21,27 @@ bool openFreshProject(const QString& folder, const QString& name)
     pm->closeProject();
     QFile::remove(folder + QLatin1Char('/') + name + QLatin1String(ProjectManager::kProjectExtension));
     return pm->createProject(name, folder).isOk();
+}
+
+QString makeClosedProject(const QString& folder, const QString& name)
+{
+    ProjectManager* pm = ProjectManager::instance();
+    const QString file = folder + QLatin1Char('/') + name + QLatin1String(ProjectManager::kProjectExtension);
+    QFile::remove(file);
+    if (!pm->createProject(name, folder).isOk())
+        return {};
+    pm->closeProject();
+    return file;
+}
+
+MainWindow* openMainWindow(const QString& file)
+{
+    if (!ProjectManager::instance()->openProject(file).isOk())
+        return nullptr;
+    auto* window = new MainWindow(nullptr);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
 }
 
 std::vector<int64_t> addModules(const std::vector<QString>& serials, uint64_t productId)
