@@ -9,6 +9,7 @@
 #include "project/ProjectProfileUseCase.h"
 #include "scene/MainSceneActionListItemWidget.h"
 #include "scene/SceneActionListWidget.h"
+#include "support/ActionListTestUtils.h"
 #include "support/CardsTestUtils.h"
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
@@ -32,30 +33,11 @@ namespace {
 
 Json action(const std::string& desc)
 {
-    return {{"rawData", {{"name", desc}}},
-            {"configDesc", desc},
-            {"deployData", {{"type", desc}, {"values", Json::array()}}}};
+    return Test::listAction(desc);
 }
 
-QStringList descriptions(const Json& actions)
-{
-    QStringList texts;
-    for (const Json& a : actions)
-        texts << QString::fromStdString(a["configDesc"].get<std::string>());
-    return texts;
-}
-
-QStringList rowTexts(SceneActionListWidget& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        if (auto* row = qobject_cast<MainSceneActionListItemWidget*>(list.itemWidget(list.item(i))))
-            texts << row->text();
-        else
-            texts << QStringLiteral("<add>");
-    }
-    return texts;
-}
+using Test::descriptions;
+using Test::rowTexts;
 
 enum class End { Release, ReleaseOutside, Escape };
 

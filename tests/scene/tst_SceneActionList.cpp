@@ -6,6 +6,7 @@
 #include "scene/MainSceneActionListItemWidget.h"
 #include "scene/SceneActionListWidget.h"
 #include "scene/SceneActionPicker.h"
+#include "support/ActionListTestUtils.h"
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/EditStateWatcher.h"
@@ -29,30 +30,11 @@ namespace {
 
 Json action(const std::string& desc)
 {
-    return {{"rawData", {{"name", desc}}},
-            {"configDesc", desc},
-            {"deployData", {{"type", "X"}, {"values", Json::array()}}}};
+    return Test::listAction(desc);
 }
 
-QStringList descriptions(const Json& actions)
-{
-    QStringList texts;
-    for (const Json& a : actions)
-        texts << QString::fromStdString(a["configDesc"].get<std::string>());
-    return texts;
-}
-
-QStringList rowTexts(SceneActionListWidget& list)
-{
-    QStringList texts;
-    for (int i = 0; i < list.count(); ++i) {
-        if (auto* row = qobject_cast<MainSceneActionListItemWidget*>(list.itemWidget(list.item(i))))
-            texts << row->text();
-        else
-            texts << QStringLiteral("<add>");
-    }
-    return texts;
-}
+using Test::descriptions;
+using Test::rowTexts;
 
 // Reaches the list's drop handling directly: a drop is only delivered to a widget during a drag.
 class DroppableList : public SceneActionListWidget
