@@ -33,7 +33,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
 Application::~Application()
 {
-    WorkerThreads::waitAll();
+    WorkerThreads::stopAndWaitAll();
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

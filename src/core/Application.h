@@ -11,7 +11,7 @@ class Application : public QApplication
     Q_OBJECT
 public:
     Application(int& argc, char** argv);
-    // Waits for the background workers first: none may run while the objects go away.
+    // Stops and waits for the background workers first: none may run while the objects go away.
     ~Application() override;
 
     // Last resort only: an exception that leaves an event handler is logged and reported

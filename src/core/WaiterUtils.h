@@ -7,12 +7,16 @@ namespace OV {
 
 // One-shot signal with a time-out: a worker waits, the GUI thread notifies.
 // A notify that comes before the wait is kept for exactly one wait.
+// A wait also ends at once when the workers are asked to stop (WorkerThreads::requestStop).
 class WaiterUtils
 {
 public:
-    // True when the time-out ran out, false when notified.
+    // True when the time-out ran out or the workers are asked to stop, false when notified.
     bool waitFor(int ms);
     void notify();
+
+    // Wakes every wait in progress; WorkerThreads calls it once its stop flag is set.
+    static void wakeAllForStop();
 
 private:
     std::mutex m_mutex;

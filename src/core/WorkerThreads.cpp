@@ -1,6 +1,7 @@
 #include "core/WorkerThreads.h"
 
 #include "core/Logger.h"
+#include "core/WaiterUtils.h"
 
 #include <QCoreApplication>
 
@@ -22,6 +23,7 @@ struct Worker
 };
 
 std::mutex g_mutex;
+std::atomic<bool> g_stopRequested{false};
 // Never destroyed: a worker still listed at exit must not end the process from a destructor.
 std::list<Worker>& g_workers = *new std::list<Worker>();
 
@@ -44,8 +46,8 @@ void WorkerThreads::start(std::function<void()> body)
 {
     // Any application object, also one that is not ours, waits for the workers as it goes.
     if (QCoreApplication::instance()) {
-        qRemovePostRoutine(&WorkerThreads::waitAll);
-        qAddPostRoutine(&WorkerThreads::waitAll);
+        qRemovePostRoutine(&WorkerThreads::stopAndWaitAll);
+        qAddPostRoutine(&WorkerThreads::stopAndWaitAll);
     }
     std::lock_guard<std::mutex> lock(g_mutex);
     reapEnded();
@@ -76,6 +78,25 @@ void WorkerThreads::waitAll()
         for (Worker& worker : taken)
             worker.thread.join();
     }
+}
+
+void WorkerThreads::stopAndWaitAll()
+{
+    requestStop();
+    waitAll();
+    // A later application object starts afresh.
+    g_stopRequested.store(false);
+}
+
+void WorkerThreads::requestStop()
+{
+    g_stopRequested.store(true);
+    WaiterUtils::wakeAllForStop();
+}
+
+bool WorkerThreads::stopRequested()
+{
+    return g_stopRequested.load();
 }
 
 int WorkerThreads::running()

@@ -3,6 +3,7 @@
 #include "core/Logger.h"
 #include "core/MainThread.h"
 #include "core/WaiterUtils.h"
+#include "core/WorkerThreads.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
 #include "module/HexUtils.h"
@@ -12,7 +13,6 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace OV {
@@ -176,7 +176,8 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
     state->count = packetCount(body.size(), packSize);
     state->packetWait = std::chrono::milliseconds(timings.packetWaitMs);
     state->endPacketWait = std::chrono::milliseconds(timings.endPacketWaitMs);
-    std::thread([state, body = std::move(body), packSize, timings]() mutable {
+    // Not detached: at exit the application stops the update and waits for the worker.
+    WorkerThreads::start([state, body = std::move(body), packSize, timings]() mutable {
         const std::weak_ptr<SenderState> weak = state;
         const int count = state->count;
         const auto packetAt = [&](int i) {
@@ -230,6 +231,14 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
                     const bool timedOut = state->waiter.waitFor(int(std::max<qint64>(
                         0, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count())));
                     const std::lock_guard lock(state->mutex);
+                    if (WorkerThreads::stopRequested()) {
+                        // The application exits: the update ends unfinished, an answer after this is dropped.
+                        state->awaited = -1;
+                        state->ready.clear();
+                        state->result = kResultUnknown;
+                        stopped = true;
+                        break;
+                    }
                     if (state->awaited >= 0) {
                         // Still in flight (maybe a later packet than before, sent on a good answer).
                         if (timedOut && Clock::now() >= state->deadlineOf(state->awaited)) {
@@ -279,7 +288,7 @@ void ModuleOtaSender::start(const std::shared_ptr<KestrinDevice>& hub, std::stri
             s.waiter.notify();
         });
         state->waiter.waitFor(timings.closingWaitMs);
-    }).detach();
+    });
 }
 
 } // namespace OV

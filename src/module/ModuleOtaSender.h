@@ -12,11 +12,12 @@ namespace OV {
 
 class KestrinDevice;
 
-// Streams a firmware body to the hub packet by packet on a detached worker thread, each packet
+// Streams a firmware body to the hub packet by packet on a worker thread, each packet
 // acknowledged before the next (act 30401). The worker owns copies of everything it reads; it
 // never touches a widget: progress, requests and outcomes run on the GUI thread. The worker makes
 // the next packets ahead and the GUI thread sends one as soon as the previous is acknowledged, so
 // a packet does not wait for the two threads to hand over; the worker keeps each packet's wait.
+// At exit the application stops the worker (the update fails) and waits for it.
 class ModuleOtaSender
 {
     Q_DECLARE_TR_FUNCTIONS(ModuleOtaSender)
@@ -45,7 +46,8 @@ public:
     static constexpr int kResultTimeout = 254;
     static constexpr int kResultUnknown = 255;
 
-    // Starts the worker. The hub is held weakly: the session stays owned by the GUI thread.
+    // Starts the worker; throws std::system_error when no thread can be started. The hub is held weakly: the session
+    // stays owned by the GUI thread.
     static void start(const std::shared_ptr<KestrinDevice>& hub, std::string gatewayType, QByteArray body, int packSize,
                       Callbacks callbacks, Timings timings);
     static void start(const std::shared_ptr<KestrinDevice>& hub, std::string gatewayType, QByteArray body, int packSize,

@@ -6,6 +6,7 @@
 #include "core/Logger.h"
 #include "core/MainThread.h"
 #include "core/WaiterUtils.h"
+#include "core/WorkerThreads.h"
 #include "core/ZlibUtils.h"
 #include "device/KestrinApi.h"
 #include "device/KestrinDevice.h"
@@ -23,7 +24,6 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
-#include <thread>
 
 namespace OV {
 
@@ -75,6 +75,15 @@ private:
 
 using HubRequest = std::function<void(const BaseResultCallback<void>& done)>;
 
+// The application exits: no further step starts, and the one waited for counts as failed.
+bool stopRequested(QString& errorText)
+{
+    if (!WorkerThreads::stopRequested())
+        return false;
+    errorText = QCoreApplication::translate("ProjectDeploy", "Deploy stopped as the application exits");
+    return true;
+}
+
 BaseResult<void> deployFailure(const QString& text)
 {
     return BaseResult<void>(Errors::DeployFailed, text);
@@ -84,6 +93,8 @@ BaseResult<void> deployFailure(const QString& text)
 // failed or did not complete within the wait.
 bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
 {
+    if (stopRequested(errorText))
+        return false;
     auto step = std::make_shared<DeployStep>();
     runOnMainThread([step, request = std::move(request)]() {
         if (!step->isOpen())
@@ -95,6 +106,8 @@ bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
         }
     });
     const std::optional<BaseResult<void>> result = step->wait(waitMs);
+    if (!result && stopRequested(errorText))
+        return false;
     if (!result) {
         errorText = formatErrorDetails(
             Errors::RequestTimeout,
@@ -135,6 +148,8 @@ QString uploadErrorText(const QString& detail)
 // Uploads the archive from the GUI thread and waits for the hub's answer.
 bool runUploadStep(const ProjectDeploy::Job& job, const QString& archive, QString& errorText)
 {
+    if (stopRequested(errorText))
+        return false;
     auto step = std::make_shared<DeployStep>();
     const DeploySettings& settings = job.settings;
     runOnMainThread([step, hub = job.hub, port = settings.uploadPort, timeouts = settings.uploadTimeouts, archive]() {
@@ -170,6 +185,8 @@ bool runUploadStep(const ProjectDeploy::Job& job, const QString& archive, QStrin
         }
     });
     const std::optional<BaseResult<void>> result = step->wait(settings.uploadWaitMs);
+    if (!result && stopRequested(errorText))
+        return false;
     if (!result) {
         errorText = uploadErrorText(
             QCoreApplication::translate("ProjectDeploy", "no reply within %1 ms").arg(settings.uploadWaitMs));
@@ -186,7 +203,8 @@ bool runUploadStep(const ProjectDeploy::Job& job, const QString& archive, QStrin
 
 void ProjectDeploy::start(Job job)
 {
-    std::thread([job = std::move(job)]() mutable { run(std::move(job)); }).detach();
+    // Not detached: at exit the application stops the deploy and waits for it.
+    WorkerThreads::start([job = std::move(job)]() mutable { run(std::move(job)); });
 }
 
 void ProjectDeploy::run(Job job)
@@ -243,6 +261,8 @@ void ProjectDeploy::run(Job job)
             }
         }
         const QString archive = archivePath(settings.tempDir);
+        if (!failed)
+            failed = stopRequested(errorText);
         if (!failed) {
             // Nothing may have been written into the folder since it was emptied.
             createDirectories(assets);
