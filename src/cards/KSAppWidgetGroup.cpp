@@ -1,6 +1,7 @@
 #include "cards/KSAppWidgetGroup.h"
 
 #include "cards/KSAppWidgetItem.h"
+#include "core/PngPicture.h"
 #include "main/MainWindow.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
@@ -20,7 +21,7 @@ QWidget* KSAppWidgetGroup::createTitleExtWidget(QWidget* parent)
     m_refreshButton = new QPushButton(m_titleExt);
     m_refreshButton->setObjectName(QStringLiteral("windowButton"));
     m_refreshButton->setFixedSize(30, 30);
-    m_refreshButton->setIcon(QIcon(QStringLiteral(":/image/icon_refresh_48x48.png")));
+    m_refreshButton->setIcon(PngPicture::icon(QStringLiteral(":/image/icon_refresh_48x48.png")));
     m_refreshButton->setIconSize(QSize(14, 14));
     m_refreshButton->setToolTip(QCoreApplication::translate("OV::KSAppWidgetGroup", "Refresh"));
     m_refreshButton->setVisible(isExpanded());

@@ -1,6 +1,7 @@
 #include "cards/KSBasicWidgetItem.h"
 
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 
 namespace OV {
 
@@ -10,7 +11,7 @@ KSBasicWidgetItem::KSBasicWidgetItem(QWidget* parent, const QString& typeId, con
     setMimeType(QString::fromLatin1(kMimeType));
     setSourceTag(QString::fromLatin1(kFromConfigPanel));
     setWidgetType(QStringLiteral("basic"));
-    setIcon(QPixmap(icon));
+    setIcon(PngPicture::pixmap(icon));
     setName(name);
     try {
         setData(nlohmann::json{{"typeId", typeId.toStdString()}});

@@ -8,6 +8,7 @@
 #include "cards/KSPluginWidgetGroup.h"
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectManager.h"
@@ -87,7 +88,7 @@ void KestrinWidgetListPanel::initGroups()
          tr("Multi-Action")},
     };
     for (const Fixed& entry : fixed) {
-        entry.group->setIcon(QPixmap(QString::fromLatin1(entry.icon)));
+        entry.group->setIcon(PngPicture::pixmap(QString::fromLatin1(entry.icon)));
         entry.group->setTitle(entry.title);
         addGroup(entry.group);
     }

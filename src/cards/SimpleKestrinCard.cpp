@@ -2,6 +2,7 @@
 
 #include "core/ImageLoader.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "store/StoreUtils.h"
@@ -77,8 +78,9 @@ void SimpleKestrinCard::showStoredIcon() const
         return;
     const QByteArray bytes = std::exchange(m_storedIcon, QByteArray());
     m_iconLabel->removeEventFilter(const_cast<SimpleKestrinCard*>(this));
-    QPixmap image;
-    if (!image.loadFromData(bytes, "PNG")) {
+    // Stored as PNG; anything else is no picture.
+    const QPixmap image = PngPicture::isPng(bytes) ? PngPicture::fromData(bytes) : QPixmap();
+    if (image.isNull()) {
         Logger::error("SimpleKestrinCard", "stored icon of card [%s] is no picture", bean()->uid.toUtf8().constData());
         // Not from within the paint or the const call that found it.
         if (auto unreadable = m_storedIconUnreadable) {

@@ -1,6 +1,7 @@
 #include "cards/WidgetListGroupItem.h"
 
 #include "cards/KestrinDragWidget.h"
+#include "core/PngPicture.h"
 #include "widgets/ElidedLabel.h"
 
 #include <QHBoxLayout>
@@ -124,8 +125,8 @@ void WidgetListGroupItem::updateExpandIcon()
 {
     if (!m_iconLabel || !m_arrowLabel)
         return;
-    const QPixmap arrow(isExpanded() ? QStringLiteral(":/image/icon_combo_down_arrow.png")
-                                     : QStringLiteral(":/image/icon_tab_right_arrow.png"));
+    const QPixmap arrow = PngPicture::pixmap(isExpanded() ? QStringLiteral(":/image/icon_combo_down_arrow.png")
+                                                          : QStringLiteral(":/image/icon_tab_right_arrow.png"));
     m_arrowLabel->setPixmap(arrow.scaled(m_arrowLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 

@@ -1,6 +1,7 @@
 #include "core/ImageLoader.h"
 
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -38,9 +39,9 @@ QPixmap resourcePixmap(const QString& path)
     if (app && app->devicePixelRatio() > 1.0 && dot > 0) {
         const QString twice = path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
         if (QFile::exists(twice))
-            return QPixmap(twice);
+            return PngPicture::pixmap(twice);
     }
-    return QPixmap(path);
+    return PngPicture::pixmap(path);
 }
 
 // Decoded size in KB; 64-bit so that large pictures cannot overflow the product.

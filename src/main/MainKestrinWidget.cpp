@@ -2,6 +2,7 @@
 
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
 #include "main/MainKestrinDialog.h"
 #include "project/ProjectDbHostBean.h"
@@ -28,7 +29,7 @@ constexpr const char* kTag = "MainKestrinWidget";
 
 QPixmap scaledPicture(const QString& path, QSize size)
 {
-    return QPixmap(path).scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return PngPicture::pixmap(path).scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -147,7 +148,7 @@ void MainKestrinWidget::buildMenu()
     m_reconnectButton = new QPushButton(header);
     m_reconnectButton->setFixedSize(24, 24);
     m_reconnectButton->setObjectName(QStringLiteral("windowButton"));
-    m_reconnectButton->setIcon(QIcon(QStringLiteral(":/image/icon_reconnect.png")));
+    m_reconnectButton->setIcon(PngPicture::icon(QStringLiteral(":/image/icon_reconnect.png")));
     m_reconnectButton->setIconSize(QSize(16, 16));
     headerLayout->addWidget(m_menuStateLabel);
     headerLayout->addStretch(0);

@@ -2,6 +2,7 @@
 
 #include "core/Logger.h"
 #include "core/MainThread.h"
+#include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
 #include "main/DelayOpMessageDialog.h"
 #include "project/ProjectDbProfileBean.h"
@@ -40,7 +41,7 @@ QString listErrorText(const ErrorCode& error, const QString& detail)
 QPixmap profilePicture(ProjectProfileUseCase& useCase, const ProjectDbProfileBean& profile, const QSize& shown)
 {
     const QPixmap stored = useCase.loadIconFile(profile, shown);
-    return stored.isNull() ? QPixmap(QStringLiteral(":/profile/image/item_bg_default.png")) : stored;
+    return stored.isNull() ? PngPicture::pixmap(QStringLiteral(":/profile/image/item_bg_default.png")) : stored;
 }
 
 // A 400 x 200 dialog with one "label + line edit" row; the edit is returned through `edit`.
@@ -95,13 +96,13 @@ MainProfileWidget::ProfileItem::ProfileItem(MainProfileWidget* owner, ProfilePtr
     m_name->updateText();
     m_star = new QLabel(this);
     m_star->setFixedSize(18, 18);
-    m_star->setPixmap(
-        QPixmap(QStringLiteral(":/image/icon_star.png")).scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    m_star->setPixmap(PngPicture::pixmap(QStringLiteral(":/image/icon_star.png"))
+                          .scaled(18, 18, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     m_star->setVisible(m_profile->preferred);
     m_menuButton = new QPushButton(this);
     m_menuButton->setObjectName(QStringLiteral("profileItemMenuBtn"));
     m_menuButton->setFixedSize(20, 40);
-    m_menuButton->setIcon(QIcon(QStringLiteral(":/image/icon_vertical_dot_menu.png")));
+    m_menuButton->setIcon(PngPicture::icon(QStringLiteral(":/image/icon_vertical_dot_menu.png")));
     m_menuButton->setIconSize(QSize(20, 20));
     m_menuButton->setProperty("clickable", true);
     layout->addWidget(m_icon);
@@ -208,7 +209,7 @@ MainProfileWidget::MainProfileWidget(QWidget* parent) : BaseWidget(parent)
     m_nameLabel->setMaximumWidth(130);
     auto* arrow = new QLabel(this);
     arrow->setFixedSize(20, 20);
-    arrow->setPixmap(QPixmap(QStringLiteral(":/main/image/icon_down_arrow.png"))
+    arrow->setPixmap(PngPicture::pixmap(QStringLiteral(":/main/image/icon_down_arrow.png"))
                          .scaled(20, 20, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     layout->addWidget(caption);
     layout->addWidget(divider);

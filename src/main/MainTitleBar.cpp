@@ -2,6 +2,7 @@
 
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "device/KestrinDevice.h"
 #include "main/MainKestrinWidget.h"
 #include "main/MainWindow.h"
@@ -46,7 +47,7 @@ MainTitleBar::MainTitleBar(QWidget* parent) : BaseWidget(parent)
     m_menuButton = new QPushButton(this);
     m_menuButton->setObjectName(QStringLiteral("windowButton"));
     m_menuButton->setFixedSize(40, 40);
-    m_menuButton->setIcon(QIcon(QStringLiteral(":/main/image/window_menu.png")));
+    m_menuButton->setIcon(PngPicture::icon(QStringLiteral(":/main/image/window_menu.png")));
     m_menuButton->setIconSize(QSize(20, 20));
     m_menu = new QMenu(m_menuButton);
     m_menu->setMinimumWidth(120);
@@ -62,7 +63,7 @@ MainTitleBar::MainTitleBar(QWidget* parent) : BaseWidget(parent)
     auto* storeLayout = new QHBoxLayout(m_storeButton);
     auto* storeIcon = new QLabel(m_storeButton);
     storeIcon->setFixedSize(20, 20);
-    storeIcon->setPixmap(QPixmap(QStringLiteral(":/main/image/icon_store_48x48.png"))
+    storeIcon->setPixmap(PngPicture::pixmap(QStringLiteral(":/main/image/icon_store_48x48.png"))
                              .scaled(20, 20, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     storeLayout->addWidget(storeIcon);
     storeLayout->addWidget(new QLabel(tr("App and Plugin Store"), m_storeButton));

@@ -2,6 +2,7 @@
 
 #include "cards/KestrinWidgetListPanel.h"
 #include "core/Application.h"
+#include "core/PngPicture.h"
 
 #include "core/ImageLoader.h"
 #include "core/Logger.h"
@@ -231,7 +232,7 @@ QWidget* MainWindow::createWidgetListPanel(QWidget* parent)
 void MainWindow::createTrayIcon()
 {
     m_trayIcon = new QSystemTrayIcon(this);
-    m_trayIcon->setIcon(QIcon(QStringLiteral(":/image/orvel_mate_icon.png")));
+    m_trayIcon->setIcon(PngPicture::icon(QStringLiteral(":/image/orvel_mate_icon.png")));
     m_trayIcon->setVisible(true);
     auto* menu = new QMenu(this);
     m_exitAction = menu->addAction(tr("Exit"));

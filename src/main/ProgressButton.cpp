@@ -1,5 +1,6 @@
 #include "main/ProgressButton.h"
 
+#include "core/PngPicture.h"
 #include "widgets/BusyIndicator.h"
 
 #include <QLabel>
@@ -11,7 +12,7 @@ ProgressButton::ProgressButton(const QString& iconPath, QWidget* parent) : QPush
 {
     setObjectName(QStringLiteral("customButton"));
     m_iconLabel = new QLabel(this);
-    m_iconLabel->setPixmap(QPixmap(iconPath));
+    m_iconLabel->setPixmap(PngPicture::pixmap(iconPath));
     m_iconLabel->setScaledContents(true);
     m_busyIndicator = new BusyIndicator(this);
     m_busyIndicator->hide();

@@ -3,6 +3,7 @@
 #include "core/AppDirs.h"
 #include "core/FileUtils.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
 #include "main/MainWindow.h"
 #include "main/NewProjectWindow.h"
@@ -62,8 +63,8 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     logoRow->setContentsMargins(0, 10, 0, 0);
     auto* logo = new QLabel(left);
     logo->setFixedSize(100, 100);
-    logo->setPixmap(QPixmap(QStringLiteral(":/start/image/logo.png"))
-                        .scaled(100, 100, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // Stored at the size shown.
+    logo->setPixmap(PngPicture::pixmap(QStringLiteral(":/start/image/logo.png")));
     logoRow->addStretch();
     logoRow->addWidget(logo);
     logoRow->addStretch();

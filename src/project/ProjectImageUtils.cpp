@@ -1,5 +1,7 @@
 #include "project/ProjectImageUtils.h"
 
+#include "core/PngPicture.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -19,7 +21,10 @@ QPixmap pixmapFromBytes(const QByteArray& bytes, const QSize& shownSize)
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    // What the program stores is PNG: named, it is read without asking every format plugin.
+    const bool png = PngPicture::isPng(bytes);
+    QImageReader reader(&buffer, png ? QByteArray("png") : QByteArray());
+    reader.setAutoDetectImageFormat(!png);
     const QSize size = reader.size();
     if (shownSize.isValid() && !shownSize.isEmpty() && size.isValid() &&
         (size.width() > shownSize.width() || size.height() > shownSize.height()))

@@ -1,5 +1,6 @@
 #include "widgets/BaseWindow.h"
 
+#include "core/PngPicture.h"
 #include "widgets/frameless/FramelessWidgetsHelper.h"
 
 #include <QCloseEvent>
@@ -26,7 +27,7 @@ QPushButton* makeWindowButton(QWidget* parent, const char* objectName, const QSt
     button->setObjectName(QLatin1String(objectName));
     button->setFixedSize(36, 36);
     button->setIconSize(QSize(12, 12));
-    button->setIcon(QIcon(icon));
+    button->setIcon(PngPicture::icon(icon));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
@@ -127,7 +128,7 @@ BaseWindow::BaseWindow(QWidget* parent) : BaseWidget(parent)
                        static_cast<QWidget*>(m_closeButton)})
         m_frameless->setHitTestVisible(w, true);
 
-    m_iconLabel->setPixmap(QPixmap(QStringLiteral(":/window/image/icon.png"))
+    m_iconLabel->setPixmap(PngPicture::pixmap(QStringLiteral(":/window/image/icon.png"))
                                .scaled(26, 26, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     setTitle(QCoreApplication::applicationName());
 }
@@ -288,8 +289,8 @@ void BaseWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange) {
         const bool large = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
-        m_maxButton->setIcon(
-            QIcon(large ? QStringLiteral(":/window/image/recover.png") : QStringLiteral(":/window/image/max.png")));
+        m_maxButton->setIcon(PngPicture::icon(large ? QStringLiteral(":/window/image/recover.png")
+                                                    : QStringLiteral(":/window/image/max.png")));
     }
     QWidget::changeEvent(event);
 }

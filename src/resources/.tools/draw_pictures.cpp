@@ -3,6 +3,7 @@
 #include "picture_kit.h"
 
 #include <QPainterPath>
+#include <QPixmap>
 
 #include <cmath>
 
@@ -65,6 +66,17 @@ void drawAppIcon(const QString& path, int size)
         for (int i = 0; i < 3; ++i)
             p.drawRoundedRect(QRectF(7 + i * 4.3, 11, 3.2, 4), 0.9, 0.9);
     });
+}
+
+// The start window's logo is shown at 100 px: drawn at 200 and stored already shrunk as the
+// window used to shrink it, so the window reads a quarter of the pixels and scales nothing.
+void drawStartLogo()
+{
+    const QString path = QStringLiteral("start/image/logo.png");
+    drawAppIcon(path, 200);
+    const QString file = root() + QLatin1Char('/') + path;
+    const QPixmap drawn(file);
+    write(path, drawn.scaled(100, 100, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage());
 }
 
 // Dialog and toast icons: a 40-unit grid drawn at 80 px; shown at 40 and 32 px.
@@ -296,7 +308,7 @@ int main(int argc, char** argv)
         drawRefresh();
         drawColorWheel();
         drawAppIcon(QStringLiteral("image/orvel_mate_icon.png"), 64);
-        drawAppIcon(QStringLiteral("start/image/logo.png"), 200);
+        drawStartLogo();
         drawMainWindowGlyphs();
         drawModulePictures();
     });

@@ -1,0 +1,96 @@
+#include "core/PngPicture.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmapCache>
+#include <QtMath>
+
+namespace OV {
+
+namespace {
+
+constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+
+// Null when the file is missing or no PNG. Read by name, an "@Nx" file gets its pixel ratio.
+QImage readPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+// The "@Nx" file QIcon would add for this screen ratio, or the path itself.
+QString atRatioFile(const QString& path)
+{
+    const int ratio = qCeil(qApp ? qApp->devicePixelRatio() : 1.0);
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (ratio <= 1 || dot < 0)
+        return path;
+    for (int n = qMin(ratio, 9); n > 1; --n) {
+        QString candidate = path;
+        candidate.insert(dot, QStringLiteral("@%1x").arg(n));
+        if (QFile::exists(candidate))
+            return candidate;
+    }
+    return path;
+}
+
+} // namespace
+
+QPixmap PngPicture::pixmap(const QString& path)
+{
+    // Only embedded pictures are cached by name: a file on disk may change under it.
+    const bool embedded = path.startsWith(QLatin1Char(':'));
+    const QString key = QStringLiteral("ov_png:") + path;
+    QPixmap pixmap;
+    if (embedded && QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    const QImage image = readPng(path);
+    if (image.isNull())
+        return QPixmap(path);
+    pixmap = QPixmap::fromImage(image);
+    if (embedded)
+        QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+QIcon PngPicture::icon(const QString& path)
+{
+    const QImage image = readPng(path);
+    if (image.isNull())
+        return QIcon(path);
+    QIcon icon;
+    icon.addPixmap(QPixmap::fromImage(image));
+    const QString larger = atRatioFile(path);
+    if (larger != path) {
+        const QImage big = readPng(larger);
+        if (!big.isNull())
+            icon.addPixmap(QPixmap::fromImage(big));
+    }
+    return icon;
+}
+
+QPixmap PngPicture::fromData(const QByteArray& bytes)
+{
+    QPixmap pixmap;
+    if (!isPng(bytes)) {
+        pixmap.loadFromData(bytes);
+        return pixmap;
+    }
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+bool PngPicture::isPng(const QByteArray& bytes)
+{
+    return bytes.startsWith(QByteArray::fromRawData(kSignature, 8));
+}
+
+} // namespace OV

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+namespace OV {
+
+// The program's own pictures, and those it stores in a project, are PNG. Read as PNG they skip
+// the search through every image-format plugin (each loaded to be asked) that a picture of
+// unknown kind starts; the decoder and so the pixels are the same. Anything that is no PNG is
+// read as the general readers read it.
+class PngPicture
+{
+public:
+    // As QPixmap(path): shared through the pixmap cache, null when unreadable.
+    static QPixmap pixmap(const QString& path);
+    // As QIcon(path): with the "@Nx" file beside it on a screen of that pixel ratio.
+    static QIcon icon(const QString& path);
+    // As QPixmap::loadFromData(bytes): null when unreadable.
+    static QPixmap fromData(const QByteArray& bytes);
+    // Whether the bytes start as a PNG file does.
+    static bool isPng(const QByteArray& bytes);
+};
+
+} // namespace OV
