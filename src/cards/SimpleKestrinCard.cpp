@@ -9,7 +9,6 @@
 #include "widgets/ElidedLabel.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QVBoxLayout>
@@ -27,16 +26,12 @@ SimpleKestrinCard::SimpleKestrinCard(QWidget* parent, BeanPtr bean) : KestrinCar
     layout->setContentsMargins(8, 20, 8, 6);
     layout->setSpacing(0);
 
+    // Centred by the layout rather than by a row widget: a strip holds many cards, and each
+    // widget in one is styled when the strip is first shown.
     m_iconLabel = new QLabel;
     m_iconLabel->setFixedSize(50, 50);
     m_iconLabel->setAlignment(Qt::AlignCenter);
-    auto* iconRow = new QWidget;
-    iconRow->setFixedHeight(m_iconLabel->height());
-    auto* rowLayout = new QHBoxLayout(iconRow);
-    rowLayout->setContentsMargins(0, 0, 0, 0);
-    rowLayout->setAlignment(Qt::AlignHCenter);
-    rowLayout->addWidget(m_iconLabel);
-    layout->addWidget(iconRow);
+    layout->addWidget(m_iconLabel, 0, Qt::AlignHCenter);
     layout->addStretch(1);
 
     m_nameLabel = new ElidedLabel;

@@ -1,7 +1,10 @@
 #include "core/PngPicture.h"
 
+#include "core/PlainPngDecoder.h"
+
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
@@ -14,9 +17,35 @@ namespace {
 
 constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
 
+// The ratio Qt's reader gives a file named "name@Nx.png".
+qreal nameRatio(const QString& path)
+{
+    static const bool disabled = !qEnvironmentVariableIsEmpty("QT_HIGHDPI_DISABLE_2X_IMAGE_LOADING");
+    const QString base = QFileInfo(path).baseName();
+    if (disabled || base.size() < 3)
+        return 1.0;
+    const QStringView suffix = QStringView(base).right(3);
+    if (suffix[0] == QLatin1Char('@') && suffix[1] >= QLatin1Char('2') && suffix[1] <= QLatin1Char('9') &&
+        suffix[2] == QLatin1Char('x'))
+        return suffix[1].digitValue();
+    return 1.0;
+}
+
 // Null when the file is missing or no PNG. Read by name, an "@Nx" file gets its pixel ratio.
 QImage readPng(const QString& path)
 {
+    // The program's own pictures are plain PNG files, decoded without Qt's reader and its walk
+    // through the plugin folder.
+    if (path.startsWith(QLatin1Char(':'))) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            QImage image = PlainPngDecoder::decode(file.readAll());
+            if (!image.isNull()) {
+                image.setDevicePixelRatio(nameRatio(path));
+                return image;
+            }
+        }
+    }
     QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();

@@ -54,14 +54,14 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     bodyLayout->setSpacing(0);
     bodyLayout->setAlignment(Qt::AlignLeft);
 
-    auto* left = new QWidget(body);
-    left->setFixedWidth(200);
-    auto* leftLayout = new QVBoxLayout(left);
+    // The left column is a layout: its fixed-width name label gives it its 200 pixels.
+    constexpr int leftWidth = 200;
+    auto* leftLayout = new QVBoxLayout();
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
     auto* logoRow = new QHBoxLayout();
     logoRow->setContentsMargins(0, 10, 0, 0);
-    auto* logo = new QLabel(left);
+    auto* logo = new QLabel(body);
     logo->setFixedSize(100, 100);
     // Stored at the size shown.
     logo->setPixmap(PngPicture::pixmap(QStringLiteral(":/start/image/logo.png")));
@@ -69,13 +69,13 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     logoRow->addWidget(logo);
     logoRow->addStretch();
     leftLayout->addLayout(logoRow);
-    auto* product = new QLabel(QStringLiteral("Orvel WorkSpace") + QLatin1Char(' ') + QStringLiteral("V1.0.0"), left);
+    auto* product = new QLabel(QStringLiteral("Orvel WorkSpace") + QLatin1Char(' ') + QStringLiteral("V1.0.0"), body);
     product->setObjectName(QStringLiteral("labelOrvelBar"));
-    product->setFixedWidth(left->width());
+    product->setFixedWidth(leftWidth);
     product->setAlignment(Qt::AlignCenter);
     leftLayout->addWidget(product);
     leftLayout->addStretch(1);
-    bodyLayout->addWidget(left, 0);
+    bodyLayout->addLayout(leftLayout, 0);
 
     auto* rightLayout = new QHBoxLayout();
     rightLayout->setContentsMargins(20, 20, 20, 20);
@@ -113,19 +113,14 @@ StartWindow::StartWindow(QWidget* parent) : BaseWindow(parent)
     divider->setFixedHeight(1);
     panelLayout->addWidget(divider);
 
-    auto* listArea = new QWidget(right);
-    m_recentList = new QListWidget(listArea);
-    m_recentList->setSelectionMode(QAbstractItemView::NoSelection);
-    m_recentList->setFocusPolicy(Qt::NoFocus);
-    m_recentList->setStyleSheet(QStringLiteral("background-color:transparent;"));
-    AnchorLayout::get(m_recentList)->fill(AnchorLayout::get(listArea))->setMargins(4);
+    m_listArea = new QWidget(right);
     m_emptyLabel =
-        new QLabel(tr("No recent projects found. \nYou can create a new project or open an existing one."), listArea);
+        new QLabel(tr("No recent projects found. \nYou can create a new project or open an existing one."), m_listArea);
     m_emptyLabel->setObjectName(QStringLiteral("lbNoRecent"));
     m_emptyLabel->setAlignment(Qt::AlignCenter);
-    AnchorLayout::get(m_emptyLabel)->fill(AnchorLayout::get(listArea))->setMargins(10);
+    AnchorLayout::get(m_emptyLabel)->fill(AnchorLayout::get(m_listArea))->setMargins(10);
     m_emptyLabel->hide();
-    panelLayout->addWidget(listArea, 1);
+    panelLayout->addWidget(m_listArea, 1);
 
     rightLayout->addWidget(right, 1);
     bodyLayout->addLayout(rightLayout, 1);
@@ -157,9 +152,26 @@ void StartWindow::onClose()
         QCoreApplication::quit();
 }
 
+QListWidget* StartWindow::recentList()
+{
+    // An empty list draws nothing under the empty label: it is made with its first row.
+    if (!m_recentList) {
+        m_recentList = new QListWidget(m_listArea);
+        m_recentList->setSelectionMode(QAbstractItemView::NoSelection);
+        m_recentList->setFocusPolicy(Qt::NoFocus);
+        m_recentList->setStyleSheet(QStringLiteral("background-color:transparent;"));
+        AnchorLayout::get(m_recentList)->fill(AnchorLayout::get(m_listArea))->setMargins(4);
+        m_recentList->stackUnder(m_emptyLabel);
+        m_recentList->show();
+    }
+    return m_recentList;
+}
+
 void StartWindow::reloadRecentList()
 {
     const QStringList paths = ProjectManager::instance()->recentList();
+    if (!paths.isEmpty())
+        recentList();
     for (const QString& path : paths) {
         const QFileInfo info(path);
         auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), m_recentList->viewport());
@@ -187,7 +199,7 @@ void StartWindow::reloadRecentList()
         if (!pathExists(path))
             row->nameLabel()->setEnabled(false);
     }
-    m_emptyLabel->setVisible(m_recentList->count() == 0);
+    m_emptyLabel->setVisible(!m_recentList || m_recentList->count() == 0);
 }
 
 void StartWindow::onClick()

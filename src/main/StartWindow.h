@@ -25,7 +25,7 @@ public:
 
     QPushButton* openButton() const { return m_openButton; }
     QPushButton* newButton() const { return m_newButton; }
-    QListWidget* recentList() const { return m_recentList; }
+    QListWidget* recentList();
     QLabel* emptyLabel() const { return m_emptyLabel; }
 
 public slots:
@@ -38,6 +38,7 @@ protected:
 private:
     QPushButton* m_openButton = nullptr;
     QPushButton* m_newButton = nullptr;
+    QWidget* m_listArea = nullptr;
     QListWidget* m_recentList = nullptr;
     QLabel* m_emptyLabel = nullptr;
 };

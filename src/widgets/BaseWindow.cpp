@@ -86,41 +86,36 @@ BaseWindow::BaseWindow(QWidget* parent) : BaseWidget(parent)
     m_rootLayout->addWidget(m_separator, 0);
     m_rootLayout->addWidget(m_contentHost, 1);
 
-    m_leftArea = new QWidget(m_titleBar);
-    m_leftArea->setFixedHeight(TitleBarHeight);
-    m_leftArea->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
-    auto* leftLayout = new QHBoxLayout(m_leftArea);
+    // The icon, title and buttons sit in layouts of the title bar rather than in widgets of their
+    // own: every styled widget costs its share of the first show.
+    auto* leftLayout = new QHBoxLayout();
     leftLayout->setContentsMargins(10, 0, 0, 0);
     leftLayout->setSpacing(10);
-    m_iconLabel = new QLabel(m_leftArea);
+    m_iconLabel = new QLabel(m_titleBar);
     m_iconLabel->setObjectName(QStringLiteral("windowIcon"));
     m_iconLabel->setFixedSize(26, 26);
-    m_titleLabel = new QLabel(m_leftArea);
+    m_titleLabel = new QLabel(m_titleBar);
     m_titleLabel->setObjectName(QStringLiteral("windowTitle"));
     m_titleLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     leftLayout->addWidget(m_iconLabel, 0, Qt::AlignVCenter);
     leftLayout->addWidget(m_titleLabel, 0, Qt::AlignVCenter);
 
-    m_customArea = new QWidget(m_titleBar);
-    m_customArea->setFixedHeight(TitleBarHeight);
-
-    m_buttonArea = new QWidget(m_titleBar);
-    m_buttonArea->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
-    auto* buttonLayout = new QHBoxLayout(m_buttonArea);
+    auto* buttonLayout = new QHBoxLayout();
     buttonLayout->setContentsMargins(0, 0, 0, 0);
     buttonLayout->setSpacing(0);
-    m_minButton = makeWindowButton(m_buttonArea, "windowButton", QStringLiteral(":/window/image/min.png"));
-    m_maxButton = makeWindowButton(m_buttonArea, "windowButton", QStringLiteral(":/window/image/max.png"));
-    m_closeButton = makeWindowButton(m_buttonArea, "windowButtonClose", QStringLiteral(":/window/image/close.png"));
+    m_minButton = makeWindowButton(m_titleBar, "windowButton", QStringLiteral(":/window/image/min.png"));
+    m_maxButton = makeWindowButton(m_titleBar, "windowButton", QStringLiteral(":/window/image/max.png"));
+    m_closeButton = makeWindowButton(m_titleBar, "windowButtonClose", QStringLiteral(":/window/image/close.png"));
     buttonLayout->addWidget(m_minButton);
     buttonLayout->addWidget(m_maxButton);
     buttonLayout->addWidget(m_closeButton);
     for (QPushButton* button : {m_minButton, m_maxButton, m_closeButton})
         connect(button, &QPushButton::clicked, this, &BaseWindow::onClick);
 
-    m_titleBarLayout->addWidget(m_leftArea, 0, Qt::AlignLeft);
-    m_titleBarLayout->addWidget(m_customArea, 1);
-    m_titleBarLayout->addWidget(m_buttonArea, 0);
+    // The area for a window's own title widgets is made when a window gives one.
+    m_titleBarLayout->addLayout(leftLayout, 0);
+    m_titleBarLayout->addStretch(1);
+    m_titleBarLayout->addLayout(buttonLayout, 0);
 
     m_frameless->setTitleBarWidget(m_titleBar);
     m_frameless->setHitTestVisible(m_titleBar, false);
@@ -152,6 +147,13 @@ void BaseWindow::setTitleBarWidget(QWidget* widget)
 {
     if (!widget)
         return;
+    if (!m_customArea) {
+        m_customArea = new QWidget(m_titleBar);
+        m_customArea->setFixedHeight(TitleBarHeight);
+        delete m_titleBarLayout->takeAt(1);
+        m_titleBarLayout->insertWidget(1, m_customArea, 1);
+        m_customArea->show();
+    }
     delete m_customArea->layout();
     widget->setParent(m_customArea);
     auto* layout = new QStackedLayout(m_customArea);

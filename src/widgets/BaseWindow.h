@@ -70,11 +70,9 @@ private:
     QWidget* m_titleBar = nullptr;
     QHBoxLayout* m_titleBarLayout = nullptr;
     QWidget* m_separator = nullptr;
-    QWidget* m_leftArea = nullptr;
     QLabel* m_iconLabel = nullptr;
     QLabel* m_titleLabel = nullptr;
     QWidget* m_customArea = nullptr;
-    QWidget* m_buttonArea = nullptr;
     QPushButton* m_minButton = nullptr;
     QPushButton* m_maxButton = nullptr;
     QPushButton* m_closeButton = nullptr;

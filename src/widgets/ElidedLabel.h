@@ -19,7 +19,11 @@ public:
     void updateText();
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool m_measureWhenPolished = false;
 };
 
 } // namespace OV
