@@ -10,6 +10,9 @@
 //   main_window_bench switch <file> [N]    as open, then N (20) changes of the current profile
 //                                          through the drop-down, each painted
 //   main_window_bench deploy <file>        that project opened and deployed to the stand-in hub
+//   main_window_bench recent <N>           leaves N projects (empty files) in the recent list that
+//                                          "start" shows; "open" and "switch" add theirs, so run
+//                                          this before timing "start"
 //
 // Set "sqlite3 <file> 'select * from json_store; ...'" beside "open" for the reading cost, and
 // "bare" beside "start" and "open" for start-up time and resident memory; "open" beside "switch"
@@ -32,6 +35,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainter>
@@ -122,8 +126,24 @@ void switchProfiles(OV::MainWindow* window, int times, bool phases)
 int usage()
 {
     std::fprintf(stderr, "usage: main_window_bench bare | start | make <file> [profiles [cards]] | open <file> | "
-                         "switch <file> [times] | deploy <file>\n");
+                         "switch <file> [times] | deploy <file> | recent <count>\n");
     return 2;
+}
+
+int setRecentList(int count)
+{
+    OV::ProjectManager* pm = OV::ProjectManager::instance();
+    for (const QString& path : QStringList(pm->recentList()))
+        pm->removeRecentListItem(path);
+    const QString dir = OV::AppDirs::projectDir(QStringLiteral("recent"));
+    for (int i = count; i >= 1; --i) {
+        const QString path = dir + QStringLiteral("/Bench project %1.ovpf").arg(i);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        pm->addRecentList(path);
+    }
+    return 0;
 }
 
 int makeProject(const QString& file, int profileCount, int cardCount)
@@ -237,6 +257,8 @@ int main(int argc, char** argv)
     const auto number = [&](int index, int fallback) { return argc > index ? std::atoi(argv[index]) : fallback; };
     OV::Application app(argc, argv);
     OV::Application::setInstance(&app);
+    if (std::strcmp(mode, "recent") == 0)
+        return setRecentList(std::max(0, number(2, 0)));
     if (std::strcmp(mode, "make") == 0)
         return makeProject(QString::fromLocal8Bit(argv[2]), std::max(1, number(3, kProfiles)),
                            std::max(0, number(4, kCardsPerProfile)));
