@@ -409,6 +409,32 @@ private slots:
         QTRY_VERIFY(windowsOf<StartWindow>().isEmpty());
     }
 
+    // Without recent projects the start window makes no list; one made later, with the window on
+    // screen, is shown where the list goes, under the empty-list label.
+    void recentListMadeWithItsFirstRow()
+    {
+        auto* start = new StartWindow(nullptr);
+        start->show();
+        QVERIFY(QTest::qWaitForWindowExposed(start));
+        QVERIFY(start->findChildren<QListWidget*>().isEmpty());
+        QVERIFY(start->emptyLabel()->isVisible());
+
+        m_pm->addRecentList(makeProject(QStringLiteral("Later")));
+        m_pm->closeProject();
+        start->reloadRecentList();
+        QListWidget* list = start->recentList();
+        QCOMPARE(start->findChildren<QListWidget*>(), QList<QListWidget*>{list});
+        QCOMPARE(list->count(), 1);
+        QVERIFY(list->isVisible());
+        QVERIFY(!start->emptyLabel()->isVisible());
+        QTRY_COMPARE(list->geometry(), list->parentWidget()->rect().adjusted(4, 4, -4, -4));
+        const QObjectList siblings = list->parentWidget()->children();
+        QVERIFY(siblings.indexOf(list) < siblings.indexOf(start->emptyLabel()));
+        auto* row = qobject_cast<StartRecentListItem*>(list->itemWidget(list->item(0)));
+        QVERIFY(row && row->isVisible());
+        QCOMPARE(row->name(), QStringLiteral("Later"));
+    }
+
     // A long name and a deep folder stay inside the row, cut with an ellipsis; the folder keeps
     // its end, and the whole path is the row's tooltip.
     void recentRowsCutLongPaths()
