@@ -15,13 +15,23 @@ void ElidedLabel::updateText()
         return;
     }
     m_measureWhenPolished = false;
-    const QFontMetrics metrics(font());
-    const int textWidth = metrics.horizontalAdvance(fullText);
-    if (width() >= 1 && textWidth > width()) {
+    const QFont current = font();
+    if (m_measuredText != fullText || m_measuredFont != current) {
+        m_measuredText = fullText;
+        m_measuredFont = current;
+        m_textWidth = QFontMetrics(current).horizontalAdvance(fullText);
+        m_cutWidth = -1;
+    }
+    if (width() >= 1 && m_textWidth > width()) {
+        if (m_cutWidth != width() || m_cutMode != elideMode) {
+            m_cutWidth = width();
+            m_cutMode = elideMode;
+            m_cutText = QFontMetrics(current).elidedText(fullText, elideMode, width());
+        }
         setMinimumWidth(width());
-        setText(metrics.elidedText(fullText, elideMode, width()));
+        setText(m_cutText);
     } else {
-        setMinimumWidth(textWidth);
+        setMinimumWidth(m_textWidth);
         setText(fullText);
     }
 }

@@ -24,6 +24,14 @@ protected:
 
 private:
     bool m_measureWhenPolished = false;
+    // Layout passes resize a label several times: its text is measured once for a font, and cut
+    // once for a width.
+    QString m_measuredText;
+    QFont m_measuredFont;
+    int m_textWidth = 0;
+    int m_cutWidth = -1;
+    Qt::TextElideMode m_cutMode = Qt::ElideRight;
+    QString m_cutText;
 };
 
 } // namespace OV

@@ -165,6 +165,48 @@ private slots:
         QCOMPARE(label.minimumWidth(), 80);
     }
 
+    // A new text, font or cut mode is measured and cut again; a label in a window waits for the
+    // window's sheet to give it its font.
+    void elidedLabelFollowsTextFontAndMode()
+    {
+        ElidedLabel label;
+        label.setFixedWidth(120);
+        label.fullText = QStringLiteral("short");
+        label.updateText();
+        QCOMPARE(label.text(), QStringLiteral("short"));
+        label.fullText = QStringLiteral("a text far too long for one hundred and twenty pixels");
+        label.updateText();
+        QVERIFY(label.text().endsWith(QChar(0x2026)));
+        label.elideMode = Qt::ElideLeft;
+        label.updateText();
+        QVERIFY(label.text().startsWith(QChar(0x2026)));
+        label.fullText = QStringLiteral("mid");
+        label.updateText();
+        QCOMPARE(label.text(), QStringLiteral("mid"));
+        QFont big = label.font();
+        big.setPixelSize(60);
+        label.setFont(big);
+        label.fullText = QStringLiteral("middle");
+        label.updateText();
+        QVERIFY(label.text().startsWith(QChar(0x2026)));
+        label.setFont(QFont());
+        label.updateText();
+        QCOMPARE(label.text(), QStringLiteral("middle"));
+        QCOMPARE(label.minimumWidth(), label.fontMetrics().horizontalAdvance(QStringLiteral("middle")));
+
+        QWidget window;
+        window.setStyleSheet(QStringLiteral("QLabel { font-size: 40px; }"));
+        auto* inside = new ElidedLabel(&window);
+        inside->setFixedWidth(150);
+        inside->fullText = QStringLiteral("wide text");
+        inside->updateText();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(inside->font().pixelSize(), 40);
+        QVERIFY(inside->text().endsWith(QChar(0x2026)));
+        QVERIFY(inside->fontMetrics().horizontalAdvance(inside->text()) <= inside->width());
+    }
+
     void imageButtonScaleModes()
     {
         QPushButton plain(QStringLiteral("x"));
