@@ -62,7 +62,7 @@ void KestrinDeviceUI::reloadEditor()
 void KestrinDeviceUI::paintEvent(QPaintEvent* event)
 {
     // The hub's body: a few shapes, drawn at each paint for less than decoding a picture of the
-    // whole tile costs at start (the same drawing as ":/main/image/icon_device_kestrin.png").
+    // whole tile costs at start.
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);

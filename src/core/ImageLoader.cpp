@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -28,21 +27,6 @@ namespace {
 
 constexpr const char* kTag = "ImageLoader";
 const QString kManifestName = QStringLiteral("manifest.tsv");
-
-// A picture of the program's own: where one comes in two scales, "name.png" for ordinary screens
-// and "name@2x.png" beside it for screens of a higher pixel ratio, the one that fits the screens
-// (the other would be scaled at every paint, and the larger costs four times as much to decode).
-QPixmap resourcePixmap(const QString& path)
-{
-    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (app && app->devicePixelRatio() > 1.0 && dot > 0) {
-        const QString twice = path.left(dot) + QStringLiteral("@2x") + path.mid(dot);
-        if (QFile::exists(twice))
-            return PngPicture::pixmap(twice);
-    }
-    return PngPicture::pixmap(path);
-}
 
 // Decoded size in KB; 64-bit so that large pictures cannot overflow the product.
 qint64 costKb(const QPixmap& pixmap)
@@ -90,7 +74,9 @@ ImageLoadTask* ImageLoader::load(const QString& reference, std::function<void(co
     auto* task = new ImageLoadTask(this);
 
     if (reference.startsWith(QLatin1String(":/"))) {
-        callback(resourcePixmap(reference));
+        // Of a picture in two scales, the one that fits the screen: the other would be scaled at
+        // every paint, and the larger costs four times as much to decode.
+        callback(PngPicture::pixmap(PngPicture::forScreen(reference)));
         task->deleteLater();
         return task;
     }

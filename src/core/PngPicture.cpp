@@ -102,19 +102,25 @@ QIcon PngPicture::icon(const QString& path)
     return icon;
 }
 
-QPixmap PngPicture::fromData(const QByteArray& bytes)
+QPixmap PngPicture::fromData(const QByteArray& bytes, const QSize& shownSize)
 {
-    QPixmap pixmap;
-    if (!isPng(bytes)) {
-        pixmap.loadFromData(bytes);
-        return pixmap;
-    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "png");
-    reader.setAutoDetectImageFormat(false);
+    const bool png = isPng(bytes);
+    QImageReader reader(&buffer, png ? QByteArray("png") : QByteArray());
+    reader.setAutoDetectImageFormat(!png);
+    if (shownSize.isValid() && !shownSize.isEmpty()) {
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > shownSize.width() || size.height() > shownSize.height()))
+            reader.setScaledSize(shownSize);
+    }
     return QPixmap::fromImage(reader.read());
+}
+
+QString PngPicture::forScreen(const QString& path)
+{
+    return atRatioFile(path);
 }
 
 bool PngPicture::isPng(const QByteArray& bytes)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QIcon>
 #include <QPixmap>
+#include <QSize>
 #include <QString>
 
 namespace OV {
@@ -18,8 +19,12 @@ public:
     static QPixmap pixmap(const QString& path);
     // As QIcon(path): with the "@Nx" file beside it on a screen of that pixel ratio.
     static QIcon icon(const QString& path);
-    // As QPixmap::loadFromData(bytes): null when unreadable.
-    static QPixmap fromData(const QByteArray& bytes);
+    // As QPixmap::loadFromData(bytes): null when unreadable. Given a valid size (device pixels)
+    // for a place that stretches the picture over it, a larger picture is scaled down once here
+    // instead of at every paint, and is not kept whole.
+    static QPixmap fromData(const QByteArray& bytes, const QSize& shownSize = QSize());
+    // The "@Nx" file beside `path` that fits this screen's pixel ratio, or `path` itself.
+    static QString forScreen(const QString& path);
     // Whether the bytes start as a PNG file does.
     static bool isPng(const QByteArray& bytes);
 };

@@ -78,43 +78,30 @@ void ModuleRecordWriter::refresh(ProjectDbModuleBean& holder, const ProjectDbMod
 {
     if (&holder == &stored)
         return;
-    const auto own = holder.data.is_object() ? holder.data.find("profiles") : holder.data.end();
-    if (!holder.data.is_object() || own == holder.data.end() || !own->is_object()) {
-        holder.data = stored.data;
-    } else {
-        // The holder's "profiles" node stays where it is, so references into it stay valid.
-        for (auto it = holder.data.begin(); it != holder.data.end();)
-            it = it.key() == "profiles" ? std::next(it) : holder.data.erase(it);
-        nlohmann::json& profiles = holder.data["profiles"];
-        if (stored.data.is_object()) {
-            for (auto it = stored.data.begin(); it != stored.data.end(); ++it) {
-                if (it.key() != "profiles") {
-                    holder.data[it.key()] = it.value();
-                    continue;
-                }
-                if (!it->is_object())
-                    continue;
-                for (auto entry = it->begin(); entry != it->end(); ++entry) {
-                    if (!profiles.contains(entry.key()))
-                        profiles[entry.key()] = entry.value();
-                }
+    // Moved, the holder's document keeps its nodes where they are, so references into its
+    // "profiles" stay valid.
+    nlohmann::json own = std::move(holder.data);
+    holder = stored;
+    const auto profiles = own.is_object() ? own.find("profiles") : own.end();
+    if (profiles == own.end() || !profiles->is_object())
+        return;
+    for (auto it = own.begin(); it != own.end();)
+        it = it.key() == "profiles" ? std::next(it) : own.erase(it);
+    if (holder.data.is_object()) {
+        for (auto it = holder.data.begin(); it != holder.data.end(); ++it) {
+            if (it.key() != "profiles") {
+                own[it.key()] = std::move(it.value());
+                continue;
+            }
+            if (!it->is_object())
+                continue;
+            for (auto entry = it->begin(); entry != it->end(); ++entry) {
+                if (!profiles->contains(entry.key()))
+                    (*profiles)[entry.key()] = std::move(entry.value());
             }
         }
     }
-    holder.id = stored.id;
-    holder.type = stored.type;
-    holder.k1 = stored.k1;
-    holder.k2 = stored.k2;
-    holder.k3 = stored.k3;
-    holder.k4 = stored.k4;
-    holder.sortId = stored.sortId;
-    holder.gatewayType = stored.gatewayType;
-    holder.productId = stored.productId;
-    holder.name = stored.name;
-    holder.sn = stored.sn;
-    holder.netId = stored.netId;
-    holder.workMode = stored.workMode;
-    holder.extraConfig = stored.extraConfig;
+    holder.data = std::move(own);
 }
 
 bool ModuleRecordWriter::refreshFromStore(ProjectDbModuleBean& holder)

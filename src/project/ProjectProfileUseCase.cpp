@@ -2,6 +2,7 @@
 
 #include "core/FileUtils.h"
 #include "core/Logger.h"
+#include "core/PngPicture.h"
 #include "core/Utils.h"
 #include "device/KestrinApi.h"
 #include "project/ProjectDeploy.h"
@@ -411,7 +412,7 @@ QPixmap ProjectProfileUseCase::loadIconFile(const ProjectDbProfileBean& bean, co
                 Logger::error("ProjectManager", "loadIconFile error:%s", loaded.message.toUtf8().constData());
             return {};
         }
-        return pixmapFromBytes(*loaded.data, shownSize);
+        return PngPicture::fromData(*loaded.data, shownSize);
     } catch (const std::exception& e) {
         Logger::error("ProjectManager", "loadIconFile error:%s", e.what());
         return {};

@@ -52,7 +52,7 @@ public:
     QString newProfileName();
     // The profile's stored picture; null when it has none or it cannot be read.
     QPixmap loadIconFile(const ProjectDbProfileBean& bean);
-    // The same, decoded for a place of that size in device pixels (see pixmapFromBytes).
+    // The same, decoded for a place of that size in device pixels (see PngPicture::fromData).
     QPixmap loadIconFile(const ProjectDbProfileBean& bean, const QSize& shownSize);
 
     // Tells the hub which profile to show (nothing is stored); the callback gets its answer.

@@ -272,36 +272,6 @@ void drawControls()
     });
 }
 
-// The hub tile: the device's wide body with its screen, where the card strip sits (the tile
-// is 713 x 180 with the strip inset 50, 28); drawn at 1x and, as "@2x", at 2x for screens of a
-// higher pixel ratio.
-void drawHub()
-{
-    for (const int scale : {1, 2}) {
-        QImage image(713 * scale, 180 * scale, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(scale, scale);
-        QLinearGradient body(QPointF(0, 0), QPointF(0, 180));
-        body.setColorAt(0.0, QColor(0x2C, 0x30, 0x37));
-        body.setColorAt(1.0, QColor(0x1E, 0x21, 0x26));
-        p.setPen(QPen(QColor(0x3A, 0x3F, 0x48), 1.0));
-        p.setBrush(body);
-        p.drawRoundedRect(QRectF(0.5, 0.5, 712, 179), 22, 22);
-        p.setPen(QPen(QColor(0x45, 0x4B, 0x56), 1.0));
-        p.setBrush(QColor(0x12, 0x14, 0x17));
-        p.drawRoundedRect(QRectF(40.5, 20.5, 632, 139), 14, 14);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x3D, 0x7E, 0xFF));
-        p.drawRoundedRect(QRectF(336, 166, 41, 4), 2, 2);
-        p.end();
-        image.save(g_root + (scale == 1 ? QStringLiteral("/main/image/icon_device_kestrin.png")
-                                        : QStringLiteral("/main/image/icon_device_kestrin@2x.png")),
-                   "PNG");
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -315,6 +285,5 @@ int main(int argc, char** argv)
     drawCards();
     drawListIcons();
     drawControls();
-    drawHub();
     return 0;
 }

@@ -160,18 +160,6 @@ void drawDeviceTiles()
         p.drawLine(QPointF(90, 72), QPointF(90, 108));
         p.drawLine(QPointF(72, 90), QPointF(108, 90));
     });
-    tile(QStringLiteral("icon_device_kestrin"), [](QPainter& p) {
-        p.setPen(QPen(QColor(0x6E, 0x75, 0x82), 1.0));
-        p.setBrush(body(58, 104, CubeTop, CubeBottom));
-        p.drawRoundedRect(QRectF(22, 58, 136, 46), 10, 10);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x12, 0x14, 0x18));
-        p.drawRoundedRect(QRectF(30, 65, 120, 32), 5, 5);
-        p.setBrush(Info);
-        for (int i = 0; i < 4; ++i)
-            p.drawRoundedRect(QRectF(36 + i * 28.5, 70, 23, 22), 3, 3);
-        caption(p, QStringLiteral("Kestrin"));
-    });
     tile(QStringLiteral("icon_device_pipwick"), [](QPainter& p) {
         cube(p);
         p.setPen(Qt::NoPen);
