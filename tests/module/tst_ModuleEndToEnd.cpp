@@ -1,17 +1,25 @@
 // From the device row to a finished firmware update, with the real widgets against the stand-in
 // hub: "+" lists the hub's module, "Add" stores it and its tile lights up, "Detail" shows the
-// version the module reports, and "OTA" sends a generated update file.
+// version the module reports, and "OTA" sends a generated update file. The runnable stand-in's
+// modules, one of every product, are added and opened the same way.
 #include "main/MainDeviceListAddingItem.h"
 #include "main/MainDeviceListContent.h"
 #include "main/MainDeviceListWidget.h"
 #include "main/MainDeviceModule.h"
+#include "main/MainWindow.h"
 #include "module/ModuleAddDialogPogoPin.h"
 #include "module/ModuleDetailsDialog.h"
 #include "module/ModuleOTADialog.h"
+#include "module/ModulePelloraDialog.h"
+#include "module/ModulePelloraProfileEditor.h"
+#include "module/ModulePipwickProfileEditor.h"
+#include "module/ModuleRollaneProfileEditor.h"
+#include "module/ModuleThessaProfileEditor.h"
 #include "project/ProjectDbModuleBean.h"
 #include "support/ModuleTestHub.h"
 #include "support/OtaTestFile.h"
 #include "support/ProjectTestUtils.h"
+#include "support/StandinHubConsole.h"
 #include "support/StandinHubModuleStates.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseDialog.h"
@@ -23,8 +31,11 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace OV;
 using OV::Test::ModuleTestHub;
@@ -149,6 +160,86 @@ private slots:
         QCOMPARE(tile->toolTip(), QStringLiteral("Desk ") + sn);
         QCOMPARE(env.storedModules().front()->name, QStringLiteral("Desk ") + sn);
         details->close();
+    }
+
+    // The runnable stand-in's modules in the main window: "+" lists one of every product by its
+    // model name, "Add" makes a tile of each, a selected tile opens its product's editor (the
+    // power card has none), and the screen cube's "Config" opens its window. A line typed to
+    // the stand-in reaches the row; the end of its input ends the stand-in.
+    void everyProductOfTheStandin()
+    {
+        ModuleTestHub env(true);
+        QVERIFY(env.start());
+        const std::vector<StandinHubModules::Module> offered = StandinHubModules::everyProduct();
+        env.modules().setModules(offered);
+        Test::StandinHubModuleStates states;
+        states.install(env.hub());
+        for (const StandinHubModules::Module& module : offered)
+            states.setOnline(QString::fromStdString(module.serialNumber), true);
+
+        QPointer<MainWindow> window = new MainWindow;
+        window->resize(1600, 1000);
+        window->show();
+        QTRY_VERIFY(MainWindow::currentProfile() != nullptr);
+        auto* row = qobject_cast<MainDeviceListWidget*>(window->deviceList());
+        QVERIFY(row && row->moduleTiles().isEmpty());
+
+        QTest::mouseClick(row->content()->addingItem(), Qt::LeftButton, {}, QPoint(10, 10));
+        QPointer<ModuleAddDialogPogoPin> add;
+        QTRY_VERIFY((add = shownWindow<ModuleAddDialogPogoPin>()) != nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(add->rows().size(), size_t(5), 15000);
+        QStringList names;
+        for (const auto& listed : add->rows())
+            names << QString::fromStdString(listed.at("name").get<std::string>());
+        QCOMPARE(names, (QStringList{"Pipwick", "Rollane", "Pellora", "Thessa", "Wakerin"}));
+        QCOMPARE(add->actionButton()->text(), QStringLiteral("Add (5)"));
+        QTest::mouseClick(add->actionButton(), Qt::LeftButton);
+        QTRY_VERIFY(!add);
+        QTRY_COMPARE(row->moduleTiles().size(), 5);
+
+        const auto editorOf = [&]() { return qobject_cast<ModuleProfileEditor*>(window->editPanel()); };
+        QMap<QString, MainDeviceModule*> tiles;
+        for (MainDeviceModule* tile : row->moduleTiles())
+            tiles.insert(tile->module()->sn, tile);
+        tiles.value("PW-STANDIN-01")->setSelected(true);
+        QTRY_VERIFY(qobject_cast<ModulePipwickProfileEditor*>(editorOf()));
+        tiles.value("RL-STANDIN-01")->setSelected(true);
+        QTRY_VERIFY(qobject_cast<ModuleRollaneProfileEditor*>(editorOf()));
+        tiles.value("TH-STANDIN-01")->setSelected(true);
+        QTRY_VERIFY(qobject_cast<ModuleThessaProfileEditor*>(editorOf()));
+        tiles.value("PL-STANDIN-01")->setSelected(true);
+        QTRY_VERIFY(qobject_cast<ModulePelloraProfileEditor*>(editorOf()));
+        tiles.value("WK-STANDIN-01")->setSelected(true);
+        QTest::qWait(50);
+        QCOMPARE(editorOf()->bean()->sn, QStringLiteral("PL-STANDIN-01"));
+
+        tiles.value("PL-STANDIN-01")->onClickMenuConfig();
+        QPointer<ModulePelloraDialog> cube;
+        QTRY_VERIFY((cube = shownWindow<ModulePelloraDialog>()) != nullptr);
+        cube->close();
+        QTRY_VERIFY(!cube || !cube->isVisible());
+
+        // Typed to the stand-in: the power card goes offline at the next poll.
+        QTRY_VERIFY_WITH_TIMEOUT(tiles.value("WK-STANDIN-01")->isOnline(), MainDeviceListWidget::kOnlinePollMs + 3000);
+        int input[2];
+        QCOMPARE(::pipe(input), 0);
+        QStringList printed;
+        Test::StandinHubConsole console(env.hub(), states, input[0], [&printed](const std::string& line) {
+            printed << QString::fromStdString(line);
+        });
+        QSignalSpy finished(&console, &Test::StandinHubConsole::finished);
+        const QByteArray typed = "module WK-STANDIN-01 offline\nmodule TH-STANDIN-01 offline";
+        QCOMPARE(::write(input[1], typed.constData(), size_t(typed.size())), ssize_t(typed.size()));
+        QTRY_VERIFY_WITH_TIMEOUT(!tiles.value("WK-STANDIN-01")->isOnline(), MainDeviceListWidget::kOnlinePollMs + 3000);
+        QVERIFY(finished.isEmpty());
+        // The end of the input runs the last line, unfinished as it is, and ends the stand-in.
+        ::close(input[1]);
+        QTRY_COMPARE(finished.size(), 1);
+        ::close(input[0]);
+        QVERIFY(!states.isOnline(QStringLiteral("TH-STANDIN-01")));
+        QCOMPARE(printed.last(), QStringLiteral("standard input closed: stopping"));
+        QVERIFY(tiles.value("PW-STANDIN-01")->isOnline());
+        delete window;
     }
 };
 

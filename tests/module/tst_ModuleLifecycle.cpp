@@ -422,6 +422,62 @@ private slots:
         dialog->close();
     }
 
+    // The stand-in acknowledges each packet after its pace, so the window shows the update's
+    // progress for a while; afterwards the updated module, and only it, reports the version its
+    // image names, which is the update file's. The same with a screen cube's properties behind
+    // the hub, as the runnable stand-in has them.
+    void pacedUpdateReportsTheImagesVersion_data()
+    {
+        QTest::addColumn<bool>("withScreenCube");
+        QTest::addColumn<qulonglong>("product");
+        QTest::newRow("key module") << false << qulonglong(kPipwick);
+        QTest::newRow("screen cube behind the hub") << true << qulonglong(0x10000003);
+    }
+
+    void pacedUpdateReportsTheImagesVersion()
+    {
+        QFETCH(bool, withScreenCube);
+        QFETCH(qulonglong, product);
+        constexpr int kPaceMs = 60;
+        ModuleTestHub env(withScreenCube);
+        QVERIFY(env.start());
+        env.modules().setVersion("1.0.0");
+        env.modules().setPacketDelayMs(kPaceMs);
+        const auto module = env.storeModule("can", product, "SN-PACED", 3);
+        const auto other = env.storeModule("can", kRollane, "RL-STILL", 4);
+        QTemporaryDir dir;
+        const QString path = writeFile(
+            dir, "fw.bin",
+            Test::makeOtaFile(uint32_t(product), StandinHubModules::firmwareImage("2.5.0", 1000), "2.5.0", 250));
+
+        QPointer<ModuleDetailsDialog> details = new ModuleDetailsDialog(module);
+        details->show();
+        QTRY_COMPARE(details->versionLabel()->text(), QStringLiteral("1.0.0"));
+        details->onClickOTA();
+        QPointer<ModuleOTADialog> ota = details->otaDialog();
+        QVERIFY(ota);
+        ModuleOTADialog::setFileChooser([path] { return path; });
+        ota->chooseOtaFile();
+        ModuleOTADialog::setFileChooser({});
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(ota->startButton(), Qt::LeftButton);
+        // A packet in flight, not the last one: the bar stands part of the way.
+        QTRY_VERIFY(ota->progressBar()->value() > 0 && ota->progressBar()->value() < 1000);
+        QTRY_COMPARE(env.messages(), QStringList{"Upgrade succeeded."});
+        QVERIFY2(clock.elapsed() >= 5 * kPaceMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(env.modules().packets().size(), 5);
+
+        ota->close();
+        QTRY_VERIFY(!ota);
+        QTRY_COMPARE(details->versionLabel()->text(), QStringLiteral("2.5.0"));
+        details->close();
+        QPointer<ModuleDetailsDialog> otherDetails = new ModuleDetailsDialog(other);
+        otherDetails->show();
+        QTRY_COMPARE(otherDetails->versionLabel()->text(), QStringLiteral("1.0.0"));
+        otherDetails->close();
+    }
+
     void versionFailuresKeepTheLabel()
     {
         ModuleTestHub env;

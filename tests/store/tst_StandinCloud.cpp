@@ -2,10 +2,13 @@
 #include "cards/KSPluginWidgetItem.h"
 #include "cards/KestrinWidgetListPanel.h"
 #include "cards/SimpleWidgetListContentItem.h"
+#include "main/MainProfilePanel.h"
 #include "main/MainTitleBar.h"
 #include "main/MainWindow.h"
+#include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileUseCase.h"
 #include "store/BaseDownloadDialog.h"
 #include "store/MainUtils.h"
 #include "store/PluginCloudItem.h"
@@ -19,6 +22,7 @@
 #include "support/StandinCloud.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseWidget.h"
+#include "widgets/CloudImagePicker.h"
 #include "widgets/CollapsibleListWidget.h"
 #include "widgets/MessageDialog.h"
 #include "widgets/PaginationWidget.h"
@@ -28,6 +32,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -215,6 +220,96 @@ private slots:
             QTest::qWait(100);
             QVERIFY(main->grab().save(dir + QStringLiteral("/standin_cloud_widget_list.png")));
         }
+    }
+
+    // A profile picture from the stand-in's picture listing, through the profile panel's picker:
+    // "All" lists icons and backgrounds with their thumbnails, "Icon" and "Background" narrow
+    // it page by page, "Search" finds by name, and a clicked thumbnail becomes the profile's
+    // picture.
+    void profilePictureFromThePictureListing()
+    {
+        if (!MainWindow::instance()) {
+            QVERIFY(ProjectManager::instance()->createProject(QStringLiteral("Pictures"), m_home.path()).isOk());
+            new MainWindow(nullptr);
+        }
+        MainWindow::instance()->show();
+        auto* panel = qobject_cast<MainProfilePanel*>(MainWindow::instance()->profilePanel());
+        QVERIFY(panel);
+        QTRY_VERIFY(panel->currentProfile());
+        const int64_t profileId = panel->currentProfile()->id;
+
+        const std::vector<StandinCloud::Picture>& pictures = m_cloud.pictures();
+        const auto count = [&](int project, const QString& keyword = {}) {
+            int n = 0;
+            for (const StandinCloud::Picture& picture : pictures)
+                n += picture.projectId == project && picture.name.contains(keyword, Qt::CaseInsensitive) ? 1 : 0;
+            return n;
+        };
+        const int icons = count(StandinCloud::kIconProject);
+        const int backgrounds = count(StandinCloud::kBackgroundProject);
+        QVERIFY(icons > 50 && backgrounds > 0 && backgrounds < 50);
+        const auto address = [&](size_t index) { return m_cloud.server().urlText(pictures[index].path); };
+
+        panel->onEditProfileIcon();
+        QPointer<CloudImagePicker> picker = MainProfilePanel::sharedPicker();
+        QVERIFY(picker && picker->isVisible());
+        const int pageSize = int(picker->items().size());
+        const auto pagesOf = [pageSize](int total) { return (total + pageSize - 1) / pageSize; };
+        const auto loaded = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                if (!picker->items()[i]->isLoaded())
+                    return false;
+            }
+            return true;
+        };
+        QTRY_COMPARE(picker->paginationWidget()->totalPages(), pagesOf(icons + backgrounds));
+        QTRY_VERIFY_WITH_TIMEOUT(loaded(pageSize), 15000);
+        QCOMPARE(picker->items()[0]->address(), address(0));
+        QCOMPARE(picker->items()[0]->picture().toImage().convertToFormat(QImage::Format_ARGB32),
+                 QImage::fromData(m_cloud.pictureBytes(pictures[0])).convertToFormat(QImage::Format_ARGB32));
+
+        // "Background" has one page; "Icon" two, the second holding what is left.
+        const QList<QPushButton*> categories = picker->findChildren<QPushButton*>(QStringLiteral("baseCheckButton"));
+        QCOMPARE(categories.size(), 3);
+        QTest::mouseClick(categories[2], Qt::LeftButton);
+        QTRY_COMPARE(picker->paginationWidget()->totalPages(), 1);
+        QTRY_COMPARE(picker->items()[0]->address(), address(size_t(icons)));
+        QTRY_VERIFY(loaded(backgrounds));
+        QVERIFY(picker->items()[backgrounds]->pictureLabel()->isHidden());
+
+        QTest::mouseClick(categories[1], Qt::LeftButton);
+        QTRY_COMPARE(picker->paginationWidget()->totalPages(), pagesOf(icons));
+        auto* next = picker->paginationWidget()->findChild<QPushButton*>(QStringLiteral("pageNext"));
+        QVERIFY(next);
+        QTest::mouseClick(next, Qt::LeftButton);
+        const int rest = icons - pageSize;
+        QTRY_COMPARE(picker->items()[0]->address(), address(size_t(pageSize)));
+        QTRY_VERIFY(loaded(rest));
+        QCOMPARE(picker->items()[rest - 1]->address(), address(size_t(icons - 1)));
+        QVERIFY(picker->items()[rest]->pictureLabel()->isHidden());
+
+        // A keyword finds the icons by name.
+        picker->searchField()->setText(QStringLiteral("MUTE"));
+        QTest::mouseClick(picker->findChild<QPushButton*>(QStringLiteral("cloudImageSearchButton")), Qt::LeftButton);
+        const int mutes = count(StandinCloud::kIconProject, QStringLiteral("mute"));
+        QVERIFY(mutes > 1);
+        QTRY_COMPARE(picker->paginationWidget()->totalPages(), 1);
+        QTRY_VERIFY(loaded(mutes));
+        QVERIFY(picker->items()[mutes]->pictureLabel()->isHidden());
+        const QString chosen = picker->items()[1]->address();
+        QVERIFY(chosen.contains(QStringLiteral("mute")));
+
+        QTest::mouseClick(picker->items()[1], Qt::LeftButton);
+        QTRY_VERIFY(!picker->isVisible());
+        const auto stored = ProjectManager::instance()->getProfileUseCase()->accessor->findAll(false);
+        QVERIFY(stored.isOk());
+        QString icon;
+        for (const auto& profile : *stored.data) {
+            if (profile->id == profileId)
+                icon = profile->icon;
+        }
+        QCOMPARE(icon, chosen);
+        QVERIFY(!panel->picture()->backgroundPixmap().isNull());
     }
 };
 

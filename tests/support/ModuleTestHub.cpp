@@ -14,7 +14,8 @@
 
 namespace OV::Test {
 
-ModuleTestHub::ModuleTestHub() : m_modules(new StandinHubModules(m_hub))
+ModuleTestHub::ModuleTestHub(bool withScreenCube)
+    : m_cube(withScreenCube ? installPelloraModule(m_hub) : nullptr), m_modules(new StandinHubModules(m_hub))
 {
     m_modules->setDiscoveryDelayMs(30);
     const std::shared_ptr<QStringList> messages = m_messages;

@@ -2,6 +2,7 @@
 
 #include "support/StandinHub.h"
 #include "support/StandinHubModules.h"
+#include "support/StandinPelloraModule.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,14 +19,15 @@ class ProjectDbModuleBean;
 namespace OV::Test {
 
 // A project open in the process-wide project manager, its hub a stand-in on loopback with
-// modules, as the module screens find them. Message dialogs are answered at once and their
+// modules, as the module screens find them (with a screen cube's properties behind it too, as
+// the runnable stand-in has them, when asked). Message dialogs are answered at once and their
 // texts kept.
 class ModuleTestHub
 {
 public:
     using BeanPtr = std::shared_ptr<ProjectDbModuleBean>;
 
-    ModuleTestHub();
+    explicit ModuleTestHub(bool withScreenCube = false);
     ~ModuleTestHub();
 
     // Creates the project, makes the stand-in its hub and waits until the session is ready.
@@ -35,6 +37,8 @@ public:
 
     StandinHub& hub() { return m_hub; }
     StandinHubModules& modules() { return *m_modules; }
+    // Null unless made with the screen cube.
+    StandinPelloraModule* screenCube() const { return m_cube; }
     QString projectPath() const { return m_projectPath; }
 
     BeanPtr storeModule(const char* gatewayType, uint64_t productId, const QString& sn, int netId, int workMode = 1,
@@ -50,6 +54,7 @@ public:
 private:
     QTemporaryDir m_dir;
     StandinHub m_hub;
+    StandinPelloraModule* m_cube = nullptr;
     StandinHubModules* m_modules = nullptr;
     QString m_projectPath;
     std::shared_ptr<QStringList> m_messages = std::make_shared<QStringList>();

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QHostAddress>
 #include <QImage>
+#include <QLinearGradient>
 #include <QMap>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,6 +21,7 @@ namespace {
 
 const QString kIconPrefix = QStringLiteral("/icon/");
 const QString kPackagePrefix = QStringLiteral("/package/");
+const QString kPicturePrefix = QStringLiteral("/picture/");
 
 // The pictures the cards and plug-ins are drawn with: shapes only, so that no font is needed
 // and the stand-in runs without a display.
@@ -186,6 +188,35 @@ QByteArray pluginIcon(Glyph glyph, int hue)
     return png(image);
 }
 
+constexpr int kGlyphCount = 10;
+
+struct Shade
+{
+    const char* name;
+    int hue;
+};
+
+constexpr Shade kIconShades[] = {{"Red", 0},    {"Orange", 30}, {"Green", 120},
+                                 {"Teal", 175}, {"Blue", 215},  {"Violet", 275}};
+constexpr Shade kBackgrounds[] = {{"Dawn", 20},     {"Sand", 45},  {"Meadow", 100}, {"Forest", 140},
+                                  {"Lagoon", 180},  {"Sea", 200},  {"Sky", 210},    {"Dusk", 250},
+                                  {"Heather", 285}, {"Plum", 310}, {"Rose", 340},   {"Ember", 10}};
+
+// A background: a diagonal gradient from the hue to a darker neighbour.
+QByteArray backgroundPicture(int hue)
+{
+    constexpr int kWidth = 240;
+    constexpr int kHeight = 135;
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32);
+    QPainter p(&image);
+    QLinearGradient gradient(0, 0, kWidth, kHeight);
+    gradient.setColorAt(0, QColor::fromHsv(hue % 360, 120, 235));
+    gradient.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 200, 120));
+    p.fillRect(image.rect(), gradient);
+    p.end();
+    return png(image);
+}
+
 struct CardKind
 {
     const char* name;
@@ -337,6 +368,42 @@ StandinCloud::StandinCloud(QObject* parent) : QObject(parent), m_server(std::mak
 {
     for (const Entry& entry : catalogue())
         m_plugins.push_back(makePlugin(entry, int(m_plugins.size())));
+    // Icons first, shade by shade, then the backgrounds: "All" mixes both on its last page.
+    for (const Shade& shade : kIconShades) {
+        for (int glyph = 0; glyph < kGlyphCount; ++glyph) {
+            const QString glyphText = QString::fromLatin1(glyphName(Glyph(glyph)));
+            const QString name = glyphText.at(0).toUpper() + glyphText.mid(1) + QLatin1Char(' ') +
+                                 QString::fromLatin1(shade.name).toLower();
+            m_pictures.push_back(
+                {name, kIconProject,
+                 kPicturePrefix +
+                     QStringLiteral("icon-%1-%2.png").arg(glyphText, QString::fromLatin1(shade.name).toLower()),
+                 glyph, shade.hue});
+        }
+    }
+    for (const Shade& shade : kBackgrounds) {
+        m_pictures.push_back(
+            {QString::fromLatin1(shade.name) + QStringLiteral(" background"), kBackgroundProject,
+             kPicturePrefix + QStringLiteral("background-%1.png").arg(QString::fromLatin1(shade.name).toLower()), 0,
+             shade.hue});
+    }
+    for (const Picture& picture : m_pictures) {
+        m_server->route(picture.path, [this, &picture](const HttpRequest&) {
+            return HttpReply::bytes(pictureBytes(picture), "image/png");
+        });
+    }
+    m_server->route(QString::fromLatin1(kPictureListPath), [this](const HttpRequest& request) {
+        bool pageOk = false;
+        bool sizeOk = false;
+        const int page = request.query.queryItemValue(QStringLiteral("pi")).toInt(&pageOk);
+        const int size = request.query.queryItemValue(QStringLiteral("ps")).toInt(&sizeOk);
+        const QString keyword = request.query.queryItemValue(QStringLiteral("keyword"), QUrl::FullyDecoded);
+        QList<int> projects;
+        const QString projectText = request.query.queryItemValue(QStringLiteral("projectId"), QUrl::FullyDecoded);
+        for (const QString& id : projectText.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            projects << id.trimmed().toInt();
+        return HttpReply::json(pictureListing(pageOk ? page : 1, sizeOk ? size : kDefaultPageSize, keyword, projects));
+    });
 
     m_server->route(QString::fromLatin1(kListPath), [this](const HttpRequest& request) {
         bool pageOk = false;
@@ -403,6 +470,45 @@ nlohmann::json StandinCloud::listing(int page, int pageSize, const QString& keyw
     const qsizetype first = (current - 1) * size;
     for (qsizetype i = first; i < qsizetype(found.size()) && i < first + size; ++i)
         records.push_back(record(*found[size_t(i)]));
+    return {{"state", 200},
+            {"data",
+             {{"records", records},
+              {"current", current},
+              {"size", size},
+              {"total", found.size()},
+              {"pages", (qsizetype(found.size()) + size - 1) / size}}}};
+}
+
+QByteArray StandinCloud::pictureBytes(const Picture& picture) const
+{
+    auto drawn = m_drawnPictures.find(picture.path);
+    if (drawn == m_drawnPictures.end()) {
+        drawn = m_drawnPictures.insert(picture.path, picture.projectId == kBackgroundProject
+                                                         ? backgroundPicture(picture.hue)
+                                                         : pluginIcon(Glyph(picture.glyph), picture.hue));
+    }
+    return *drawn;
+}
+
+nlohmann::json StandinCloud::pictureListing(int page, int pageSize, const QString& keyword,
+                                            const QList<int>& projects) const
+{
+    const qsizetype size = std::clamp(pageSize < 1 ? kDefaultPageSize : pageSize, 1, kMaxPageSize);
+    const qsizetype current = std::max(page, 1);
+    std::vector<const Picture*> found;
+    for (const Picture& picture : m_pictures) {
+        if ((projects.isEmpty() || projects.contains(picture.projectId)) &&
+            (keyword.isEmpty() || picture.name.contains(keyword, Qt::CaseInsensitive)))
+            found.push_back(&picture);
+    }
+    nlohmann::json records = nlohmann::json::array();
+    const qsizetype first = (current - 1) * size;
+    for (qsizetype i = first; i < qsizetype(found.size()) && i < first + size; ++i) {
+        const Picture& picture = *found[size_t(i)];
+        records.push_back({{"path", m_server->urlText(picture.path).toStdString()},
+                           {"name", picture.name.toStdString()},
+                           {"projectId", picture.projectId}});
+    }
     return {{"state", 200},
             {"data",
              {{"records", records},

@@ -20,6 +20,9 @@ constexpr int kActStartOta = 30400;
 constexpr int kActOtaData = 30401;
 constexpr int kVersionDevice = 0;
 constexpr int kVersionProperty = 5;
+constexpr char kImageMagic[] = "STANDIN-FIRMWARE";
+constexpr int kImageMagicSize = 16;
+constexpr int kImageVersionSize = 16;
 
 } // namespace
 
@@ -52,9 +55,12 @@ StandinHubModules::StandinHubModules(StandinHub& hub) : QObject(&hub), m_hub(hub
         m_hub.setHandler(kActReadProperty, [this](QSslSocket* client, const Json& request) {
             const Json data = request.value("data", Json::object());
             const int property = data.is_object() ? data.value("propertyId", -1) : -1;
+            const Json serial = data.is_object() ? data.value("serialNo", Json()) : Json();
             // Other properties are answered as the hub's default answer has them.
-            StandinHub::reply(client, request, 200,
-                              {{"result", property == kVersionProperty ? m_version : std::string("1.0.0")}});
+            StandinHub::reply(
+                client, request, 200,
+                {{"result", property == kVersionProperty ? version(serial.is_string() ? serial.get<std::string>() : "")
+                                                         : std::string("1.0.0")}});
         });
     }
     const auto answerer = [](QSslSocket* client, const Json& request) {
@@ -73,11 +79,55 @@ StandinHubModules::StandinHubModules(StandinHub& hub) : QObject(&hub), m_hub(hub
     });
 }
 
+std::vector<StandinHubModules::Module> StandinHubModules::everyProduct()
+{
+    return {Module{"PW-STANDIN-01", 0x10000001, 1, 0, "can"}, Module{"RL-STANDIN-01", 0x10000002, 2, 0, "can"},
+            Module{"PL-STANDIN-01", 0x10000003, 3, 0, "can"}, Module{"TH-STANDIN-01", 0x10000004, 4, 0, "can"},
+            Module{"WK-STANDIN-01", 0x10000005, 5, 0, "can"}};
+}
+
+QByteArray StandinHubModules::firmwareImage(const QByteArray& versionName, int size)
+{
+    QByteArray image =
+        QByteArray(kImageMagic, kImageMagicSize) + versionName.leftJustified(kImageVersionSize, '\0', true);
+    // A filler that is not all one byte, so that a packet lost or sent twice changes the MD5.
+    for (int i = int(image.size()); i < size; ++i)
+        image.append(char('a' + i % 26));
+    return image;
+}
+
+std::string StandinHubModules::imageVersion(const QByteArray& image)
+{
+    if (image.size() < kImageMagicSize + kImageVersionSize ||
+        !image.startsWith(QByteArray(kImageMagic, kImageMagicSize)))
+        return {};
+    const QByteArray field = image.mid(kImageMagicSize, kImageVersionSize);
+    const qsizetype end = field.indexOf('\0');
+    return (end < 0 ? field : field.left(end)).toStdString();
+}
+
 void StandinHubModules::setVersion(const std::string& version)
 {
     m_version = version;
-    if (m_cube)
+    if (m_cube) {
         m_cube->setProperty(kVersionDevice, kVersionProperty, version);
+        for (const auto& [serial, updated] : m_updatedVersions)
+            m_cube->setProperty(serial, kVersionDevice, kVersionProperty, version);
+    }
+    m_updatedVersions.clear();
+}
+
+std::string StandinHubModules::version(const std::string& serialNumber) const
+{
+    const auto found = m_updatedVersions.find(serialNumber);
+    return found == m_updatedVersions.end() ? m_version : found->second;
+}
+
+void StandinHubModules::setModuleVersion(const std::string& serialNumber, const std::string& version)
+{
+    m_updatedVersions[serialNumber] = version;
+    if (m_cube)
+        m_cube->setProperty(serialNumber, kVersionDevice, kVersionProperty, version);
 }
 
 void StandinHubModules::resetUpdateScripts()
@@ -158,9 +208,14 @@ void StandinHubModules::onPacket(const Json& request, const std::function<void(i
                 break;
             }
             ++m_completed;
-            if (!m_versionAfterUpdate.empty())
-                setVersion(m_versionAfterUpdate);
-            say("   firmware update complete, module reports " + m_version);
+            const std::string epSn = m_lastStart.value("epSn", std::string());
+            const std::string named = imageVersion(m_body);
+            if (!named.empty())
+                setModuleVersion(epSn, named);
+            else if (!m_versionAfterUpdate.empty())
+                setModuleVersion(epSn, m_versionAfterUpdate);
+            say("   firmware update complete, " + epSn + " reports " + version(epSn) +
+                (named.empty() ? " (the image names no version)" : ""));
             emit updateCompleted(m_body);
         }
         break;
@@ -176,8 +231,7 @@ void StandinHubModules::onPacket(const Json& request, const std::function<void(i
 StandinHubModules* installModuleLifecycle(StandinHub& hub, std::function<void(const std::string&)> print)
 {
     auto* modules = new StandinHubModules(hub);
-    modules->setModules({StandinHubModules::Module{"PW-STANDIN-01", 0x10000001, 1, 0, "can"}});
-    modules->setVersionAfterUpdate("1.0.1");
+    modules->setModules(StandinHubModules::everyProduct());
     modules->setPrinter(std::move(print));
     return modules;
 }

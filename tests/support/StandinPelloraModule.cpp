@@ -12,6 +12,14 @@ constexpr int kActStartScan = 1633;
 constexpr int kActStopScan = 1634;
 constexpr int kActScanResult = 1635;
 
+std::string serialOf(const nlohmann::json& request)
+{
+    const nlohmann::json data = request.value("data", nlohmann::json::object());
+    return data.is_object() && data.value("serialNo", nlohmann::json()).is_string()
+               ? data["serialNo"].get<std::string>()
+               : std::string();
+}
+
 std::pair<int, int> propertyKey(const nlohmann::json& request)
 {
     const nlohmann::json data = request.value("data", nlohmann::json::object());
@@ -41,7 +49,7 @@ StandinPelloraModule::StandinPelloraModule(StandinHub& hub) : QObject(&hub), m_h
             StandinHub::reply(client, request, 500, {{"error", failure->second}});
             return;
         }
-        StandinHub::reply(client, request, 200, {{"result", property(key.first, key.second)}});
+        StandinHub::reply(client, request, 200, {{"result", property(serialOf(request), key.first, key.second)}});
     });
     hub.setHandler(kActWriteProperty, [this](QSslSocket* client, const Json& request) {
         const auto key = propertyKey(request);
@@ -52,13 +60,14 @@ StandinPelloraModule::StandinPelloraModule(StandinHub& hub) : QObject(&hub), m_h
         }
         const Json data = request.value("data", Json::object());
         const Json value = data.is_object() ? data.value("value", Json()) : Json();
-        m_properties[key] = value;
+        const auto own = m_moduleProperties.find({serialOf(request), key.first, key.second});
+        if (own != m_moduleProperties.end())
+            own->second = value;
+        else
+            m_properties[key] = value;
         ++m_writes;
         StandinHub::reply(client, request, 200);
-        const std::string sn = data.is_object() && data.value("serialNo", Json()).is_string()
-                                   ? data["serialNo"].get<std::string>()
-                                   : std::string();
-        emit propertyWritten(QString::fromStdString(sn), key.first, key.second, value);
+        emit propertyWritten(QString::fromStdString(serialOf(request)), key.first, key.second, value);
     });
     hub.setHandler(kActStartScan, [this](QSslSocket* client, const Json& request) {
         ++m_scanStarts;
@@ -75,6 +84,12 @@ nlohmann::json StandinPelloraModule::property(int deviceId, int propertyId) cons
 {
     const auto found = m_properties.find({deviceId, propertyId});
     return found == m_properties.end() ? Json() : found->second;
+}
+
+nlohmann::json StandinPelloraModule::property(const std::string& serialNo, int deviceId, int propertyId) const
+{
+    const auto found = m_moduleProperties.find({serialNo, deviceId, propertyId});
+    return found == m_moduleProperties.end() ? property(deviceId, propertyId) : found->second;
 }
 
 StandinPelloraModule* installPelloraModule(StandinHub& hub)

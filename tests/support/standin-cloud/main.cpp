@@ -1,5 +1,6 @@
-// The plug-in store's cloud gateway on loopback, for trying the store by hand on one machine:
-// the listing pages, and sound plug-ins with their icons and packages.
+// The cloud gateway on loopback, for trying the program by hand on one machine: the plug-in
+// store's listing pages with sound plug-ins, their icons and packages, and the picture listing
+// of the image picker (icons and backgrounds).
 
 #include "support/StandInHttpServer.h"
 #include "support/StandinCloud.h"
@@ -29,8 +30,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("standin-cloud"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("The plug-in store's cloud gateway on loopback for trying OrvelWorkSpace by hand."));
+    parser.setApplicationDescription(QStringLiteral(
+        "The cloud gateway (plug-in store and pictures) on loopback for trying OrvelWorkSpace by hand."));
     parser.addHelpOption();
     const QCommandLineOption addressOption(QStringLiteral("address"),
                                            QStringLiteral("Loopback address to serve on (default 127.0.0.1)."),
@@ -64,6 +65,12 @@ int main(int argc, char** argv)
             .arg(count)
             .arg(pages)
             .arg(StandinCloud::kDefaultPageSize));
+    int icons = 0;
+    for (const StandinCloud::Picture& picture : cloud.pictures())
+        icons += picture.projectId == StandinCloud::kIconProject ? 1 : 0;
+    say(QStringLiteral("pictures: %1 icons and %2 backgrounds for the image picker")
+            .arg(icons)
+            .arg(int(cloud.pictures().size()) - icons));
     say(QStringLiteral("put this in the program's \"settings.json\" (in its working directory; "
                        "build/release/src for scripts/run.sh):"));
     say(QStringLiteral("    ") + QString::fromUtf8(cloud.settingsJson()));

@@ -1,11 +1,15 @@
 // A Kestrin hub on loopback for trying the program by hand on one machine: it answers
-// discovery, pairing and every act of the hub protocol, stores uploads in a folder, and sends
-// the hub's commands for the PC as they are typed on standard input.
+// discovery, pairing and every act of the hub protocol, offers one module of every product,
+// stores uploads in a folder, writes firmware update files for its modules, and sends the hub's
+// commands for the PC as they are typed on standard input. It ends when that input ends.
 
 #include "core/NetUtils.h"
+#include "module/ModuleProductNames.h"
+#include "support/OtaTestFile.h"
 #include "support/StandinHub.h"
 #include "support/StandinHubActionTree.h"
 #include "support/StandinHubAppList.h"
+#include "support/StandinHubConsole.h"
 #include "support/StandinHubDiscovery.h"
 #include "support/StandinHubModuleStates.h"
 #include "support/StandinHubModules.h"
@@ -16,7 +20,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHostAddress>
-#include <QSocketNotifier>
+#include <QSaveFile>
 #include <QSslSocket>
 #include <QTimer>
 
@@ -35,6 +39,11 @@ namespace {
 constexpr quint16 kDiscoveryPort = 5319;
 constexpr quint16 kUploadPort = 8080;
 constexpr int kAnnounceMs = 2000;
+// Long enough that a paced update shows its progress for a few seconds.
+constexpr int kUpdateImageBytes = 48 * 1024;
+constexpr char kUpdateVersion[] = "1.1.0";
+// The sender waits 10 s for each acknowledgement.
+constexpr int kMaxPacketMs = 5000;
 
 void say(const std::string& text)
 {
@@ -80,11 +89,44 @@ void scriptPlausibleAnswers(StandinHub& hub)
     });
 }
 
-// The modules the hub reports as attached; the one its module discovery finds starts online.
+// The modules the hub reports as attached; the ones its module discovery finds start online.
 OV::Test::StandinHubModuleStates& moduleStates()
 {
     static OV::Test::StandinHubModuleStates states;
     return states;
+}
+
+// One update file per product, its image naming the version the module reports once updated.
+bool writeUpdateFiles(const QString& folder)
+{
+    if (!QDir().mkpath(folder)) {
+        say("cannot create " + folder.toStdString());
+        return false;
+    }
+    for (const OV::Test::StandinHubModules::Module& module : OV::Test::StandinHubModules::everyProduct()) {
+        const QString path =
+            QDir(folder).filePath(OV::ModuleProductNames::modelName(module.productId).toLower() + QLatin1Char('-') +
+                                  QLatin1String(kUpdateVersion) + QStringLiteral(".bin"));
+        const QByteArray file = OV::Test::makeOtaFile(
+            uint32_t(module.productId), OV::Test::StandinHubModules::firmwareImage(kUpdateVersion, kUpdateImageBytes),
+            kUpdateVersion, 110);
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size() || !out.commit()) {
+            say("cannot write " + path.toStdString());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string moduleList()
+{
+    std::string list;
+    for (const OV::Test::StandinHubModules::Module& module : OV::Test::StandinHubModules::everyProduct()) {
+        list += (list.empty() ? "" : ", ") + module.serialNumber + " (" +
+                OV::ModuleProductNames::modelName(module.productId).toStdString() + ")";
+    }
+    return list;
 }
 
 void showLine(const QByteArray& line)
@@ -99,50 +141,6 @@ void showLine(const QByteArray& line)
         say("   pairing request from \"" + data.value("name", std::string()) + "\" (" +
             data.value("id", std::string()) + "): confirming it");
     }
-}
-
-// "cmd TYPE [payload as JSON]", e.g. "cmd GET_VOLUME", "cmd SET_MUTE true",
-// "cmd PC_CONTROL {"action":"openBrowser","params":{"url":"https://example.org"}}".
-void runCommand(StandinHub& hub, const std::string& line)
-{
-    if (line.empty())
-        return;
-    if (line == "help") {
-        say("cmd TYPE [JSON payload]   send a command to the PC (TEST, PC_CONTROL, GET_VOLUME, SET_VOLUME,");
-        say("                          GET_MUTE, SET_MUTE, CPU, MEMORY, STORAGE, NETWORK)");
-        say("module SERIAL online|offline");
-        say("                          what the hub reports of a module's online state (act 30730)");
-        say("quit                      stop");
-        return;
-    }
-    if (std::string reply; moduleStates().runCommand(line, reply)) {
-        say(reply);
-        return;
-    }
-    if (line == "quit") {
-        QCoreApplication::quit();
-        return;
-    }
-    if (line.rfind("cmd ", 0) != 0) {
-        say("unknown input; type help");
-        return;
-    }
-    const std::string rest = line.substr(4);
-    const size_t space = rest.find(' ');
-    const std::string type = rest.substr(0, space);
-    std::optional<Json> payload;
-    if (space != std::string::npos) {
-        payload = Json::parse(rest.substr(space + 1), nullptr, false);
-        if (payload->is_discarded()) {
-            say("the payload is not JSON");
-            return;
-        }
-    }
-    if (hub.clientCount() == 0) {
-        say("no program connected");
-        return;
-    }
-    say("-> command " + hub.sendCommand(type, payload) + " " + type);
 }
 
 } // namespace
@@ -168,7 +166,11 @@ int main(int argc, char** argv)
     const QCommandLineOption confirmOption(QStringLiteral("confirm-ms"),
                                            QStringLiteral("Delay before a pairing request is confirmed."),
                                            QStringLiteral("ms"), QStringLiteral("2000"));
-    parser.addOptions({addressOption, portOption, serialOption, uploadsOption, confirmOption});
+    const QCommandLineOption packetOption(
+        QStringLiteral("ota-packet-ms"),
+        QStringLiteral("Delay before each firmware packet is acknowledged (default 25, 0 to 5000)."),
+        QStringLiteral("ms"), QStringLiteral("25"));
+    parser.addOptions({addressOption, portOption, serialOption, uploadsOption, confirmOption, packetOption});
     parser.process(app);
 
     const QHostAddress address(parser.value(addressOption));
@@ -179,14 +181,21 @@ int main(int argc, char** argv)
     const quint16 port = quint16(parser.value(portOption).toUInt());
     const QString serial = parser.value(serialOption);
     const QString uploadFolder = QDir(parser.value(uploadsOption)).absolutePath();
+    bool packetOk = false;
+    const int packetMs = parser.value(packetOption).toInt(&packetOk);
+    if (!packetOk || packetMs < 0 || packetMs > kMaxPacketMs) {
+        say("--ota-packet-ms must be a number from 0 to " + std::to_string(kMaxPacketMs));
+        return 2;
+    }
 
     StandinHub hub;
     hub.setConfirmDelayMs(parser.value(confirmOption).toInt());
     scriptPlausibleAnswers(hub);
     OV::Test::installPelloraModule(hub);
-    OV::Test::installModuleLifecycle(hub, &say);
+    OV::Test::installModuleLifecycle(hub, &say)->setPacketDelayMs(packetMs);
     OV::Test::installAppList(hub);
-    moduleStates().setOnline(QStringLiteral("PW-STANDIN-01"), true);
+    for (const OV::Test::StandinHubModules::Module& module : OV::Test::StandinHubModules::everyProduct())
+        moduleStates().setOnline(QString::fromStdString(module.serialNumber), true);
     moduleStates().install(hub);
     OV::Test::installActionTree(hub);
     if (!hub.listen(address, port)) {
@@ -213,6 +222,10 @@ int main(int argc, char** argv)
     } else {
         say("cannot listen on port 8080 of " + address.toString().toStdString() + "; uploads are off");
     }
+    const QString firmwareFolder = QDir(uploadFolder).filePath(QStringLiteral("firmware"));
+    if (writeUpdateFiles(firmwareFolder))
+        say("modules: " + moduleList() + "; firmware update files (version " + kUpdateVersion + ") in " +
+            firmwareFolder.toStdString() + ", each packet acknowledged after " + std::to_string(packetMs) + " ms");
 
     // The searcher ignores answers from 127.0.0.1 (it takes them for its own).
     const QHostAddress replyFrom =
@@ -231,22 +244,8 @@ int main(int argc, char** argv)
     discovery.announce(QHostAddress::LocalHost, kDiscoveryPort, kAnnounceMs);
 
     say("type help for the commands");
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    std::string pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[4096];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof(buffer));
-        if (n <= 0) {
-            input.setEnabled(false);
-            return;
-        }
-        pending.append(buffer, size_t(n));
-        size_t feed;
-        while ((feed = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, feed);
-            pending.erase(0, feed + 1);
-            runCommand(hub, line);
-        }
-    });
+    OV::Test::StandinHubConsole console(hub, moduleStates(), STDIN_FILENO, &say);
+    QObject::connect(&console, &OV::Test::StandinHubConsole::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     return QCoreApplication::exec();
 }
