@@ -238,8 +238,13 @@ BaseWidgetSelectGroup* MainProfileWidget::selectGroup()
 void MainProfileWidget::onClicked()
 {
     ensureRows();
-    m_menu->setMinimumWidth(m_selectGroup->count() > 0 ? 320 : 150);
+    fitMenuWidth();
     m_menu->popup(mapToGlobal(QPoint(70, height() + 6)));
+}
+
+void MainProfileWidget::fitMenuWidth()
+{
+    m_menu->setMinimumWidth(m_selectGroup->count() > 0 ? 320 : 150);
 }
 
 void MainProfileWidget::ensureRows()
@@ -300,6 +305,13 @@ void MainProfileWidget::initDropDownMenu()
             onClickNewProfile();
     });
     connect(m_menu, &QMenu::aboutToShow, this, &MainProfileWidget::ensureRows);
+    // A list rebuilt while it is shown (a row's menu, a dialog opened from it) is not opened
+    // again to make its rows: they are made now.
+    if (m_menu->isVisible()) {
+        ensureRows();
+        fitMenuWidth();
+        m_menu->adjustSize();
+    }
 
     if (m_profiles.empty()) {
         setCurrentProfile(nullptr);

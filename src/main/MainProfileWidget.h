@@ -102,6 +102,8 @@ protected:
 private:
     void onRowChosen(BaseWidget* row);
     void ensureRows();
+    // Wide enough for the rows, narrow for "New Profile..." alone.
+    void fitMenuWidth();
     // Makes the profile current, its row (when made) the chosen one.
     void chooseProfile(const ProfilePtr& profile);
 

@@ -10,6 +10,7 @@
 #include "module/PelloraDeployData.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
+#include "scene/MainSceneActionConfigWidget.h"
 #include "store/StoreUtils.h"
 #include "widgets/BaseWidget.h"
 #include "widgets/EditStateWatcher.h"
@@ -262,6 +263,10 @@ void ModulePelloraProfileEditor::reloadBean()
     // start from it.
     if (!ModuleRecordWriter::refreshFromStore(*m_bean))
         return;
+    // The window opens only after a save, so the prompt pictures held here are stored ones; the
+    // window may have dropped some since (a widget deleted, its number given to a new one), so
+    // they are read again rather than shown or stored from here.
+    m_panel->configWidget()->imageMap().clear();
     reloadLayers();
 }
 

@@ -38,9 +38,10 @@ public:
     // image removes the stored file of that name (a picture the user cleared).
     BaseResult<void> updateConfig(const ProjectDbModuleBean& bean, const ImageMap& images);
     // Stores the screen cube's layers with their images in one transaction: removes the images
-    // of widgets that no longer exist and those given as null images, and rebuilds the cube's
-    // deploy JSON as extraConfig. On success the bean holds what was stored; on failure it is as
-    // it was given.
+    // of widgets that no longer exist, of widgets whose number now names another widget
+    // (another uniqueId than stored) and those given as null images; images of widgets the
+    // record does not hold are not stored. Rebuilds the cube's deploy JSON as extraConfig. On success the bean holds
+    // what was stored; on failure it is as it was given.
     BaseResult<void> updatePelloraConfig(ProjectDbModuleBean& bean, const ImageMap& images);
 
     // Asks the hub to search for modules on the given link ("can" from the add screen); the

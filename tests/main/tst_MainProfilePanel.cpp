@@ -327,6 +327,96 @@ private slots:
         QCOMPARE(reported, std::vector<QString>{QStringLiteral("Default Profile")});
     }
 
+    // A change stored while the drop-down is open rebuilds the list: the open list shows every
+    // profile as stored, not only "New Profile...". The list is opened again over a dialog, as
+    // the dialog took the first opening down.
+    void rebuildWhileShownKeepsEveryRow_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("names");
+        const QStringList three{QStringLiteral("Default Profile"), QStringLiteral("Work"), QStringLiteral("Games")};
+        QTest::newRow("save as preferred") << QStringLiteral("preferred") << three;
+        QTest::newRow("rename") << QStringLiteral("rename")
+                                << QStringList{QStringLiteral("Default Profile"), QStringLiteral("Desk"),
+                                               QStringLiteral("Games")};
+        QTest::newRow("picture") << QStringLiteral("picture") << three;
+        QTest::newRow("create") << QStringLiteral("create") << three + QStringList{QStringLiteral("Travel")};
+        QTest::newRow("delete") << QStringLiteral("delete")
+                                << QStringList{QStringLiteral("Default Profile"), QStringLiteral("Games")};
+    }
+
+    void rebuildWhileShownKeepsEveryRow()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, names);
+        createProfiles({QStringLiteral("Work"), QStringLiteral("Games")});
+        QWidget frame;
+        frame.resize(260, 200);
+        auto* header = new MainProfileWidget(&frame);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QTRY_VERIFY(header->currentProfile());
+        QTest::mouseClick(header, Qt::LeftButton);
+        QMenu* menu = header->dropDownMenu();
+        QTRY_VERIFY(menu->isVisible());
+        const auto work = rowNamed(*header, QStringLiteral("Work"))->profile();
+        const auto showList = [menu, header] {
+            if (!menu->isVisible())
+                menu->popup(header->mapToGlobal(QPoint(70, header->height() + 6)));
+        };
+
+        if (change == QLatin1String("preferred")) {
+            header->onClickSaveAsPreferred(work);
+        } else if (change == QLatin1String("picture")) {
+            QPixmap picture(40, 30);
+            picture.fill(Qt::darkCyan);
+            QVERIFY(header->storeProfile(
+                work->id, [](ProjectDbProfileBean& p) { p.icon = QStringLiteral("http://127.0.0.1:9/a.png"); },
+                &picture));
+        } else if (change == QLatin1String("rename")) {
+            QPointer<BaseDialog> dialog = header->onClickEditProfileName(work);
+            lineEditOf(dialog)->setText(QStringLiteral("Desk"));
+            showList();
+            dialog->button2->click();
+        } else if (change == QLatin1String("create")) {
+            QPointer<BaseDialog> dialog = header->onClickNewProfile();
+            lineEditOf(dialog)->setText(QStringLiteral("Travel"));
+            showList();
+            dialog->button3->click();
+        } else if (change == QLatin1String("delete")) {
+            QPointer<DelayOpMessageDialog> dialog = header->onClickDeleteProfile(work);
+            dialog->countdownTimer()->setInterval(1);
+            QTRY_VERIFY(dialog->button2->isEnabled());
+            showList();
+            dialog->button2->click();
+        }
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
+
+        // What the open list shows right after the rebuild.
+        QVERIFY(menu->isVisible());
+        QStringList shown;
+        for (QWidget* row : menu->findChildren<QWidget*>(QStringLiteral("profileItem"))) {
+            if (row->isVisible())
+                shown << static_cast<MainProfileWidget::ProfileItem*>(row)->profile()->name;
+        }
+        QCOMPARE(shown, names);
+        QCOMPARE(menu->actions().size(), 2 * int(names.size()) + 1);
+        QCOMPARE(menu->actions().last()->text(), QStringLiteral("New Profile..."));
+        QCOMPARE(menu->minimumWidth(), 320);
+        if (change == QLatin1String("preferred")) {
+            QVERIFY(rowNamed(*header, QStringLiteral("Work"))->star()->isVisible());
+            QVERIFY(!rowNamed(*header, QStringLiteral("Default Profile"))->star()->isVisible());
+        }
+        QTest::qWait(20);
+        QStringList chosen;
+        for (auto* row : header->rows()) {
+            if (row->isSelected())
+                chosen << row->profile()->name;
+        }
+        QCOMPARE(chosen, QStringList{header->currentProfile()->name});
+        menu->close();
+    }
+
     // "New Profile..." in the drop-down opens the dialog; a click on a row while a hub is
     // connected makes that profile the hub's active one, and without a hub sends nothing.
     void dropDownActions()

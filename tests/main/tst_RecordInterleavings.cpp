@@ -18,6 +18,7 @@
 #include "module/ModuleReplaceDialogPogoPin.h"
 #include "module/PelloraImageEditor.h"
 #include "module/PelloraWidget.h"
+#include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -65,6 +66,12 @@ std::shared_ptr<ProjectDbModuleBean> storedModule(int64_t id)
 {
     const auto loaded = ProjectManager::instance()->getModuleUseCase()->accessor->findById(id);
     return loaded.isOk() && loaded.data ? *loaded.data : nullptr;
+}
+
+bool fileStored(int64_t owner, const QString& name)
+{
+    const auto names = ProjectManager::instance()->getModuleUseCase()->accessor->database()->findAllFileName(owner);
+    return names.isOk() && std::find(names.data->begin(), names.data->end(), name) != names.data->end();
 }
 
 // One user session on a project with a screen cube (one empty layer) and a key module.
@@ -305,6 +312,113 @@ private slots:
         QCOMPARE(session.tile->module()->name, stored->name);
         QCOMPARE(session.tile->module()->sn, stored->sn);
         QVERIFY(session.tile->module()->data.value("dataConfig", Json()) == data.value("dataConfig", Json()));
+    }
+
+    // Widget 101 gets a prompt picture in its editor; the cube's window, opened from the tile or
+    // through the editor's "Config", deletes the widget (or its layer), maybe adds a new one that
+    // takes number 101 again, and saves; then a deploy's save or the editor's "Save". The deleted
+    // widget's picture is gone from the file and stays gone, and the new widget shows none.
+    void deletedWidgetsPicturesStayGone_data()
+    {
+        QTest::addColumn<bool>("throughConfig");
+        QTest::addColumn<QString>("deletion");
+        QTest::addColumn<bool>("preDeploy");
+        QTest::newRow("number given again, from the tile") << false << QStringLiteral("widgetAgain") << false;
+        QTest::newRow("layer number given again, from the tile") << false << QStringLiteral("layerAgain") << true;
+        QTest::newRow("number given again, through Config") << true << QStringLiteral("widgetAgain") << false;
+        QTest::newRow("layer number given again, through Config") << true << QStringLiteral("layerAgain") << true;
+        QTest::newRow("deleted through Config, then a deploy") << true << QStringLiteral("widget") << true;
+        QTest::newRow("deleted through Config, then Save") << true << QStringLiteral("widget") << false;
+        QTest::newRow("layer deleted through Config, then Save") << true << QStringLiteral("layer") << false;
+    }
+
+    void deletedWidgetsPicturesStayGone()
+    {
+        QFETCH(bool, throughConfig);
+        QFETCH(QString, deletion);
+        QFETCH(bool, preDeploy);
+        Session session;
+        QVERIFY(session.start(QStringLiteral("cube")));
+        session.cubeFromEditor();
+        if (QTest::currentTestFailed())
+            return;
+        auto* pellora = qobject_cast<ModulePelloraProfileEditor*>(session.editor());
+        QVERIFY(pellora);
+        const QString prompt =
+            QStringLiteral("profile/%1/widget/101/click-promptIcon").arg(QString::fromStdString(session.key()));
+        QCOMPARE(pellora->panel()->configWidget()->promptIconPath(), prompt);
+        QPixmap picture(24, 24);
+        picture.fill(Qt::green);
+        pellora->panel()->configWidget()->onImagePicked(QStringLiteral("http://127.0.0.1:9/icons/leaf.png"), picture);
+        pellora->saveButton()->click();
+        QTRY_VERIFY(!pellora->saveButton()->isEnabled());
+        QVERIFY(fileStored(session.id, prompt));
+        const Json first = storedData(session.id)["dataConfig"]["layers"][0]["widgets"][0];
+
+        ModulePelloraDialog* dialog = nullptr;
+        if (throughConfig) {
+            pellora->configButton()->click();
+            QTRY_VERIFY((dialog = pellora->openDialog()) != nullptr);
+        } else {
+            session.tile->onClickMenuConfig();
+            QTRY_VERIFY((dialog = shownWindow<ModulePelloraDialog>()) != nullptr);
+        }
+        dialog->onTapSelected(1);
+        ModulePelloraLayer* layer = dialog->layerPage();
+        layer->enterEdit();
+        ModulePelloraWidget* grid = layer->currentPage();
+        QVERIFY(grid && grid->items().size() == 1);
+        if (deletion.startsWith(QLatin1String("layer"))) {
+            layer->deleteLayer(layer->row(1));
+            layer->onClickAddLayerBtn();
+            QVERIFY(layer->openDialog());
+            layer->openDialog()->button2->click();
+            layer->onLayerSelected(1);
+            grid = layer->currentPage();
+            QVERIFY(grid && grid->items().isEmpty());
+        } else {
+            grid->deleteItem(grid->items().front(), 101);
+        }
+        const bool again = deletion.endsWith(QLatin1String("Again"));
+        if (again) {
+            grid->onClickAddingItem();
+            QPixmap icon(80, 80);
+            icon.fill(Qt::blue);
+            grid->openEditor()->typeEditor()->imageEditor()->setIcon(icon, 60);
+            grid->openEditor()->saveButton()->click();
+        }
+        layer->saveEdit();
+        QTRY_VERIFY(!layer->isEditing());
+        dialog->close();
+        QTRY_VERIFY(!shownWindow<ModulePelloraDialog>());
+        QTRY_VERIFY(session.editor());
+        QVERIFY2(!fileStored(session.id, prompt), "the deleted widget's picture is still stored");
+
+        if (preDeploy) {
+            EventBus::instance()->publish(
+                QSharedPointer<EventBusMessage>::create(QString::fromLatin1(Topics::PreDeploy)));
+            QTest::qWait(20);
+        } else {
+            BaseResult<void> saved(Errors::Unknown, QStringLiteral("not called"));
+            session.editor()->save([&](const BaseResult<void>& result) { saved = result; });
+            QVERIFY2(saved.isOk(), qPrintable(saved.message));
+        }
+        QVERIFY2(!fileStored(session.id, prompt), "the deleted widget's picture was stored again");
+
+        const Json widgets = storedData(session.id)["dataConfig"]["layers"][0]["widgets"];
+        QCOMPARE(widgets.size(), size_t(again ? 1 : 0));
+        QCOMPARE(fileStored(session.id, QStringLiteral("widget/101/rawIcon")), again);
+        if (!again)
+            return;
+        QVERIFY(widgets[0]["id"] == 101 && widgets[0]["uniqueId"] != first["uniqueId"]);
+        // The editor on screen shows the new widget 101 without the deleted one's picture.
+        pellora = qobject_cast<ModulePelloraProfileEditor*>(session.editor());
+        QVERIFY(pellora);
+        QCOMPARE(pellora->widgetCombo()->count(), 1);
+        MainSceneActionConfigWidget* actions = pellora->panel()->configWidget();
+        QCOMPARE(actions->promptIconPath(), prompt);
+        QVERIFY(actions->iconButton()->icon().isNull());
+        QVERIFY(actions->pickedImageName().isEmpty());
     }
 
     // The row lists its modules without their data: the editor a tile opens still shows what
