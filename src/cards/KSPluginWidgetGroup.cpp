@@ -7,8 +7,12 @@
 #include "main/DelayOpMessageDialog.h"
 #include "main/MainWindow.h"
 #include "project/ProjectDbPluginBean.h"
+#include "project/ProjectDbProfileBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
+#include "project/ProjectProfileUseCase.h"
 #include "store/MainUtils.h"
 #include "store/StoreUtils.h"
 #include "widgets/MessageDialog.h"
@@ -29,6 +33,37 @@ namespace {
 QString tr(const char* text)
 {
     return QCoreApplication::translate("OV::KSPluginWidgetGroup", text);
+}
+
+// The names of the profiles whose hub screen holds a card made from the plug-in's group. Those
+// cards stay when the plug-in goes, but their button pictures come from its package.
+QStringList profilesWithGroupCards(const QString& uuid)
+{
+    ProjectManager* manager = ProjectManager::instance();
+    const std::string key = uuid.toStdString();
+    const auto cards = manager->getProfileKsWidgetUseCase()->accessor->findAll(
+        [&key](const ProjectDbProfileKsWidgetBean& card) {
+            if (card.widgetType != QLatin1String("pcCtrlGroup") || !card.data.is_object())
+                return false;
+            const auto found = card.data.find("pluginUuid");
+            return found != card.data.end() && found->is_string() && found->get_ref<const std::string&>() == key;
+        },
+        true);
+    QStringList names;
+    if (!cards.isOk()) {
+        Logger::error("KSPluginWidgetGroup", "find plugin cards error: %s", qUtf8Printable(formatErrorDetails(cards)));
+        return names;
+    }
+    QList<int64_t> seen;
+    for (const auto& card : *cards.data) {
+        if (seen.contains(card->profileId))
+            continue;
+        seen.append(card->profileId);
+        const auto profile = manager->getProfileUseCase()->accessor->findById(card->profileId);
+        if (profile.isOk() && *profile.data)
+            names.append(QLatin1Char('"') + (*profile.data)->name + QLatin1Char('"'));
+    }
+    return names;
 }
 
 } // namespace
@@ -166,7 +201,15 @@ void KSPluginWidgetGroup::uninstallPlugin()
     dialog->setFixedWindowSize(400, 200);
     dialog->setIcon(MessageDialog::Warning);
     dialog->setTitle(tr("Uninstall [%1]").arg(m_plugin->name));
-    dialog->setText(tr("Are you sure you want to uninstall this plugin?"));
+    const QStringList profiles = profilesWithGroupCards(m_plugin->k1);
+    if (profiles.isEmpty()) {
+        dialog->setText(tr("Are you sure you want to uninstall this plugin?"));
+    } else {
+        dialog->setText(tr("Are you sure you want to uninstall this plugin?") + QStringLiteral("\n\n") +
+                        tr("Cards made from this plugin's group stay on the hub screen of %1, but their button "
+                           "pictures are no longer sent to the hub until the plugin is installed again.")
+                            .arg(profiles.join(QStringLiteral(", "))));
+    }
     dialog->setConfirmText(QStringLiteral("Uninstall"));
     dialog->showHandler = [dialog](QShowEvent*) {
         dialog->button2->setObjectName(QStringLiteral("redButton"));

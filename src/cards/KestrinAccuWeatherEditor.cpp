@@ -16,7 +16,26 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+#include <utility>
+
 namespace OV {
+
+namespace {
+
+// The key and unit a stored weather record holds: an empty key and Fahrenheit where missing.
+std::pair<QString, bool> storedKeyAndUnit(const BaseResult<ProjectIntegrationUseCase::BeanPtr>& found)
+{
+    if (!found.isOk() || !*found.data)
+        return {QString(), true};
+    const nlohmann::json& data = (*found.data)->data;
+    const auto key = data.find("apiKey");
+    const auto fahrenheit = data.find("isUnitFahrenheit");
+    return {key != data.end() && key->is_string() ? OV::fromStdText(key->get<std::string>()) : QString(),
+            fahrenheit == data.end() || !fahrenheit->is_boolean() || fahrenheit->get<bool>()};
+}
+
+} // namespace
 
 KestrinAccuWeatherEditor::KestrinAccuWeatherEditor(QWidget* parent)
     : BaseDialog(parent), m_useCase(ProjectManager::instance()->getIntegrationUseCase())
@@ -57,16 +76,10 @@ KestrinAccuWeatherEditor::KestrinAccuWeatherEditor(QWidget* parent)
     button2->setText(tr("Save"));
     button3->setText(tr("Cancel"));
 
-    m_fahrenheit->setChecked(true);
-    const auto found = m_useCase->findAccuWeather();
-    if (found.isOk() && *found.data) {
-        const nlohmann::json& data = (*found.data)->data;
-        const auto key = data.find("apiKey");
-        m_key->setText(key != data.end() && key->is_string() ? OV::fromStdText(key->get<std::string>()) : QString());
-        const auto fahrenheit = data.find("isUnitFahrenheit");
-        if (fahrenheit != data.end() && fahrenheit->is_boolean() && !fahrenheit->get<bool>())
-            m_celsius->setChecked(true);
-    }
+    std::tie(m_shownKey, m_shownFahrenheit) = storedKeyAndUnit(m_useCase->findAccuWeather());
+    m_key->setText(m_shownKey);
+    (m_shownFahrenheit ? m_fahrenheit : m_celsius)->setChecked(true);
+    m_shownKey = m_shownKey.trimmed();
 }
 
 nlohmann::json KestrinAccuWeatherEditor::integrationData(const QString& key, bool fahrenheit)
@@ -95,8 +108,15 @@ void KestrinAccuWeatherEditor::onButton2Clicked()
     const auto found = m_useCase->findAccuWeather();
     if (found.isOk() && *found.data)
         bean = **found.data;
+    // A field the user left as shown keeps what is stored now, which another dialog may have
+    // saved since this one opened.
+    auto [key, fahrenheit] = storedKeyAndUnit(found);
+    if (m_key->text().trimmed() != m_shownKey)
+        key = m_key->text();
+    if ((m_units->checkedId() == kFahrenheit) != m_shownFahrenheit)
+        fahrenheit = m_units->checkedId() == kFahrenheit;
     bean.integType = QString::fromLatin1(ProjectIntegrationUseCase::kAccuWeather);
-    bean.setData(integrationData(m_key->text(), m_units->checkedId() == kFahrenheit));
+    bean.setData(integrationData(key, fahrenheit));
     const BaseResult<void> saved = m_useCase->saveAccuWeather(bean);
     if (!saved.isOk()) {
         MessageDialog::error(formatErrorDetails(saved), true);

@@ -16,7 +16,9 @@ namespace OV {
 class ProjectIntegrationUseCase;
 
 // The project's weather service key and temperature unit, stored as its "accuWeather"
-// integration together with what the deploy sends to the hub.
+// integration together with what the deploy sends to the hub. The dialog is not modal, so
+// another one may save while it is open: its save keeps what is stored for every field its
+// user left as shown.
 class KestrinAccuWeatherEditor : public BaseDialog
 {
     Q_OBJECT
@@ -48,6 +50,9 @@ private:
     QButtonGroup* m_units;
     QRadioButton* m_fahrenheit;
     QRadioButton* m_celsius;
+    // The values as shown at opening, to tell what the user changed.
+    QString m_shownKey;
+    bool m_shownFahrenheit = true;
 };
 
 } // namespace OV

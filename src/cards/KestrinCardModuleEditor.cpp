@@ -6,10 +6,14 @@
 #include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+#include "store/StoreUtils.h"
 #include "widgets/EditStateWatcher.h"
+#include "widgets/MessageDialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+
+#include <algorithm>
 
 namespace OV {
 
@@ -30,6 +34,10 @@ KestrinCardModuleEditor::KestrinCardModuleEditor(KestrinCard* card, Modules modu
     // A module renamed or replaced while the editor is up is listed as it is stored now.
     connect(EventBus::instance(), &EventBus::messagePosted, this,
             [this](const QSharedPointer<EventBusMessage>& message) {
+                if (const int64_t removed = ModuleRecordWriter::removedRecordId(message); removed >= 0) {
+                    dropModule(removed);
+                    return;
+                }
                 const int64_t id = ModuleRecordWriter::storedRecordId(message);
                 for (size_t i = 0; i < m_modules.size(); ++i) {
                     if (m_modules[i]->id == id && ModuleRecordWriter::refreshFromStore(*m_modules[i]))
@@ -53,14 +61,47 @@ void KestrinCardModuleEditor::load()
     m_module->setCurrentIndex(selected);
 }
 
+void KestrinCardModuleEditor::dropModule(int64_t id)
+{
+    const auto found =
+        std::find_if(m_modules.begin(), m_modules.end(),
+                     [id](const std::shared_ptr<ProjectDbModuleBean>& module) { return module->id == id; });
+    if (found == m_modules.end())
+        return;
+    const int index = static_cast<int>(found - m_modules.begin());
+    const bool chosen = m_module->currentIndex() == index;
+    // The list changes under the user, who changed nothing: a combo box moves its choice to a
+    // neighbour when the chosen item goes, which must not bind the card to another module.
+    const bool watching = watcher()->isWatching();
+    watcher()->setWatching(false);
+    m_modules.erase(found);
+    m_module->removeItem(index);
+    if (chosen)
+        m_module->setCurrentIndex(-1);
+    watcher()->setWatching(watching);
+}
+
 void KestrinCardModuleEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
 {
     if (!saveDelegate)
         return;
     const int index = m_module->currentIndex();
-    const QString uid = index >= 0 && index < static_cast<int>(m_modules.size())
-                            ? QString::number(m_modules[static_cast<size_t>(index)]->id)
-                            : QString();
+    QString uid;
+    if (index >= 0 && index < static_cast<int>(m_modules.size())) {
+        const int64_t id = m_modules[static_cast<size_t>(index)]->id;
+        // The list follows deletes it is told of; the store has the last word.
+        const auto stored = ModuleRecordWriter::read(id);
+        if (!stored.isOk()) {
+            if (stored.code() != Errors::NoRowsAffected.code) {
+                MessageDialog::error(formatErrorDetails(stored), true);
+                return;
+            }
+            dropModule(id);
+            MessageDialog::error(tr("The chosen module has been deleted. Choose another module and save again."), true);
+            return;
+        }
+        uid = QString::number(id);
+    }
     saveDelegate(std::move(resultCallback), m_name->text().trimmed(), uid);
 }
 

@@ -2,6 +2,7 @@
 
 #include "cards/KestrinCardEditor.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,7 +15,8 @@ namespace OV {
 class ProjectDbModuleBean;
 
 // What the two module cards' editors share: a name and the choice of the module whose
-// readings the card shows.
+// readings the card shows. A module deleted while the editor is up leaves its list, and a save
+// naming a module that is gone is refused.
 class KestrinCardModuleEditor : public KestrinCardEditor
 {
     Q_OBJECT
@@ -34,6 +36,9 @@ protected:
     void onSaveEdit(BaseResultCallback<void> resultCallback) override;
 
 private:
+    // Takes a deleted module out of the list; when it was the one chosen, none is.
+    void dropModule(int64_t id);
+
     Modules m_modules;
     QLineEdit* m_name;
     QComboBox* m_module;

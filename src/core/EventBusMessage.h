@@ -27,6 +27,8 @@ inline constexpr const char* ShowKestrinDialog = "MainKestrinWidget.showKestrinD
 inline constexpr const char* PluginInstalled = "ON_PLUGIN_INSTALLED";
 // A module record was stored; payload {"id"}. Holders of the record re-read it.
 inline constexpr const char* ModuleStored = "ON_MODULE_STORED";
+// A module record was deleted; payload {"id"}. Lists that offer the module drop it.
+inline constexpr const char* ModuleRemoved = "ON_MODULE_REMOVED";
 } // namespace Topics
 
 } // namespace OV

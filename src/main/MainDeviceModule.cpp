@@ -267,7 +267,7 @@ void MainDeviceModule::onClickMenuReplace()
 
 void MainDeviceModule::onClickMenuDelete()
 {
-    const BaseResult<int> removed = ProjectManager::instance()->getModuleUseCase()->remove(m_module->id);
+    const BaseResult<int> removed = ModuleRecordWriter::remove(m_module->id);
     if (!removed.isOk()) {
         MessageDialog::error(formatErrorDetails(removed), true);
         return;

@@ -16,6 +16,14 @@ namespace {
 
 constexpr const char* kTag = "ModuleRecordWriter";
 
+int64_t announcedId(const QSharedPointer<EventBusMessage>& message, const char* topic)
+{
+    if (!message || message->topic != QLatin1String(topic) || !message->payload.is_object())
+        return -1;
+    const auto id = message->payload.find("id");
+    return id != message->payload.end() && id->is_number_integer() ? id->get<int64_t>() : -1;
+}
+
 } // namespace
 
 ModuleRecordWriter::Store ModuleRecordWriter::storeConfig(ProjectModuleUseCase::ImageMap images)
@@ -116,12 +124,26 @@ bool ModuleRecordWriter::refreshFromStore(ProjectDbModuleBean& holder)
     return true;
 }
 
+BaseResult<int> ModuleRecordWriter::remove(int64_t id)
+{
+    const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
+    if (!modules)
+        return BaseResult<int>(Errors::NotInitialized);
+    BaseResult<int> removed = modules->remove(id);
+    if (removed.isOk())
+        EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(
+            QString::fromLatin1(Topics::ModuleRemoved), nlohmann::json{{"id", id}}));
+    return removed;
+}
+
 int64_t ModuleRecordWriter::storedRecordId(const QSharedPointer<EventBusMessage>& message)
 {
-    if (!message || message->topic != QLatin1String(Topics::ModuleStored) || !message->payload.is_object())
-        return -1;
-    const auto id = message->payload.find("id");
-    return id != message->payload.end() && id->is_number_integer() ? id->get<int64_t>() : -1;
+    return announcedId(message, Topics::ModuleStored);
+}
+
+int64_t ModuleRecordWriter::removedRecordId(const QSharedPointer<EventBusMessage>& message)
+{
+    return announcedId(message, Topics::ModuleRemoved);
 }
 
 } // namespace OV

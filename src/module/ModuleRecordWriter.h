@@ -41,8 +41,14 @@ public:
     // Reads the holder's record by id and refreshes the holder with it; false when unreadable.
     static bool refreshFromStore(ProjectDbModuleBean& holder);
 
+    // Deletes the record with its files and announces it, so that nothing on screen keeps
+    // offering the module.
+    static BaseResult<int> remove(int64_t id);
+
     // The record id a bus message announces as stored; -1 for any other message.
     static int64_t storedRecordId(const QSharedPointer<EventBusMessage>& message);
+    // The record id a bus message announces as deleted; -1 for any other message.
+    static int64_t removedRecordId(const QSharedPointer<EventBusMessage>& message);
 };
 
 } // namespace OV

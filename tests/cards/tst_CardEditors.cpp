@@ -14,6 +14,8 @@
 #include "cards/KestrinDeviceUI.h"
 #include "cards/SimpleKestrinCard.h"
 #include "core/EventBus.h"
+#include "main/MainDeviceListWidget.h"
+#include "main/MainDeviceModule.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
 #include "project/ProjectDatabase.h"
@@ -43,6 +45,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -329,6 +332,75 @@ private slots:
         }
     }
 
+    // The key dialog opened from a card's editor; null when none appeared.
+    KestrinAccuWeatherEditor* openKeyDialog(KestrinCardBasicAccuWeatherEditor* editor)
+    {
+        QList<QWidget*> before = QApplication::topLevelWidgets();
+        editor->keyButton()->click();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<KestrinAccuWeatherEditor*>(widget);
+            if (dialog && dialog->isVisible() && !before.contains(widget))
+                return dialog;
+        }
+        return nullptr;
+    }
+
+    // Two key dialogs open at once, A from one weather card and B from another; B saves first,
+    // then A. An empty key or a unit of 0 leaves that field as the dialog shows it.
+    void weatherKeyDialogsOpenTogether_data()
+    {
+        QTest::addColumn<QString>("bKey");
+        QTest::addColumn<int>("bUnit");
+        QTest::addColumn<QString>("aKey");
+        QTest::addColumn<int>("aUnit");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("fahrenheit");
+        const int c = KestrinAccuWeatherEditor::kCelsius;
+        QTest::newRow("B's key survives A's unit-only save") << "k-b" << 0 << "" << c << "k-b" << false;
+        QTest::newRow("B's unit survives A's key-only save") << "" << c << "k-a" << 0 << "k-a" << false;
+        QTest::newRow("A saved as shown keeps what B stored") << "k-b" << c << "" << 0 << "k-b" << false;
+        QTest::newRow("what A changed wins") << "k-b" << 0 << "k-a" << c << "k-a" << false;
+    }
+
+    void weatherKeyDialogsOpenTogether()
+    {
+        QFETCH(QString, bKey);
+        QFETCH(int, bUnit);
+        QFETCH(QString, aKey);
+        QFETCH(int, aUnit);
+        QFETCH(QString, key);
+        QFETCH(bool, fahrenheit);
+        auto integration = ProjectManager::instance()->getIntegrationUseCase();
+        ProjectDbIntegrationBean empty;
+        if (const auto found = integration->findAccuWeather(); found.isOk() && *found.data)
+            empty = **found.data;
+        empty.integType = QString::fromLatin1(ProjectIntegrationUseCase::kAccuWeather);
+        empty.setData(KestrinAccuWeatherEditor::integrationData(QString(), true));
+        QVERIFY(integration->saveAccuWeather(empty).isOk());
+
+        KestrinCard* first = dropCard("basic", {{"typeId", "accuWeather"}});
+        KestrinCard* second = dropCard("basic", {{"typeId", "accuWeather"}});
+        QPointer<KestrinAccuWeatherEditor> a = openKeyDialog(editorOf<KestrinCardBasicAccuWeatherEditor>(first));
+        QPointer<KestrinAccuWeatherEditor> b = openKeyDialog(editorOf<KestrinCardBasicAccuWeatherEditor>(second));
+        QVERIFY(a && b);
+        const auto edit = [](KestrinAccuWeatherEditor* dialog, const QString& text, int unit) {
+            if (!text.isEmpty())
+                dialog->keyEdit()->setText(text);
+            if (unit != 0)
+                (unit == KestrinAccuWeatherEditor::kCelsius ? dialog->celsiusButton() : dialog->fahrenheitButton())
+                    ->setChecked(true);
+            dialog->button2->click();
+        };
+        edit(b, bKey, bUnit);
+        QTRY_VERIFY(!b);
+        edit(a, aKey, aUnit);
+        QTRY_VERIFY(!a);
+
+        const Json data = (*integration->findAccuWeather().data)->data;
+        QVERIFY2(data == KestrinAccuWeatherEditor::integrationData(key, fahrenheit), data.dump().c_str());
+        QVERIFY(m_dialogs.isEmpty());
+    }
+
     void moduleCardChoosesItsModule()
     {
         auto modules = ProjectManager::instance()->getModuleUseCase();
@@ -391,6 +463,93 @@ private slots:
         QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Window cube - TH-09"));
         QVERIFY(!editor->saveButton()->isEnabled());
         QVERIFY(modules->remove(cube->id).isOk());
+    }
+
+    // A module deleted while a module card's editor lists it. Deleted from its tile's menu, the
+    // editor's list follows; deleted with the editor not told, the save is refused.
+    void moduleCardEditorAfterADelete_data()
+    {
+        QTest::addColumn<bool>("chosenOne");
+        QTest::addColumn<bool>("fromTile");
+        QTest::newRow("the chosen module, from its tile's menu") << true << true;
+        QTest::newRow("another module, from its tile's menu") << false << true;
+        QTest::newRow("the chosen module, the editor not told") << true << false;
+    }
+
+    void moduleCardEditorAfterADelete()
+    {
+        QFETCH(bool, chosenOne);
+        QFETCH(bool, fromTile);
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean desk;
+        desk.gatewayType = QStringLiteral("can");
+        desk.productId = 0x10000004;
+        desk.name = QStringLiteral("Desk cube");
+        desk.sn = QStringLiteral("TH-11");
+        ProjectDbModuleBean shelf = desk;
+        shelf.name = QStringLiteral("Shelf cube");
+        shelf.sn = QStringLiteral("TH-12");
+        QVERIFY(modules->insert(desk).isOk());
+        QVERIFY(modules->insert(shelf).isOk());
+        auto* row = qobject_cast<MainDeviceListWidget*>(m_window->deviceList());
+        row->reloadModules();
+        const auto tileOf = [row](int64_t id) -> MainDeviceModule* {
+            for (MainDeviceModule* tile : row->moduleTiles()) {
+                if (tile->deviceId() == id)
+                    return tile;
+            }
+            return nullptr;
+        };
+        // Neither module nor its tile outlives the row, whatever happens in it.
+        const auto cleanup = qScopeGuard([&] {
+            for (const int64_t id : {desk.id, shelf.id}) {
+                if (MainDeviceModule* tile = tileOf(id)) {
+                    const std::shared_ptr<ProjectDbModuleBean> module = tile->module();
+                    tile->removedCallback(module);
+                }
+                modules->remove(id);
+            }
+            QCoreApplication::processEvents();
+        });
+        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
+                                                {"typeId", "thessaTempAndHu"},
+                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QVERIFY(editor);
+        editor->moduleBox()->setCurrentIndex(editor->moduleBox()->findText(QStringLiteral("Shelf cube - TH-12")));
+        editor->saveButton()->click();
+        const std::string shelfUid = std::to_string(shelf.id);
+        QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == shelfUid);
+
+        const int64_t gone = chosenOne ? shelf.id : desk.id;
+        if (fromTile) {
+            QVERIFY(tileOf(gone));
+            tileOf(gone)->onClickMenuDelete();
+        } else {
+            QVERIFY(modules->remove(gone).isOk());
+        }
+        QCoreApplication::processEvents();
+        editor->nameEdit()->setText(QStringLiteral("Cube"));
+        editor->saveButton()->click();
+
+        const Json uid = stored(card).at("deploymentData").at("param").at("uid");
+        const QString goneText = chosenOne ? QStringLiteral("Shelf cube - TH-12") : QStringLiteral("Desk cube - TH-11");
+        if (!fromTile) {
+            // Refused: the record is as it was and the edit stays.
+            QTRY_COMPARE(m_dialogs.size(), 1);
+            QVERIFY2(m_dialogs.first().contains(QLatin1String("deleted")), qPrintable(m_dialogs.first()));
+            QVERIFY(uid == shelfUid);
+            QVERIFY(editor->saveButton()->isEnabled());
+            QCOMPARE(editor->moduleBox()->currentIndex(), -1);
+        } else {
+            QCoreApplication::processEvents();
+            QVERIFY2(m_dialogs.isEmpty(), qPrintable(m_dialogs.join(QLatin1Char('\n'))));
+            QVERIFY2(uid == (chosenOne ? std::string() : shelfUid), uid.dump().c_str());
+            QCOMPARE(editor->moduleBox()->currentText(), chosenOne ? QString() : QStringLiteral("Shelf cube - TH-12"));
+            QVERIFY(!editor->saveButton()->isEnabled());
+        }
+        QCOMPARE(editor->moduleBox()->findText(goneText), -1);
+        QCOMPARE(editor->moduleBox()->count(), 1);
     }
 
     void wakerinCard()

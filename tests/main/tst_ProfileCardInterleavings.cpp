@@ -1,18 +1,26 @@
 // Two windows writing one record, in orders a user can produce, through the real widgets of
 // the main window and a real project file: after each row the file holds both changes.
 
+#include "cards/KSPluginWidgetGroup.h"
 #include "cards/KestrinCard.h"
 #include "cards/KestrinCardMAMultiActionEditor.h"
 #include "cards/KestrinCardPCCtrlGroupEditor.h"
 #include "cards/KestrinDeviceScreenUI.h"
 #include "cards/KestrinDeviceUI.h"
+#include "cards/KestrinWidgetListPanel.h"
 #include "cards/SimpleKestrinCard.h"
+#include "core/EventBus.h"
+#include "main/DelayOpMessageDialog.h"
 #include "main/MainProfilePanel.h"
 #include "main/MainProfileWidget.h"
 #include "main/MainWindow.h"
 #include "project/ProjectDbProfileBean.h"
+#include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
+#include "project/ProjectPluginUseCase.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
+#include "store/MainUtils.h"
 #include "support/CardsTestUtils.h"
 #include "support/MainScreensTestUtils.h"
 #include "support/ProjectRawSqlite.h"
@@ -32,6 +40,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <nlohmann/json.hpp>
 
@@ -207,6 +216,15 @@ class TestProfileCardInterleavings : public QObject
         return rows.isEmpty() ? -1 : rows[0][0].toInt();
     }
 
+    // Every message is noted and closed.
+    void recordMessages()
+    {
+        MessageDialog::setAnswerProvider([this](MessageDialog& dialog) {
+            m_messages << dialog.text();
+            return 3;
+        });
+    }
+
     QStringList stripOrder()
     {
         QStringList uids;
@@ -226,10 +244,7 @@ private slots:
         QVERIFY(settings.open(QIODevice::WriteOnly));
         settings.write("{\"cloudGateway\": \"http://127.0.0.1:9/\"}");
         settings.close();
-        MessageDialog::setAnswerProvider([this](MessageDialog& dialog) {
-            m_messages << dialog.text();
-            return 3;
-        });
+        recordMessages();
     }
 
     void cleanupTestCase()
@@ -245,6 +260,7 @@ private slots:
     {
         if (CloudImagePicker* picker = MainProfilePanel::sharedPicker())
             picker->hide();
+        recordMessages();
     }
 
     // The current profile (the default one, preferred) renamed or "Second" made preferred, and
@@ -442,6 +458,91 @@ private slots:
         QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(0))->nameText(), QString());
         QCOMPARE(qobject_cast<SimpleKestrinCard*>(strip()->cardAt(1))->nameText(), groupName);
         QCOMPARE(strip()->cardAt(1)->toolTip(), groupName);
+    }
+
+    // A plug-in uninstalled from its group's menu while cards made from it are placed: the
+    // cards stay, on the strip and in the file, and the question says which hub screens hold
+    // group cards, whose button pictures come from the plug-in's package.
+    void uninstallNamesWhereItsGroupCardsAre_data()
+    {
+        QTest::addColumn<QStringList>("placed");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("a group card on the shown strip") << steps("group") << QStringLiteral("\"Default Profile\"");
+        QTest::newRow("group cards on two hub screens")
+            << steps("group secondGroup") << QStringLiteral("\"Default Profile\", \"Second\"");
+        QTest::newRow("a row card and another plug-in's group card") << steps("row otherGroup") << QString();
+    }
+
+    void uninstallNamesWhereItsGroupCardsAre()
+    {
+        QFETCH(QStringList, placed);
+        QFETCH(QString, where);
+        openWindow();
+        MainUtils::setPluginRoot(m_dir.filePath(QStringLiteral("plugin")));
+        QVERIFY(Test::installTestPlugin(QStringLiteral("keys-uuid"), QStringLiteral("Office Keys"), "[]",
+                                        m_dir.path()) > 0);
+        EventBus::instance()->publish(
+            QSharedPointer<EventBusMessage>::create(QString::fromLatin1(Topics::PluginInstalled)));
+        auto* list = qobject_cast<KestrinWidgetListPanel*>(m_window->widgetListPanel());
+        QVERIFY(list);
+        std::shared_ptr<KSPluginWidgetGroup> group;
+        for (const auto& each : list->groups()) {
+            if (each->title() == QLatin1String("Office Keys"))
+                group = std::dynamic_pointer_cast<KSPluginWidgetGroup>(each);
+        }
+        QVERIFY(group);
+        const auto storeCard = [this](const char* profile, const char* widgetType, Json data) {
+            ProjectDbProfileKsWidgetBean card;
+            card.setProfileId(profileId(QString::fromLatin1(profile)));
+            card.widgetType = QString::fromLatin1(widgetType);
+            card.uid = QStringLiteral("c-%1").arg(cardRows());
+            card.name = QStringLiteral("Keys");
+            card.data = std::move(data);
+            QVERIFY(
+                ProjectManager::instance()->getProfileKsWidgetUseCase()->insertOrUpdateWidget(card, nullptr).isOk());
+        };
+        Json other = group->headerConfig();
+        other["pluginUuid"] = "other-uuid";
+        for (const QString& step : placed) {
+            if (step == QLatin1String("group"))
+                QVERIFY(dropCard("pcCtrlGroup", group->headerConfig()));
+            else if (step == QLatin1String("secondGroup"))
+                storeCard("Second", "pcCtrlGroup", group->headerConfig());
+            else if (step == QLatin1String("otherGroup"))
+                storeCard("Default Profile", "pcCtrlGroup", other);
+            else if (step == QLatin1String("row"))
+                storeCard("Default Profile", "pcCtrl", {{"pluginUuid", "keys-uuid"}, {"typeId", "hotKey"}});
+        }
+        const int rows = cardRows();
+        const int shown = strip()->cardCount();
+
+        QPointer<DelayOpMessageDialog> question;
+        MessageDialog::setAnswerProvider([this, &question](MessageDialog& dialog) {
+            if (auto* asked = qobject_cast<DelayOpMessageDialog*>(&dialog)) {
+                question = asked;
+                return 0;
+            }
+            m_messages << dialog.text();
+            return 3;
+        });
+        group->uninstallPlugin();
+        QTRY_VERIFY(question);
+        const QString text = question->text();
+        if (where.isEmpty())
+            QCOMPARE(text, QStringLiteral("Are you sure you want to uninstall this plugin?"));
+        else
+            QVERIFY2(text.contains(QStringLiteral("hub screen of %1, but their button pictures").arg(where)),
+                     qPrintable(text));
+        question->countdownTimer()->setInterval(1);
+        QTRY_VERIFY(question->button2->isEnabled());
+        question->button2->click();
+        QTRY_VERIFY(!question);
+        recordMessages();
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
+        const auto plugin = ProjectManager::instance()->getPluginUseCase()->findFirst(QStringLiteral("keys-uuid"));
+        QVERIFY(plugin.isOk() && !*plugin.data);
+        QCOMPARE(cardRows(), rows);
+        QCOMPARE(strip()->cardCount(), shown);
     }
 };
 
