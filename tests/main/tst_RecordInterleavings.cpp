@@ -15,6 +15,7 @@
 #include "module/ModulePelloraWidget.h"
 #include "module/ModulePelloraWidgetEditor.h"
 #include "module/ModulePipwickProfileEditor.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/ModuleReplaceDialogPogoPin.h"
 #include "module/PelloraImageEditor.h"
 #include "module/PelloraWidget.h"
@@ -22,6 +23,7 @@
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
+#include "project/ProjectProfileUseCase.h"
 #include "scene/MainSceneActionConfigWidget.h"
 #include "scene/SceneActionListWidget.h"
 #include "support/ModuleTestHub.h"
@@ -85,6 +87,7 @@ public:
     int64_t id = -1;
     QString product;
     int reopenedWidgets = -1; // the widgets the re-opened cube editor lists
+    std::string droppedKey;   // the deleted profile's entry in "profiles"
 
     bool start(const QString& kind)
     {
@@ -208,6 +211,28 @@ public:
         QCOMPARE(tile->module()->sn, QStringLiteral("NEW-1"));
     }
 
+    // Another profile's bindings are stored and taken by the module's holders; then that profile
+    // is deleted, which strips its entry from the file and tells no holder.
+    void dropProfile()
+    {
+        const auto profiles = ProjectManager::instance()->getProfileUseCase();
+        QVERIFY(profiles->createProfile(QStringLiteral("Gone"), QString()).isOk());
+        int64_t goneId = -1;
+        const auto all = profiles->accessor->findAll(false);
+        QVERIFY(all.isOk());
+        for (const auto& each : *all.data)
+            goneId = each->name == QLatin1String("Gone") ? each->id : goneId;
+        droppedKey = ProjectProfileUseCase::profileKey(goneId).toStdString();
+        const Json bindings = {{"deployConfig", Json::array({1})}};
+        QVERIFY(ModuleRecordWriter::write(
+                    id, [&](ProjectDbModuleBean& fresh) { fresh.data["profiles"][droppedKey] = bindings; },
+                    ModuleRecordWriter::storeRecord())
+                    .isOk());
+        QTRY_VERIFY(tile->module()->data["profiles"].contains(droppedKey));
+        QVERIFY(profiles->removeProfileAndClearAssociated(goneId).isOk());
+        QVERIFY(!storedData(id)["profiles"].contains(droppedKey));
+    }
+
     void rename()
     {
         tile->onClickMenuDetail();
@@ -251,6 +276,8 @@ private slots:
         row("module editor, then a rename", "keys", "bind rename reopen");
         row("rename, then the module editor", "keys", "rename bind reopen");
         row("module editor, then replace", "keys", "bind replace reopen");
+        row("another profile deleted, then the module editor", "keys", "dropProfile bind");
+        row("another profile deleted, then a rename", "keys", "dropProfile rename");
     }
 
     void bothWritersChangesAreStored()
@@ -278,6 +305,8 @@ private slots:
                 session.replace();
             else if (step == QLatin1String("rename"))
                 session.rename();
+            else if (step == QLatin1String("dropProfile"))
+                session.dropProfile();
             if (QTest::currentTestFailed())
                 return;
             widget = widget || step.startsWith(QLatin1String("cube"));
@@ -306,6 +335,8 @@ private slots:
                                : replaced ? kind
                                           : QStringLiteral("Stored ") + sn);
         QCOMPARE(stored->sn, replaced ? QStringLiteral("NEW-1") : sn);
+        // A deleted profile's bindings never come back from a holder that still has them.
+        QVERIFY2(session.droppedKey.empty() || !data["profiles"].contains(session.droppedKey), data.dump().c_str());
         if (steps.contains(QLatin1String("reopen")) && product == QLatin1String("cube"))
             QCOMPARE(session.reopenedWidgets, 1);
         // The tile shows what the file holds.

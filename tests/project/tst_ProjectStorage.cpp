@@ -174,6 +174,17 @@ private slots:
         QByteArray bytes = fileBytes(makeProject("damaged.ovpf", 200));
         QVERIFY(bytes.size() > 20 * 4096);
         QVERIFY(Test::writeFileBytes(path("damaged.ovpf"), bytes.replace(8 * 4096, 4096, QByteArray(4096, 'Z'))));
+        // The records' root names its first child page twice: each page is sound on its own.
+        QList<QVariantList> root;
+        QVERIFY(Test::ProjectRawSqlite(makeProject("twice.ovpf", 60))
+                    .run(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'json_store'"), {}, &root));
+        bytes = fileBytes(path("twice.ovpf"));
+        const qsizetype at = (root.value(0).value(0).toLongLong() - 1) * 4096;
+        QVERIFY(root.size() == 1 && bytes.at(at) == 5); // an interior page
+        const auto cell = [&](int i) {
+            return at + (uchar(bytes.at(at + 12 + 2 * i)) << 8 | uchar(bytes.at(at + 13 + 2 * i)));
+        };
+        QVERIFY(Test::writeFileBytes(path("twice.ovpf"), bytes.replace(cell(1), 4, bytes.mid(cell(0), 4))));
 
         const std::tuple<const char*, bool, int, const char*> cases[] = {
             {"missing.ovpf", false, 2001, ""},
@@ -182,6 +193,7 @@ private slots:
             {"empty.ovpf", false, 2000, "holds no project"},
             {"foreign.ovpf", true, 2000, "another kind"},
             {"damaged.ovpf", false, 2000, "damaged"},
+            {"twice.ovpf", false, 2000, "belongs to two places"},
         };
         for (auto [name, create, code, detail] : cases) {
             const QByteArray before = fileBytes(path(name));
@@ -748,6 +760,20 @@ private slots:
         }
         QVERIFY(Test::writeFileBytes(path("cut.ovpf"), whole));
         QVERIFY(ProjectDatabase().open(path("cut.ovpf"), false, kConn).isOk());
+
+        // Cut inside its last page when that page holds the overflow of a stored picture, which
+        // the page walk does not read: the size the header announces tells.
+        {
+            ProjectDatabase db;
+            QVERIFY(db.open(path("picture.ovpf"), true, kConn).isOk());
+            JsonStoreRecord owner = record(QStringLiteral("profile"));
+            QVERIFY(db.insert(owner).isOk());
+            QVERIFY(db.saveFile(owner.id, QStringLiteral("picture"), QByteArray(20000, 'p')).isOk());
+        }
+        const QByteArray pictured = fileBytes(path("picture.ovpf"));
+        QVERIFY(Test::writeFileBytes(path("picture.ovpf"), pictured.left(pictured.size() - 1000)));
+        const BaseResult<void> cut = ProjectDatabase().open(path("picture.ovpf"), false, kConn);
+        QVERIFY2(cut.code() == 2000 && cut.message.contains(QLatin1String("damaged")), qPrintable(cut.message));
     }
 
     // Reads share a read transaction until the event loop runs; a write ends it first, so what

@@ -1,5 +1,6 @@
 // ORVEL_TEST_LABELS: threads
 #include "core/Application.h"
+#include "core/WaiterUtils.h"
 #include "core/WorkerThreads.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
@@ -8,12 +9,14 @@
 #include "support/HostileZip.h"
 #include "support/ProjectTestUtils.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 using namespace OV;
@@ -72,6 +75,23 @@ private slots:
         QCOMPARE(QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("large")});
         MainUtils::setPluginRoot(QString());
+    }
+
+    // A plain application object, as tests and tools make, stops and awaits the workers too.
+    void plainApplicationObjectWaitsForTheWorkers()
+    {
+        int argc = 1;
+        char name[] = "tst_UnpackAtExit";
+        char* argv[] = {name, nullptr};
+        auto app = std::make_unique<QApplication>(argc, argv);
+        auto stopSeen = std::make_shared<std::atomic<bool>>(false);
+        WorkerThreads::start(
+            [stopSeen] { stopSeen->store(WaiterUtils().waitFor(10000) && WorkerThreads::stopRequested()); });
+        app.reset();
+        const int left = WorkerThreads::running();
+        WorkerThreads::stopAndWaitAll(); // nothing left running into the next test
+        QCOMPARE(left, 0);
+        QVERIFY(stopSeen->load());
     }
 };
 
