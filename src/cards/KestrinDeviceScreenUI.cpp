@@ -370,11 +370,12 @@ void KestrinDeviceScreenUI::scrollToCard(KestrinCard* card, int index)
         return;
     QScrollBar* bar = m_scrollArea->horizontalScrollBar();
     const int scrollX = bar->value();
-    Logger::debug(kTag, "cardX:%d, cardWidth:%d, scrollX:%d, screenWidth:%d", cardX, cardWidth, scrollX, kVisibleWidth);
+    Logger::debug(kTag, "cardX:%d, cardWidth:%d, scrollX:%d, screenWidth:%d", cardX, cardWidth, scrollX,
+                  m_visibleWidth);
     if (scrollX > cardX)
         bar->setValue(cardX);
-    else if (scrollX + kVisibleWidth < cardX + cardWidth)
-        bar->setValue(cardX + cardWidth - kScrollBackOff);
+    else if (scrollX + m_visibleWidth < cardX + cardWidth)
+        bar->setValue(cardX + cardWidth - (m_visibleWidth - (kVisibleWidth - kScrollBackOff)));
 }
 
 } // namespace OV

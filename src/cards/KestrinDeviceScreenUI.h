@@ -28,6 +28,8 @@ class KestrinDeviceScreenUI : public QWidget
 {
     Q_OBJECT
 public:
+    // The strip's visible width in a hub tile of full width, and where the right edge of a card
+    // scrolled into view ends; a narrowed tile shows less and backs off as far from its edge.
     static constexpr int kVisibleWidth = 613;
     static constexpr int kScrollBackOff = 581;
     static constexpr int kMargin = 10;
@@ -51,6 +53,9 @@ public:
 
     int cardCount() const;
     KestrinCard* cardAt(int index) const;
+    // Set by the hub tile when it narrows or widens.
+    void setVisibleWidth(int width) { m_visibleWidth = width; }
+    int visibleWidth() const { return m_visibleWidth; }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -70,6 +75,7 @@ private:
     QHBoxLayout* m_layout;
     QHash<int64_t, std::shared_ptr<ProjectDbProfileKsWidgetBean>> m_beans;
     std::optional<int64_t> m_loadedProfileId;
+    int m_visibleWidth = kVisibleWidth;
 };
 
 } // namespace OV

@@ -11,12 +11,16 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+#include <cmath>
+
 namespace OV {
 
 namespace {
 
-// The body's inset from the tile's edges.
+// The body's inset from the tile's edges, and the strip's from its sides.
 constexpr int kMargin = 2;
+constexpr int kStripInset = 50;
 
 } // namespace
 
@@ -28,7 +32,7 @@ KestrinDeviceUI::KestrinDeviceUI(QWidget* parent, BaseWidgetSelectGroup* group)
     setFixedSize(kWidth, kHeight);
     setSelectable(true);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(50, 28, 50, 28);
+    layout->setContentsMargins(kStripInset, 28, kStripInset, 28);
     layout->addWidget(m_scrollArea, 1);
     m_scrollArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scrollArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -59,6 +63,15 @@ void KestrinDeviceUI::reloadEditor()
     m_screen->initData();
 }
 
+void KestrinDeviceUI::fitToRoom(int room)
+{
+    const int width = std::clamp(room, kMinWidth, kWidth);
+    if (width == this->width() && minimumWidth() == width)
+        return;
+    setFixedWidth(width);
+    m_screen->setVisibleWidth(width - kStripInset * 2);
+}
+
 void KestrinDeviceUI::paintEvent(QPaintEvent* event)
 {
     // The hub's body: a few shapes, drawn at each paint for less than decoding a picture of the
@@ -66,20 +79,22 @@ void KestrinDeviceUI::paintEvent(QPaintEvent* event)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF body = QRectF(rect()).adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    // Drawn on a grid as wide as the tile: a narrowed tile keeps its corners and screen border.
+    const double w = width();
     p.translate(body.topLeft());
-    p.scale(body.width() / kWidth, body.height() / kHeight);
+    p.scale(body.width() / w, body.height() / kHeight);
     QLinearGradient shade(QPointF(0, 0), QPointF(0, kHeight));
     shade.setColorAt(0.0, QColor(0x2C, 0x30, 0x37));
     shade.setColorAt(1.0, QColor(0x1E, 0x21, 0x26));
     p.setPen(QPen(QColor(0x3A, 0x3F, 0x48), 1.0));
     p.setBrush(shade);
-    p.drawRoundedRect(QRectF(0.5, 0.5, kWidth - 1, kHeight - 1), 22, 22);
+    p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, kHeight - 1), 22, 22);
     p.setPen(QPen(QColor(0x45, 0x4B, 0x56), 1.0));
     p.setBrush(QColor(0x12, 0x14, 0x17));
-    p.drawRoundedRect(QRectF(40.5, 20.5, 632, 139), 14, 14);
+    p.drawRoundedRect(QRectF(40.5, 20.5, w - 81, 139), 14, 14);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0x3D, 0x7E, 0xFF));
-    p.drawRoundedRect(QRectF(336, 166, 41, 4), 2, 2);
+    p.drawRoundedRect(QRectF(std::floor(w / 2) - 20.5, 166, 41, 4), 2, 2);
     p.end();
     MainDeviceListItem::paintEvent(event);
 }

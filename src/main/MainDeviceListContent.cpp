@@ -4,6 +4,7 @@
 #include "main/MainDeviceListItem.h"
 
 #include <QDropEvent>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QMimeData>
 #include <QScrollArea>
@@ -24,8 +25,18 @@ MainDeviceListContent::MainDeviceListContent(QScrollArea* scrollArea, QWidget* p
     m_layout->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_addingItem = new MainDeviceListAddingItem(this);
     m_layout->addWidget(m_addingItem);
+    // The hub's tile narrows or widens with the row's visible width.
+    if (m_scrollArea)
+        m_scrollArea->viewport()->installEventFilter(this);
     updateWidth();
     reportOrder();
+}
+
+bool MainDeviceListContent::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_scrollArea && watched == m_scrollArea->viewport() && event->type() == QEvent::Resize)
+        updateWidth();
+    return QWidget::eventFilter(watched, event);
 }
 
 QList<MainDeviceListItem*> MainDeviceListContent::tiles() const
@@ -47,6 +58,22 @@ void MainDeviceListContent::updateWidth()
 {
     // The margins count too, or the last tile ("+") would be clipped at the right.
     const QMargins margins = m_layout->contentsMargins();
+    // A tile that fits itself to the room (the hub's) takes what the visible row leaves beside
+    // the others, so that a module and "+" are in view next to it in a window of the first size.
+    if (m_scrollArea) {
+        int others = margins.left() + margins.right();
+        MainDeviceListItem* fitting = nullptr;
+        for (int i = 0; i < m_layout->count(); ++i) {
+            QWidget* widget = m_layout->itemAt(i)->widget();
+            auto* tile = qobject_cast<MainDeviceListItem*>(widget);
+            if (tile && tile->fitsToRoom() && !fitting)
+                fitting = tile;
+            else if (widget)
+                others += widget->width() + m_layout->spacing();
+        }
+        if (fitting)
+            fitting->fitToRoom(m_scrollArea->viewport()->width() - others);
+    }
     int sum = margins.left() + margins.right();
     int widgets = 0;
     for (int i = 0; i < m_layout->count(); ++i) {

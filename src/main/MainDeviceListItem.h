@@ -30,6 +30,10 @@ public:
     virtual void startDrag();
     // Called on every tile after the current profile changed; the base does nothing.
     virtual void reloadEditor();
+    // Whether the tile's width follows the room the row leaves it (the hub's); the others keep
+    // their fixed width and ignore fitToRoom.
+    virtual bool fitsToRoom() const { return false; }
+    virtual void fitToRoom(int room) { Q_UNUSED(room); }
 
     // The names under which the editing screens know the two operations above.
     int64_t itemId() const { return deviceId(); }

@@ -2,6 +2,7 @@
 
 #include "core/EventBus.h"
 #include "core/Logger.h"
+#include "core/ThemeLoader.h"
 #include "core/Utils.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
@@ -152,6 +153,9 @@ void MainDeviceModule::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::RightButton) {
         auto* menu = new QMenu(this);
         menu->setAttribute(Qt::WA_DeleteOnClose);
+        // The row's scroll area makes everything below it transparent, the menu too: its own
+        // sheet gives it the menu colours every other menu has.
+        menu->setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("base")));
         const auto addEntry = [menu](const QString& text, int id) {
             QAction* action = menu->addAction(text);
             action->setProperty("id", id);

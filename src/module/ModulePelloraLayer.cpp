@@ -68,6 +68,7 @@ ModulePelloraLayer::ModulePelloraLayer(ProjectDbModuleBean* bean, QWidget* paren
     auto* deployLayout = new QHBoxLayout(m_deployBar);
     deployLayout->setContentsMargins(0, 0, 8, 0);
     m_deployButton = new QPushButton(tr("Deploy"), m_deployBar);
+    m_deployButton->setObjectName(QStringLiteral("layerDeployButton"));
     m_deployButton->setFixedHeight(26);
     deployLayout->addWidget(m_deployButton, 0, Qt::AlignVCenter);
     m_deployBar->setFixedWidth(90);

@@ -41,10 +41,17 @@ ScanWifiDialog::ScanWifiDialog(QWidget* parent)
     setFixedWindowSize(400, 450);
     hideMinimizeButton();
     setTitle(tr("Search Wifi"));
-    auto* busy = new BusyIndicator(this);
+    // The title bar stacks its widget over the whole area: a row of its own keeps the indicator
+    // beside the title, centred in the bar's height.
+    auto* titleArea = new QWidget(this);
+    auto* titleLayout = new QHBoxLayout(titleArea);
+    titleLayout->setContentsMargins(20, 0, 20, 0);
+    titleLayout->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* busy = new BusyIndicator(titleArea);
     busy->setObjectName(QStringLiteral("coreBusy"));
     busy->setFixedSize(18, 18);
-    setTitleBarWidget(busy);
+    titleLayout->addWidget(busy);
+    setTitleBarWidget(titleArea);
 
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);

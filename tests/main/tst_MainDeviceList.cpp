@@ -26,6 +26,7 @@
 #include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/MessageDialog.h"
+#include "widgets/WheelHorizontalScrollArea.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -40,6 +41,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using namespace OV;
 using Test::StandinHub;
@@ -217,14 +220,62 @@ private slots:
         row.resize(500, 200);
         row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&row));
-        // The hub tile with its card strip is 713 wide, the module and adding tiles 180.
-        QCOMPARE(row.content()->minimumWidth(), 16 + 713 + 4 * 180 + 16);
+        // The module and adding tiles are 180 wide; the hub tile with its card strip, 713 wide
+        // where there is room, has narrowed to its least width in this short row.
+        QCOMPARE(row.hubTile()->width(), KestrinDeviceUI::kMinWidth);
+        QCOMPARE(row.content()->minimumWidth(), 16 + KestrinDeviceUI::kMinWidth + 4 * 180 + 16);
         auto* scroll = qobject_cast<QScrollArea*>(row.content()->parentWidget()->parentWidget());
         QVERIFY(scroll);
         scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
         QApplication::processEvents();
         const QRect adding = row.content()->addingItem()->geometry();
         QVERIFY(adding.right() < row.content()->width() - 15);
+    }
+
+    // At the main window's first size the hub, one module and the adding tile are all in view,
+    // with no scroll bar under them.
+    void oneModuleAndAddingFitTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("hubWidth"); // the row less its margins and the other two tiles
+        QTest::newRow("1152 x 806") << QSize(1152, 806) << 1152 - 262 - 32 - 360;
+        QTest::newRow("1344 x 832, a 1920 x 1040 screen") << QSize(1344, 832) << 1344 - 262 - 32 - 360;
+        QTest::newRow("1920 x 1040, room for the whole hub") << QSize(1920, 1040) << KestrinDeviceUI::kWidth;
+    }
+
+    void oneModuleAndAddingFitTheWindow()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, hubWidth);
+        Test::addModules({QStringLiteral("A")});
+        auto window = std::make_unique<MainWindow>();
+        window->setMinimumSize(size);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->size(), size);
+        auto* row = qobject_cast<MainDeviceListWidget*>(window->deviceList());
+        QVERIFY(row);
+        auto* scroll = qobject_cast<QScrollArea*>(row->content()->parentWidget()->parentWidget());
+        QVERIFY(scroll);
+        QApplication::processEvents();
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(window->grab().save(
+                dir + QStringLiteral("/main_window_one_module_%1x%2.png").arg(size.width()).arg(size.height())));
+        QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+        const QRect viewport = scroll->viewport()->rect();
+        for (MainDeviceListItem* tile : row->tiles()) {
+            const QRect shown(tile->mapTo(scroll->viewport(), QPoint(0, 0)), tile->size());
+            QVERIFY2(viewport.contains(shown), qPrintable(QStringLiteral("tile %1 at %2..%3 in a row %4 wide")
+                                                              .arg(tile->deviceId())
+                                                              .arg(shown.left())
+                                                              .arg(shown.right())
+                                                              .arg(viewport.width())));
+        }
+        QCOMPARE(row->tiles().size(), 3);
+        auto* hub = qobject_cast<KestrinDeviceUI*>(row->hubTile());
+        QCOMPARE(hub->width(), hubWidth);
+        QCOMPARE(hub->screen()->visibleWidth(), hubWidth - 100);
+        QCOMPARE(hub->scrollArea()->viewport()->width(), hubWidth - 100);
     }
 
     // Modules added later come after the shown ones and the order is written with them; a
@@ -278,7 +329,14 @@ private slots:
         });
         // The menu is read and the entry asked for chosen while it is up.
         QString choose;
+        QColor background;
+        bool separatorDrawn = false;
         connect(tile, &MainDeviceModule::contextMenuShown, this, [&](QMenu* menu) {
+            // Painted in the menu colours, its separators drawn across it.
+            const QImage shot = menu->grab().toImage();
+            background = shot.pixelColor(2, shot.height() / 2);
+            for (int y = 0; y < shot.height(); ++y)
+                separatorDrawn = separatorDrawn || shot.pixelColor(shot.width() / 2, y) == QColor(0x3A, 0x3E, 0x46);
             texts.clear();
             for (QAction* action : menu->actions()) {
                 if (action->isSeparator())
@@ -303,6 +361,8 @@ private slots:
         choose = QStringLiteral("Detail");
         QTest::mousePress(tile, Qt::RightButton, {}, QPoint(50, 50));
         QCOMPARE(texts, entries);
+        QCOMPARE(background, QColor(0x24, 0x27, 0x2C));
+        QVERIFY(separatorDrawn);
         ModuleDetailsDialog* details = nullptr;
         QTRY_VERIFY((details = findChildWindow<ModuleDetailsDialog>()) != nullptr);
         QCOMPARE(details->nameLabel()->text(), tile->module()->name);

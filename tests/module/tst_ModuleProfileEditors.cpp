@@ -225,6 +225,10 @@ private slots:
         QCOMPARE(editor.knobPanel()->deviceEdit()->text(), QStringLiteral("Desk lamp"));
         QVERIFY(editor.knobPanel()->clearButton()->isEnabled());
         shoot(&editor, "module_rollane_editor");
+        // The event switched off and on again: the shot shows the box unchecked.
+        editor.knobPanel()->enabledBox()->setChecked(false);
+        shoot(&editor, "module_rollane_editor_event_off");
+        editor.knobPanel()->enabledBox()->setChecked(true);
         QVERIFY(saveNow(editor).isOk());
         QCOMPARE(QByteArray::fromStdString(stored(bean->id)->data["profiles"][key()]["deployConfig"].dump()),
                  QByteArray(R"({"counterclockwise":{"id":"lamp-1","type":"lamp"}})"));

@@ -309,6 +309,8 @@ private slots:
         QPointer<ModulePelloraWidgetEditor> editor = grid->openEditor();
         QCOMPARE(editor->nameEdit()->text(), QStringLiteral("Widget 1"));
         QVERIFY(editor->typeRow()->isEnabled());
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(editor->grab().save(dir + QStringLiteral("/pellora_widget_editor_new.png")));
         editor->saveButton()->click();
         QTRY_COMPARE(m_messages, QStringList{"Unconfigured button image"});
         QVERIFY(editor);
@@ -405,6 +407,14 @@ private slots:
         QVERIFY(cube);
         QPointer<ModulePelloraDialog> dialog = openDialog(cube->id);
         ModulePelloraLayer* layer = dialog->layerPage();
+        // The fixed-height button has room for its whole text.
+        QPushButton* deploy = layer->deployButton();
+        QTRY_VERIFY(deploy->isVisible());
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(dialog->grab().save(dir + QStringLiteral("/pellora_layers_view_mode.png")));
+        QVERIFY2(deploy->sizeHint().height() <= deploy->height(),
+                 qPrintable(QStringLiteral("needs %1, has %2").arg(deploy->sizeHint().height()).arg(deploy->height())));
+        QVERIFY(deploy->sizeHint().width() <= deploy->width());
 
         // No layers yet: nothing is uploaded.
         layer->onClickBtnDeploy();

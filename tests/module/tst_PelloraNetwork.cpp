@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstdlib>
+
 using namespace OV;
 using json = nlohmann::json;
 
@@ -256,6 +258,16 @@ private slots:
         QCOMPARE(dialog->names(), QStringList({"DeskNet", "Kitchen", "Garden"}));
         QCOMPARE(ScanWifiDialog::signalIcon(QStringLiteral("x")), QStringLiteral(":/image/net_wifi_state_level_0.png"));
         QVERIFY(!dialog->finishButton()->isEnabled());
+        // The busy indicator turns in the title bar beside the title, centred in the bar's height.
+        auto* titleBar = dialog->findChild<QWidget*>(QStringLiteral("windowTitleBar"));
+        auto* title = dialog->findChild<QLabel*>(QStringLiteral("windowTitle"));
+        auto* busy = dialog->findChild<QWidget*>(QStringLiteral("coreBusy"));
+        QVERIFY(titleBar && title && busy && busy->isVisible());
+        const QRect busyArea(busy->mapTo(titleBar, QPoint(0, 0)), busy->size());
+        QVERIFY2(std::abs(busyArea.center().y() - titleBar->height() / 2) <= 1,
+                 qPrintable(
+                     QStringLiteral("indicator at y %1 in a bar %2 high").arg(busyArea.top()).arg(titleBar->height())));
+        QVERIFY(busyArea.left() > title->mapTo(titleBar, QPoint(title->width(), 0)).x());
         dialog->rowGroup()->widgetAt(1)->setSelected(true);
         QVERIFY(dialog->finishButton()->isEnabled());
 

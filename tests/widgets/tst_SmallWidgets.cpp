@@ -1,3 +1,4 @@
+#include "core/ThemeLoader.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseImageButton.h"
 #include "widgets/ColorWheelWidget.h"
@@ -11,16 +12,21 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <cstdlib>
 
 using namespace OV;
 
@@ -56,6 +62,20 @@ QString visibleRows(SearchableComboBox& box)
             rows << box.itemText(i);
     }
     return rows.join(QLatin1Char(','));
+}
+
+// Whether some pixel of the area is within a few steps of the colour in every channel.
+bool hasColour(const QImage& image, const QRect& area, QColor colour)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) <= 6 && std::abs(pixel.green() - colour.green()) <= 6 &&
+                std::abs(pixel.blue() - colour.blue()) <= 6)
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -271,6 +291,49 @@ private slots:
         // The corner is pulled in along the diagonal onto the rim.
         QTest::mousePress(&wheel, Qt::LeftButton, {}, QPoint(1, 1));
         QCOMPARE(wheel.markerPosition(), QPoint(33, 33));
+    }
+
+    // Under the theme's base sheet every check box and radio button draws its indicator, chosen
+    // or not, in the theme's colours: a grey-edged dark box or circle, blue with a white mark when
+    // chosen. The platform's own indicators are barely visible on the dark background.
+    void indicatorsShowTheirState_data()
+    {
+        QTest::addColumn<bool>("radio");
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<QColor>("edge");
+        QTest::addColumn<QColor>("inside");
+        const QColor grey(0x5A, 0x60, 0x6B), dark(0x24, 0x27, 0x2C), blue(0x3D, 0x7E, 0xFF), white(Qt::white);
+        QTest::newRow("check box") << false << false << grey << dark;
+        QTest::newRow("check box, checked") << false << true << blue << white;
+        QTest::newRow("radio button") << true << false << grey << dark;
+        QTest::newRow("radio button, chosen") << true << true << blue << white;
+    }
+
+    void indicatorsShowTheirState()
+    {
+        QFETCH(bool, radio);
+        QFETCH(bool, checked);
+        QFETCH(QColor, edge);
+        QFETCH(QColor, inside);
+        QWidget frame;
+        frame.setObjectName(QStringLiteral("window"));
+        frame.setAttribute(Qt::WA_StyledBackground);
+        frame.setStyleSheet(ThemeLoader::instance()->load(QStringLiteral("base")));
+        auto* layout = new QHBoxLayout(&frame);
+        QAbstractButton* button = radio ? static_cast<QAbstractButton*>(new QRadioButton(QStringLiteral("Celsius")))
+                                        : new QCheckBox(QStringLiteral("Enabled"));
+        layout->addWidget(button);
+        button->setChecked(checked);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect indicator = button->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, button);
+        const QImage shot = button->grab().toImage();
+        QVERIFY2(hasColour(shot, indicator, edge), qPrintable(edge.name()));
+        QVERIFY2(hasColour(shot, indicator.adjusted(4, 4, -4, -4), inside), qPrintable(inside.name()));
+        QCOMPARE(indicator.size(), QSize(18, 18));
     }
 
     void searchableComboFiltersByTyping()
