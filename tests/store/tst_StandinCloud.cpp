@@ -249,6 +249,10 @@ private slots:
         const int backgrounds = count(StandinCloud::kBackgroundProject);
         QVERIFY(icons > 50 && backgrounds > 0 && backgrounds < 50);
         const auto address = [&](size_t index) { return m_cloud.server().urlText(pictures[index].path); };
+        // Drawn before the picker asks: fifty pictures drawn on demand by a busy machine can
+        // outlast the loader's 5 s per download, which only a stand-in would ever need.
+        for (const StandinCloud::Picture& picture : pictures)
+            m_cloud.pictureBytes(picture);
 
         panel->onEditProfileIcon();
         QPointer<CloudImagePicker> picker = MainProfilePanel::sharedPicker();
