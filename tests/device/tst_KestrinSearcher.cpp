@@ -54,11 +54,17 @@ private slots:
         StandinHubDiscovery hub;
         QVERIFY(hub.listen(kHubAddress, 0));
         hub.setReply(StandinHubDiscovery::makeReply("KS-1", "127.0.0.2", 5320));
+        {
+            // The first goes out at once: with an interval this long, any request is that one.
+            KestrinSearcher once(loopbackOptions(hub.port(), 600000));
+            once.start();
+            QTRY_COMPARE_WITH_TIMEOUT(hub.requestCount(), 1, 5000);
+        }
+        const int firstReplies = hub.replyCount();
         KestrinSearcher searcher(loopbackOptions(hub.port(), 300));
         Found found(searcher);
         searcher.start();
-        QTRY_VERIFY_WITH_TIMEOUT(hub.requestCount() >= 1, 150); // the first goes out at once
-        QTRY_VERIFY_WITH_TIMEOUT(hub.replyCount() >= 3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(hub.replyCount() >= firstReplies + 3, 5000);
         // The hub moves to another address and port: still the same hub.
         hub.setReply(StandinHubDiscovery::makeReply("KS-1", "127.0.0.4", 6000));
         const int answered = hub.replyCount();

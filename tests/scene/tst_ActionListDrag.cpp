@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -54,6 +55,12 @@ bool dragWithMouse(SceneActionListWidget& list, QPoint from, QPoint to, End end 
         pressed = viewport;
     const auto at = [&](QPoint viewportPos) { return pressed->mapFrom(viewport, viewportPos); };
     const QPoint outside = pressed->mapFromGlobal(list.window()->geometry().bottomRight() + QPoint(200, 200));
+    // The pointer comes to the press point first, as a hand's does. Events sent to a widget do
+    // not move it, and Qt's in-process drag takes its source window from where the pointer is:
+    // with none there, a drag ended by Escape tells no window that it left, and Qt keeps the
+    // list's viewport as the drop target after the list is gone.
+    QWindow* window = list.window()->windowHandle();
+    QTest::mouseMove(window, window->mapFromGlobal(viewport->mapToGlobal(from)));
     bool dragged = false;
     bool finished = false;
     // Runs inside the drag's own event loop, which the move past the drag distance starts.

@@ -254,6 +254,8 @@ private slots:
         QVERIFY(window);
         QCOMPARE(cloud(*window)->pagination()->totalPages(), qMax(1, (total + 19) / 20));
         cloud(*window)->pagination()->setCurrentPage(chosen);
+        // Every request asked for has gone out, however long that takes; then none follows.
+        QTRY_VERIFY(sent() >= before + int(asked.size()));
         QTest::qWait(400);
         QCOMPARE(pagesAsked().mid(before), asked);
     }

@@ -153,6 +153,7 @@ void StandinHub::onReadyRead(QSslSocket* client)
         if (!alive || !m_clients.contains(client))
             return;
         m_lines.append(line);
+        m_lineTimes.append(steadyMs());
         emit lineReceived(line);
         onMessage(client, line);
     }
@@ -357,6 +358,21 @@ QList<StandinHub::Json> StandinHub::received(int act) const
     return result;
 }
 
+qint64 StandinHub::firstReceivedAt(int act) const
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Json message = Json::parse(m_lines[i].constBegin(), m_lines[i].constEnd(), nullptr, false);
+        if (message.is_object() && message.contains("act") && message["act"] == act)
+            return m_lineTimes.value(i, -1);
+    }
+    return -1;
+}
+
+qint64 StandinHub::clockMs()
+{
+    return steadyMs();
+}
+
 int StandinHub::receivedCount(int act) const
 {
     return static_cast<int>(received(act).size());
@@ -376,6 +392,7 @@ bool StandinHub::waitForReceived(int act, int count, int timeoutMs)
 void StandinHub::clearRecords()
 {
     m_lines.clear();
+    m_lineTimes.clear();
     m_connectTimes.clear();
 }
 

@@ -100,6 +100,10 @@ public:
     int connectionCount() const { return static_cast<int>(m_connectTimes.size()); }
     // Steady-clock milliseconds at which each client connected.
     QList<qint64> connectTimes() const { return m_connectTimes; }
+    // Steady-clock milliseconds at which the first message of the act arrived; -1: none yet.
+    qint64 firstReceivedAt(int act) const;
+    // The steady clock those times are read on.
+    static qint64 clockMs();
 
     // A loopback port whose listener never completes a TCP handshake: connects to it hang until
     // the client gives up.
@@ -146,6 +150,7 @@ private:
     std::map<int, Script> m_scripts;
     QList<QByteArray> m_lines;
     QList<qint64> m_connectTimes;
+    QList<qint64> m_lineTimes; // one for each of m_lines
     QString m_validToken;
     QString m_issuedToken = QStringLiteral("standin-token-1");
     int m_confirmDelayMs = 20;

@@ -1,3 +1,4 @@
+#include "core/ImageLoader.h"
 #include "support/StandInHttpServer.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/CloudImagePicker.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -194,6 +196,8 @@ private slots:
         const int n = sent();
         picker.requestPageData(1, 50, QString(), false);
         picker.paginationWidget()->setCurrentPage(2);
+        // Page 2 shown (however long that takes), then time for page 1's late answer to come.
+        QTRY_COMPARE(picker.items()[0]->address(), img(QStringLiteral("t2.png")));
         QVERIFY(waitLoaded(picker, 1));
         QTest::qWait(800);
         QCOMPARE(picker.items()[0]->address(), img(QStringLiteral("t2.png")));
@@ -209,11 +213,16 @@ private slots:
             return HttpReply::json(page(pageAsked(r), 120, paths));
         };
         const int stalls = m_server.requestCount(QStringLiteral("/img/stall.png"));
+        QElapsedTimer sinceStalls; // started before any stalled download was asked for
+        sinceStalls.start();
         picker.paginationWidget()->setCurrentPage(3);
         QVERIFY(QTest::qWaitFor([&] { return m_server.requestCount(QStringLiteral("/img/stall.png")) >= stalls + 5; },
                                 5000));
         picker.paginationWidget()->setCurrentPage(1);
-        QVERIFY(waitLoaded(picker, 7, 3000));
+        // Loaded before any stalled download reached its own time-out and freed its place.
+        QVERIFY(waitLoaded(picker, 7, int(qMax<qint64>(0, ImageLoader::kNetworkTimeoutMs - sinceStalls.elapsed()))));
+        QVERIFY2(sinceStalls.elapsed() < ImageLoader::kNetworkTimeoutMs,
+                 qPrintable(QString::number(sinceStalls.elapsed())));
         QTest::qWait(600);
         QCOMPARE(picker.items()[0]->address(), img(QStringLiteral("t9.png")));
         QVERIFY(picker.items()[0]->isLoaded());
@@ -240,6 +249,7 @@ private slots:
         picker.requestPageData(1, 50, QString(), false);
         QVERIFY(waitSent(n + 2));
         QVERIFY(waitLoaded(picker, 1));
+        QTRY_COMPARE(picker.paginationWidget()->currentPage(), settledPage);
         QTest::qWait(300);
         QCOMPARE(sent(), n + 2);
         QCOMPARE(picker.paginationWidget()->currentPage(), settledPage);

@@ -159,7 +159,8 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), &parent);
 
         QTRY_VERIFY_WITH_TIMEOUT(!toast, 2000);
-        QVERIFY(clock.elapsed() >= 290);
+        // The close timer is a coarse one, which may fire up to 5% early.
+        QVERIFY2(clock.elapsed() >= 285, qPrintable(QString::number(clock.elapsed())));
 
         QScopedPointer<ToastWidget> error(ToastWidget::showError(&parent, QStringLiteral("Failed"), false, 100));
         QCOMPARE(labelImage(error.get(), 0), scaled(":/window/image/dialog_icon_error.png", 32));
