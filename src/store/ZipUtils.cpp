@@ -89,14 +89,12 @@ bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* 
         if (slash > 0 && !self(self, relative.left(slash)))
             return false;
         const QString path = root + QLatin1Char('/') + relative;
-        const QFileInfo info(path);
-        if (info.exists() || info.isSymLink()) {
+        if (QDir().mkdir(path)) {
+            created.push_back(path);
+        } else {
+            const QFileInfo info(path);
             if (!info.isDir() || info.isSymLink())
                 return false;
-        } else {
-            if (!QDir().mkdir(path))
-                return false;
-            created.push_back(path);
         }
         folders.insert(relative);
         return true;
