@@ -3,9 +3,12 @@
 // same file.
 //
 //   plugin_unpack_bench --make <package.zip>       writes a package of 300 members, about 10 MiB
+//   plugin_unpack_bench --make-deep <package.zip>  writes a package made to be slow: 4,700
+//                                                  one-byte members, each 505 folders deep
 //   plugin_unpack_bench <package.zip> <folder>      unpacks it into the folder (made new)
 #include "core/ZlibUtils.h"
 #include "store/ZipUtils.h"
+#include "support/HostileZip.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,6 +25,7 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: plugin_unpack_bench --make <package.zip>\n"
+                         "       plugin_unpack_bench --make-deep <package.zip>\n"
                          "       plugin_unpack_bench <package.zip> <folder>\n");
     return 2;
 }
@@ -63,12 +67,29 @@ int makePackage(const QString& path)
     return 0;
 }
 
+// Just under the download limit: names of 1,019 bytes (505 one-letter folders and a file name).
+int makeDeepPackage(const QString& path)
+{
+    QList<OV::Test::HostileZipMember> members;
+    const QByteArray folders = QByteArray("a/").repeated(505);
+    for (int i = 0; i < 4700; ++i)
+        members.append({folders + "f" + QByteArray::number(i).rightJustified(4, '0') + ".txt", "x", false});
+    const QByteArray zip = OV::Test::hostileZip(members);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(zip) != zip.size())
+        return 1;
+    std::printf("package %s: %lld bytes\n", qUtf8Printable(path), qint64(zip.size()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--make") == 0)
         return makePackage(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--make-deep") == 0)
+        return makeDeepPackage(QString::fromLocal8Bit(argv[2]));
     if (argc != 3)
         return usage();
     QFile package(QString::fromLocal8Bit(argv[1]));
@@ -79,7 +100,8 @@ int main(int argc, char** argv)
     const QByteArray zip = package.readAll();
     QString why;
     if (!OV::unzipToDirectory(zip, QString::fromLocal8Bit(argv[2]), &why)) {
-        std::fprintf(stderr, "unpack failed: %s\n", qUtf8Printable(why));
+        std::fprintf(stderr, "unpack failed after %.3f s: %s\n", double(clock.nsecsElapsed()) / 1e9,
+                     qUtf8Printable(why));
         return 1;
     }
     std::printf("unpacked %lld bytes in %.3f s\n", qint64(zip.size()), double(clock.nsecsElapsed()) / 1e9);

@@ -89,13 +89,11 @@ void Application::requestExit()
 }
 
 // A stop asked by the session or a terminal ends the program as "Exit" does. A window may still
-// refuse to close (a module mid-update); asked again, the program ends regardless.
+// refuse to close (a module mid-update); asked again, the program ends regardless (the watcher
+// ends it from its handler).
 void Application::onStopRequested()
 {
-    if (m_stopRequests++ == 0)
-        requestExit();
-    else
-        QCoreApplication::exit(0);
+    requestExit();
 }
 
 bool Application::isAutoStart()

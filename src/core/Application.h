@@ -43,7 +43,6 @@ private:
     void reportEscaped(QObject* receiver, QEvent* event, const char* what);
 
     static Application* s_instance;
-    int m_stopRequests = 0;
 };
 
 } // namespace OV

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,9 +21,30 @@ const int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 // The write end, used from the handler; -1 while no watcher is active.
 std::atomic<int> g_writeEnd{-1};
 int g_readEnd = -1;
+// Stop requests received while the watcher is active.
+std::atomic<int> g_received{0};
+
+// Asked again, the program ends at once, wherever it is: the first request may be waiting
+// for an event loop that no longer runs, or for workers at exit. The signal's own default
+// ends it, as if nothing had been watching.
+void endNow(int signalNumber)
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signalNumber, &action, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, signalNumber);
+    ::pthread_sigmask(SIG_UNBLOCK, &unblock, nullptr);
+    ::raise(signalNumber);
+    ::_exit(128 + signalNumber);
+}
 
 void onSignal(int signalNumber)
 {
+    if (g_received.fetch_add(1) > 0)
+        endNow(signalNumber);
     // Only what a handler may do: one write of the signal number, errno left as it was.
     const int savedErrno = errno;
     const int fd = g_writeEnd.load();
@@ -47,6 +69,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         return;
     }
     g_readEnd = fds[0];
+    g_received = 0;
     g_writeEnd = fds[1];
     m_notifier = new QSocketNotifier(g_readEnd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readPending);

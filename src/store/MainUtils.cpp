@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QSaveFile>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,17 +34,50 @@ constexpr const char* kMarkerFormat = "orvel-plugin-unpack/1 ";
 std::mutex g_rootMutex;
 QString g_pluginRoot;
 
-// One lock per uuid; entries are few (one per plug-in) and kept for the process's life.
-std::mutex g_locksMutex;
-std::map<QString, std::shared_ptr<std::mutex>> g_locks;
-
-std::shared_ptr<std::mutex> uuidLock(const QString& uuid)
+// One slot per uuid; entries are few (one per plug-in) and kept for the process's life. An
+// unpack holds `run` for as long as it works. Removing the folder never waits for it: when
+// `run` is taken, the removal is left to its holder (`removePending`), which stops between
+// members and removes the folder before it lets go (releaseSlot).
+struct UnpackSlot
 {
-    std::lock_guard<std::mutex> guard(g_locksMutex);
-    std::shared_ptr<std::mutex>& lock = g_locks[uuid];
-    if (!lock)
-        lock = std::make_shared<std::mutex>();
-    return lock;
+    std::mutex run;
+    std::mutex state; // guards the hand-over of removePending; held only briefly
+    std::atomic<bool> removePending{false};
+};
+
+std::mutex g_slotsMutex;
+std::map<QString, std::shared_ptr<UnpackSlot>> g_slots;
+
+std::shared_ptr<UnpackSlot> slotFor(const QString& uuid)
+{
+    std::lock_guard<std::mutex> guard(g_slotsMutex);
+    std::shared_ptr<UnpackSlot>& slot = g_slots[uuid];
+    if (!slot)
+        slot = std::make_shared<UnpackSlot>();
+    return slot;
+}
+
+bool removalPending(const QString& uuid)
+{
+    return slotFor(uuid)->removePending.load();
+}
+
+// Lets go of `run`, first doing any removal asked for meanwhile. The check and the release are
+// one step under `state`, so a removal asked for is never left with nobody to do it.
+void releaseSlot(UnpackSlot& slot, const QString& folder)
+{
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> guard(slot.state);
+            if (!slot.removePending.load()) {
+                slot.run.unlock();
+                return;
+            }
+            slot.removePending.store(false);
+        }
+        if (!removeAll(folder))
+            Logger::warn(kTag, "remove unpacked plugin failed:%s", folder.toUtf8().constData());
+    }
 }
 
 bool holdsPackage(const QString& folder, const QByteArray& marker)
@@ -116,7 +150,7 @@ bool MainUtils::isPluginUnpacked(const QString& uuid, const QByteArray& pack)
 {
     try {
         const QString folder = pluginFolder(uuid);
-        return !folder.isEmpty() && holdsPackage(folder, markerFor(pack));
+        return !folder.isEmpty() && !removalPending(uuid) && holdsPackage(folder, markerFor(pack));
     } catch (const std::exception& e) {
         Logger::error(kTag, "isPluginUnpacked error:%s", e.what());
         return false;
@@ -129,56 +163,84 @@ bool MainUtils::isPluginUnpacked(ProjectPluginUseCase& useCase, const ProjectDbP
     return pack.isOk() && isPluginUnpacked(plugin.k1, *pack.data);
 }
 
+namespace {
+
+enum class Unpacked { Done, Failed, Stopped };
+
+// Unpacks into a staging sibling and renames it into place. A stop (the program is asked to
+// exit, or the folder to go) ends it between members: the staging folder goes and the folder
+// in place is left as it was.
+Unpacked unpackInto(const QString& uuid, const QByteArray& pack)
+{
+    const QString root = MainUtils::pluginRoot();
+    const QString folder = root + QLatin1Char('/') + uuid;
+    const std::shared_ptr<UnpackSlot> slot = slotFor(uuid);
+    slot->run.lock();
+    struct Release
+    {
+        UnpackSlot& slot;
+        const QString& folder;
+        ~Release() { releaseSlot(slot, folder); }
+    } release{*slot, folder};
+    auto stop = [&slot]() { return WorkerThreads::stopRequested() || slot->removePending.load(); };
+
+    const QByteArray marker = MainUtils::markerFor(pack);
+    if (stop())
+        return Unpacked::Stopped;
+    if (holdsPackage(folder, marker))
+        return Unpacked::Done;
+    removeStaleSiblings(root, uuid);
+
+    const QString staging = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("unpacking-") + createUuid();
+    QString why;
+    bool ok = unzipToDirectory(pack, staging, &why, stop);
+    if (!ok && stop()) {
+        removeAll(staging);
+        Logger::info(kTag, "unpack plugin %s stopped", uuid.toUtf8().constData());
+        return Unpacked::Stopped;
+    }
+    if (ok) {
+        QSaveFile file(staging + QLatin1Char('/') + QLatin1String(MainUtils::kMarkerFileName));
+        ok = file.open(QIODevice::WriteOnly) && file.write(marker) == marker.size() && file.commit();
+        if (!ok)
+            why = QStringLiteral("cannot write the marker");
+    }
+    // The folder that was there (another package, or a half-written one from an older
+    // program) goes aside first, so the rename puts the new one in place whole.
+    if (ok && QFileInfo::exists(folder)) {
+        const QString old = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("old-") + createUuid();
+        if (!QDir().rename(folder, old) && !removeAll(folder)) {
+            ok = false;
+            why = QStringLiteral("cannot replace the folder");
+        }
+        removeAll(old);
+    }
+    if (ok && !QDir().rename(staging, folder)) {
+        ok = false;
+        why = QStringLiteral("cannot rename into place");
+    }
+    if (!ok) {
+        Logger::error(kTag, "unpack plugin %s failed:%s", uuid.toUtf8().constData(), why.toUtf8().constData());
+        removeAll(staging);
+        removeAll(folder);
+        return Unpacked::Failed;
+    }
+    return Unpacked::Done;
+}
+
+} // namespace
+
 BaseResult<void> MainUtils::unpackPlugin(const QString& uuid, const QByteArray& pack)
 {
     if (!isSafePathComponent(uuid))
         return BaseResult<void>(Errors::InvalidArgument, QStringLiteral("invalid uuid:") + uuid);
-    const BaseResult<void> failed(Errors::WriteFailed, QStringLiteral("unzip plugin error"));
     try {
-        const std::shared_ptr<std::mutex> lock = uuidLock(uuid);
-        std::lock_guard<std::mutex> guard(*lock);
-        const QString root = pluginRoot();
-        const QString folder = root + QLatin1Char('/') + uuid;
-        const QByteArray marker = markerFor(pack);
-        if (holdsPackage(folder, marker))
+        if (unpackInto(uuid, pack) == Unpacked::Done)
             return {};
-        removeStaleSiblings(root, uuid);
-
-        const QString staging =
-            root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("unpacking-") + createUuid();
-        QString why;
-        bool ok = unzipToDirectory(pack, staging, &why);
-        if (ok) {
-            QSaveFile file(staging + QLatin1Char('/') + QLatin1String(kMarkerFileName));
-            ok = file.open(QIODevice::WriteOnly) && file.write(marker) == marker.size() && file.commit();
-            if (!ok)
-                why = QStringLiteral("cannot write the marker");
-        }
-        // The folder that was there (another package, or a half-written one from an older
-        // program) goes aside first, so the rename puts the new one in place whole.
-        if (ok && QFileInfo::exists(folder)) {
-            const QString old = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("old-") + createUuid();
-            if (!QDir().rename(folder, old) && !removeAll(folder)) {
-                ok = false;
-                why = QStringLiteral("cannot replace the folder");
-            }
-            removeAll(old);
-        }
-        if (ok && !QDir().rename(staging, folder)) {
-            ok = false;
-            why = QStringLiteral("cannot rename into place");
-        }
-        if (!ok) {
-            Logger::error(kTag, "unpack plugin %s failed:%s", uuid.toUtf8().constData(), why.toUtf8().constData());
-            removeAll(staging);
-            removeAll(folder);
-            return failed;
-        }
-        return {};
     } catch (const std::exception& e) {
         Logger::error(kTag, "unpack plugin error:%s", e.what());
-        return failed;
     }
+    return BaseResult<void>(Errors::WriteFailed, QStringLiteral("unzip plugin error"));
 }
 
 void MainUtils::asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin,
@@ -197,8 +259,19 @@ void MainUtils::asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDb
     }
     QPointer<const QObject> alive(guard);
     // Not detached: the application waits for the unpack before it goes away.
+    // A stopped unpack delivers nothing: the program is ending, or the folder was removed and
+    // whoever removed it unpacks again if it wants the plug-in.
     WorkerThreads::start([uuid = plugin.k1, bytes = *pack.data, alive, done = std::move(done)]() mutable {
-        const BaseResult<void> result = unpackPlugin(uuid, bytes);
+        BaseResult<void> result(Errors::WriteFailed, QStringLiteral("unzip plugin error"));
+        try {
+            const Unpacked unpacked = unpackInto(uuid, bytes);
+            if (unpacked == Unpacked::Stopped)
+                return;
+            if (unpacked == Unpacked::Done)
+                result = BaseResult<void>();
+        } catch (const std::exception& e) {
+            Logger::error(kTag, "unpack plugin error:%s", e.what());
+        }
         runOnMainThread([alive, result, done = std::move(done)]() {
             if (alive && done)
                 done(result);
@@ -211,9 +284,19 @@ bool MainUtils::removeUnpackedPlugin(const QString& uuid)
     if (!isSafePathComponent(uuid))
         return false;
     try {
-        const std::shared_ptr<std::mutex> lock = uuidLock(uuid);
-        std::lock_guard<std::mutex> guard(*lock);
-        return removeAll(pluginRoot() + QLatin1Char('/') + uuid);
+        const std::shared_ptr<UnpackSlot> slot = slotFor(uuid);
+        const QString folder = pluginRoot() + QLatin1Char('/') + uuid;
+        {
+            std::lock_guard<std::mutex> guard(slot->state);
+            if (!slot->run.try_lock()) {
+                // An unpack runs: it stops and removes the folder as it ends.
+                slot->removePending.store(true);
+                return true;
+            }
+        }
+        const bool removed = removeAll(folder);
+        releaseSlot(*slot, folder);
+        return removed;
     } catch (const std::exception& e) {
         Logger::error(kTag, "remove unpacked plugin error:%s", e.what());
         return false;

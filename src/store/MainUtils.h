@@ -44,16 +44,20 @@ public:
     static bool isPluginUnpacked(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin);
 
     // Worker thread: unpacks the package unless the folder already holds it. Failure: no folder
-    // is left, 3003 "Write failed" with "unzip plugin error"; an unsafe uuid gives 1002.
+    // is left, 3003 "Write failed" with "unzip plugin error"; an unsafe uuid gives 1002. Asked to
+    // stop (the program exits, or the folder is removed meanwhile), it stops between members,
+    // removes what it wrote and leaves the folder in place as it was; that also gives 3003.
     static BaseResult<void> unpackPlugin(const QString& uuid, const QByteArray& pack);
 
     // GUI thread: reads the package and, unless it is unpacked already (then done runs at once),
-    // unpacks it on a worker the application waits for at exit; done runs on the GUI thread only
-    // while guard exists.
+    // unpacks it on a worker the application stops and waits for at exit; done runs on the GUI
+    // thread only while guard exists, and not at all for an unpack that was stopped.
     static void asyncUnpackPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin,
                                   const QObject* guard, std::function<void(const BaseResult<void>&)> done);
 
-    // Removes the plug-in's unpacked folder, after any unpack of it that is running.
+    // GUI thread: removes the plug-in's unpacked folder without waiting for an unpack of it:
+    // while one runs, that unpack stops and removes the folder as it ends (true is returned), and
+    // until then the plug-in does not count as unpacked.
     static bool removeUnpackedPlugin(const QString& uuid);
 
     // Removes the plug-in's record with its "pack" and "icon" in one transaction, then its folder.

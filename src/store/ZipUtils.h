@@ -3,30 +3,26 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace OV {
 
-// Every archive is read through the same checks: ZIP64, encrypted or multi-disk archives are
-// refused, and so are archives whose members break the rules below. The reason for a refusal
-// goes to `why`.
+// Plug-in packages come from outside: all three read them through one ZipDirectory, so they
+// take or refuse an archive alike and give the same reason for a refusal (in `why`); see
+// ZipDirectory for the rules.
 
 // The uncompressed bytes of the file member with exactly this path; an empty array when it is
-// missing or the archive is refused. Unlike the package checks below, the end record may be
-// followed by trailing bytes or have a false signature in its comment.
+// missing or the archive is refused.
 QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why = nullptr);
-
-// Packages come from outside, so all three accept only stored or deflated members whose names
-// are relative paths of plain names (no "/" or "\" at the start, no drive, no "\", no empty,
-// "." or ".." segment), no duplicates, at most 10,000 members of at most 64 MiB each and 256 MiB
-// in all by their announced sizes, each with a local header that agrees with the directory
-// (sizes and CRC may be zero there for a member with a data descriptor). These two also want
-// exactly one end record, ending the data.
 
 // Checks the whole package, every member inflated and its CRC compared; nothing is written.
 bool verifyPackage(const QByteArray& zip, QString* why = nullptr);
 
 // Writes every member under the directory (made when missing). The directory is checked
-// whole before anything is written; a failure part-way removes what this call wrote. Files
-// are created new, never written through a link or over a file that was there.
-bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* why = nullptr);
+// whole before anything is written; a failure part-way removes what this call wrote, and so
+// does a stop, which `stopRequested` is asked for before each member. Files are created new,
+// never written through a link or over a file that was there.
+bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* why = nullptr,
+                      const std::function<bool()>& stopRequested = {});
 
 } // namespace OV

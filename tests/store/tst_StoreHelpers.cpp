@@ -7,6 +7,7 @@
 #include "support/ProjectTestUtils.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +83,35 @@ private slots:
         HostileZipMember understated{"a.png", ok};
         understated.centralUncompressed = 10;
 
+        // Readers that take another end record, or shift offsets by a gap, see other members.
+        const QByteArray plain = Test::hostileZip({{"a.png", ok}});
+        QByteArray gap = plain;
+        gap.insert(gap.size() - 22, QByteArray(16, '\0'));
+        auto withComment = [](QByteArray zip, const QByteArray& comment) {
+            zip[zip.size() - 2] = char(comment.size() & 0xFF);
+            zip[zip.size() - 1] = char(comment.size() >> 8);
+            return zip + comment;
+        };
+        // A whole archive in the comment, its offsets moved to where it lies, ending the file too.
+        QByteArray hidden = Test::hostileZip({{"a.png", "evil", false}});
+        const qint64 at = plain.size();
+        auto shift32 = [&](qsizetype pos) {
+            quint32 value = 0;
+            for (int i = 3; i >= 0; --i)
+                value = value << 8 | quint8(hidden[pos + i]);
+            value += quint32(at);
+            for (int i = 0; i < 4; ++i)
+                hidden[pos + i] = char((value >> (8 * i)) & 0xFF);
+        };
+        shift32(hidden.size() - 22 + 16 + 0);
+        shift32(30 + 5 + 4 + 42);
+        // One stored member holds a whole second one, which the directory names as well.
+        const QByteArray innerLocal = Test::hostileZip({{"c.txt", "inner", false}}).left(30 + 5 + 5);
+        HostileZipMember inside{"c.txt", "inner", false};
+        inside.centralLocalOffset = quint32(30 + 5 + ok.size() + 30 + 5);
+        const QByteArray deep = QByteArray("a/").repeated(505) + "f";
+        const QByteArray longName = QByteArray(QByteArray(30, 'n') + '/').repeated(16) + QByteArray(40, 'f');
+
         const QList<Case> cases = {
             {"bomb", Test::zipBomb("a.png", kMember + 1), false, "member too large: a.png"},
             {"count", Test::hostileZip(QList<HostileZipMember>{{"a.png", ok}} + many), false, "too many members"},
@@ -92,16 +122,57 @@ private slots:
             {"understated", Test::hostileZip({understated}), false, "damaged local header: a.png"},
             {"descriptor zero", Test::hostileZip({descriptor}), true, ""},
             {"descriptor sizes", Test::hostileZip({descriptorFull}), true, ""},
+            {"deep", Test::hostileZip({{"a.png", ok}, {deep, "x", false}}), false, "member more than 32 folders deep"},
+            {"long name", Test::hostileZip({{"a.png", ok}, {longName, "x", false}}), false,
+             "member name longer than 512 bytes"},
+            {"gap before end", gap, false, "bytes between the directory and the end record"},
+            {"end in comment", withComment(plain, hidden), false, "ambiguous end record"},
+            {"signature in comment", withComment(plain, "PK\x05\x06 is not an end record, only its start"), false,
+             "ambiguous end record"},
+            {"overlap", Test::hostileZip({{"a.png", ok, false}, {"b.bin", innerLocal, false}, inside}), false,
+             "overlapping members: c.txt"},
+            {"case", Test::hostileZip({{"a.png", ok}, {"A.png", "other"}}), false,
+             "names differ only in letter case or Unicode form: A.png"},
+            {"normal form", Test::hostileZip({{"a.png", ok}, {"\xc3\xa9.txt", "1"}, {"e\xcc\x81.txt", "2"}}), false,
+             "names differ only in letter case or Unicode form: e\xcc\x81.txt"},
         };
         for (const Case& c : cases) {
             QString why;
             const QByteArray read = readZipEntry(c.zip, QStringLiteral("a.png"), &why);
             QVERIFY2(read == (c.readable ? ok : QByteArray()), c.tag);
-            QVERIFY2(c.readable ? why.isEmpty() : why.startsWith(QLatin1String(c.why)),
+            QVERIFY2(c.readable ? why.isEmpty() : why.startsWith(QString::fromUtf8(c.why)),
                      qPrintable(QLatin1String(c.tag) + QLatin1Char(' ') + why));
             QString packageWhy;
             QCOMPARE(verifyPackage(c.zip, &packageWhy), c.readable);
             QCOMPARE(packageWhy, why);
+            QTemporaryDir dir;
+            const QString target = dir.filePath(QStringLiteral("t"));
+            QString unpackWhy;
+            QVERIFY2(unzipToDirectory(c.zip, target, &unpackWhy) == c.readable, c.tag);
+            QCOMPARE(unpackWhy, why);
+            QCOMPARE(QFileInfo::exists(target), c.readable);
+        }
+    }
+
+    // Unpacking into a folder that already holds a file, or a link to one, where a member goes
+    // writes through neither: the unpack fails and both are left as they were.
+    void unzipNeverWritesThroughWhatIsThere()
+    {
+        const QByteArray zip = Test::hostileZip({{"b.png", "new"}, {"a.png", "new"}});
+        for (const bool link : {false, true}) {
+            QTemporaryDir dir;
+            const QString target = dir.filePath(QStringLiteral("t"));
+            const QString there = target + QStringLiteral("/a.png");
+            const QString old = link ? dir.filePath(QStringLiteral("outside")) : there;
+            QVERIFY(QDir().mkpath(target));
+            QVERIFY(Test::writeFileBytes(old, "old"));
+            QVERIFY(!link || QFile::link(old, there));
+            QString why;
+            QVERIFY(!unzipToDirectory(zip, target, &why));
+            QCOMPARE(why, QStringLiteral("cannot write: a.png"));
+            QCOMPARE(Test::fileBytes(old), QByteArray("old"));
+            QCOMPARE(QFileInfo(there).isSymLink(), link);
+            QVERIFY(!QFileInfo::exists(target + QStringLiteral("/b.png")));
         }
     }
 

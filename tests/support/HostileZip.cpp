@@ -69,7 +69,7 @@ QByteArray hostileZip(const QList<HostileZipMember>& members)
         put32(directory, 0); // extra and comment lengths
         put32(directory, 0); // disk, internal attributes
         put32(directory, 0); // external attributes
-        put32(directory, offset);
+        put32(directory, member.centralLocalOffset.value_or(offset));
         directory += member.name;
     }
     QByteArray zip = body + directory;

@@ -23,6 +23,8 @@ struct HostileZipMember
     std::optional<quint32> localCompressed;
     std::optional<quint32> localUncompressed;
     std::optional<quint32> centralUncompressed;
+    // Where the directory says the local header is, in place of where it was written.
+    std::optional<quint32> centralLocalOffset;
 };
 
 // A ZIP archive of the members, written byte by byte.

@@ -66,8 +66,9 @@ def main():
     write("valid-stored.zip", build([Entry(method=0)], comment=b"trailing comment PK"))
     # Inflates to far more than its compressed size: the reader's output buffer has to grow.
     write("valid-deflated-large.zip", build([Entry(data=b'{"pad":"' + b"0123456789" * 30000 + b'"}')]))
-    # Another writer: data descriptors (written to a stream), extra fields, comments, a nested
-    # entry of the same base name first, and a false end signature inside the archive comment.
+    # Another writer: data descriptors (written to a stream), extra fields, comments and a nested
+    # entry of the same base name first. The same archive with a false end signature inside its
+    # comment is refused: a reader that takes that signature for the record sees no directory.
     class Stream(io.RawIOBase):
         def __init__(self):
             self.buf = bytearray()
@@ -79,18 +80,22 @@ def main():
             self.buf += b
             return len(b)
 
-    s = Stream()
-    with zipfile.ZipFile(s, "w") as z:
-        for name, method, data in (("sub/config.json", zipfile.ZIP_DEFLATED, b"nested"),
-                                   ("readme.txt", zipfile.ZIP_STORED, b"hello " * 100),
-                                   ("config.json", zipfile.ZIP_DEFLATED, b'{"n":' + b"1" * 3000 + b"}")):
-            info = zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10))
-            info.compress_type = method
-            info.extra = b"\x55\x54\x05\x00\x01\x00\x00\x00\x00"
-            info.comment = b"entry comment"
-            z.writestr(info, data)
-        z.comment = b"archive comment PK\x05\x06 with a false signature"
-    write("valid-descriptors-and-comments.zip", bytes(s.buf))
+    def other_writer(comment):
+        s = Stream()
+        with zipfile.ZipFile(s, "w") as z:
+            for name, method, data in (("sub/config.json", zipfile.ZIP_DEFLATED, b"nested"),
+                                       ("readme.txt", zipfile.ZIP_STORED, b"hello " * 100),
+                                       ("config.json", zipfile.ZIP_DEFLATED, b'{"n":' + b"1" * 3000 + b"}")):
+                info = zipfile.ZipInfo(name, (2024, 5, 6, 7, 8, 10))
+                info.compress_type = method
+                info.extra = b"\x55\x54\x05\x00\x01\x00\x00\x00\x00"
+                info.comment = b"entry comment"
+                z.writestr(info, data)
+            z.comment = comment
+        return bytes(s.buf)
+
+    write("valid-descriptors-and-comments.zip", other_writer(b"archive comment PK with no record"))
+    write("hostile-comment-false-signature.zip", other_writer(b"archive comment PK\x05\x06 with a false signature"))
 
     # A deflated entry exactly as long as its data: the method decides, not the sizes.
     for k in range(400):

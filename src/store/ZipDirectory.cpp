@@ -1,0 +1,370 @@
+#include "store/ZipDirectory.h"
+
+#include <QSet>
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace OV {
+
+namespace {
+
+constexpr quint32 kEndSignature = 0x06054b50;
+constexpr quint32 kCentralSignature = 0x02014b50;
+constexpr quint32 kLocalSignature = 0x04034b50;
+constexpr qint64 kEndSize = 22;
+constexpr qint64 kCentralSize = 46;
+constexpr qint64 kLocalSize = 30;
+constexpr quint32 kZip64LocatorSignature = 0x07064b50;
+constexpr qint64 kZip64LocatorSize = 20;
+constexpr quint32 kFlagEncrypted = 0x0001;
+constexpr quint32 kFlagStrongEncryption = 0x0040;
+constexpr quint32 kFlagDataDescriptor = 0x0008;
+constexpr quint32 kExtraZip64 = 0x0001;
+constexpr quint32 kExtraAes = 0x9901;
+constexpr quint32 kMethodAes = 99;
+constexpr quint32 kMethodStored = 0;
+constexpr quint32 kMethodDeflated = 8;
+
+// Limits for packages from outside, checked against the directory before anything is
+// allocated or written.
+constexpr qint64 kMaxMemberSize = 64ll * 1024 * 1024;
+constexpr qint64 kMaxTotalSize = 256ll * 1024 * 1024;
+constexpr quint32 kMaxMembers = 10000;
+constexpr qint64 kMaxCommentLength = 0xFFFF;
+constexpr qsizetype kMaxSegmentBytes = 255;
+// A plug-in's files sit a few folders down under short names, and packages are made where a
+// whole path stops at 260 characters. Deeper or longer names serve no plug-in; they only make
+// the unpack slow (every folder of a deep chain is made and walked by the file system), so they
+// are refused with these bounds named.
+constexpr qsizetype kMaxNameBytes = 512;
+constexpr qsizetype kMaxFolderDepth = 32;
+
+// Little-endian reads; callers have checked that the bytes lie inside the archive.
+quint32 u16(const QByteArray& a, qint64 pos)
+{
+    const auto* p = reinterpret_cast<const uchar*>(a.constData() + pos);
+    return quint32(p[0]) | quint32(p[1]) << 8;
+}
+
+quint32 u32(const QByteArray& a, qint64 pos)
+{
+    return u16(a, pos) | u16(a, pos + 2) << 16;
+}
+
+quint32 crcOf(const char* data, qint64 size)
+{
+    return quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), uInt(size)));
+}
+
+// Raw inflate that never produces more than the announced size. The buffer grows with the
+// output actually produced, so a lying size cannot make us allocate what the data does not hold.
+QByteArray inflateRaw(const char* data, qint64 size, qint64 expected)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, -15) != Z_OK)
+        return {};
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    stream.avail_in = uInt(size);
+
+    QByteArray out;
+    qint64 capacity = qMin(expected, qMax<qint64>(size * 4, 64 * 1024));
+    int ret = Z_OK;
+    for (;;) {
+        out.resize(capacity);
+        const qint64 produced = qint64(stream.total_out);
+        char scratch = 0;
+        if (produced < capacity) {
+            stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+            stream.avail_out = uInt(capacity - produced);
+        } else {
+            // Full at the announced size: the stream may still have its end to report, but
+            // any further byte means the size was a lie.
+            stream.next_out = reinterpret_cast<Bytef*>(&scratch);
+            stream.avail_out = 1;
+        }
+        ret = inflate(&stream, Z_NO_FLUSH);
+        if (ret == Z_STREAM_END || (ret != Z_OK && ret != Z_BUF_ERROR))
+            break;
+        if (qint64(stream.total_out) > expected || stream.avail_out != 0)
+            break;
+        if (capacity == expected)
+            continue;
+        capacity = qMin(expected, capacity * 2);
+    }
+    const bool complete = ret == Z_STREAM_END && qint64(stream.total_out) == expected;
+    inflateEnd(&stream);
+    if (!complete)
+        return {};
+    out.resize(expected);
+    return out;
+}
+
+// Whether the extra-field block holds a record with the id. A block that ends in a
+// partial record is read up to that record.
+bool extraHas(const QByteArray& zip, qint64 pos, qint64 length, quint32 id)
+{
+    const qint64 end = pos + length;
+    while (pos + 4 <= end) {
+        if (u16(zip, pos) == id)
+            return true;
+        pos += 4 + u16(zip, pos + 2);
+    }
+    return false;
+}
+
+// A member name must be valid UTF-8 and a relative path of plain names: no leading "/",
+// no "\" or ":" (drive letters), no control characters, no empty, "." or ".." segment, none
+// longer than a file system takes.
+bool memberName(const QByteArray& raw, QString* name, bool* directory)
+{
+    QString path = QString::fromUtf8(raw);
+    if (raw.isEmpty() || path.toUtf8() != raw)
+        return false;
+    *directory = path.endsWith(QLatin1Char('/'));
+    if (*directory)
+        path.chop(1);
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+    }
+    qsizetype segmentStart = 0;
+    for (qsizetype i = 0; i <= raw.size(); ++i) {
+        if (i < raw.size() && raw[i] != '/')
+            continue;
+        if (i - segmentStart > kMaxSegmentBytes)
+            return false;
+        segmentStart = i + 1;
+    }
+    for (const QStringView segment : QStringView(path).split(QLatin1Char('/'))) {
+        if (segment.isEmpty() || segment == QLatin1String(".") || segment == QLatin1String(".."))
+            return false;
+    }
+    *name = path;
+    return true;
+}
+
+// A name as a reason shows it: the start of a long one is enough to find it.
+QString shown(const QString& name)
+{
+    constexpr qsizetype kShown = 80;
+    return name.size() <= kShown ? name : name.left(kShown) + QStringLiteral("...");
+}
+
+// Whether a local header's CRC or size field agrees with the directory's. A member written with
+// a data descriptor (flag bit 3) may leave it zero in the local header.
+bool localAgrees(quint32 local, quint32 central, bool descriptor)
+{
+    return local == central || (descriptor && local == 0);
+}
+
+// The bytes a member's local header and data take, to find members that share bytes.
+struct Extent
+{
+    qint64 start;
+    qint64 end;
+    size_t member;
+};
+
+} // namespace
+
+ZipDirectory::ZipDirectory(const QByteArray& zip) : m_zip(zip)
+{
+    if (!read())
+        m_members.clear();
+}
+
+const ZipDirectory::Member* ZipDirectory::find(const QString& name) const
+{
+    for (const Member& member : m_members) {
+        if (!member.directory && member.name == name)
+            return &member;
+    }
+    return nullptr;
+}
+
+bool ZipDirectory::content(const Member& member, QByteArray* content) const
+{
+    const char* data = m_zip.constData() + member.dataStart;
+    if (member.method == kMethodStored)
+        *content = QByteArray::fromRawData(data, member.compressedSize);
+    else
+        *content = inflateRaw(data, member.compressedSize, member.uncompressedSize);
+    return content->size() == member.uncompressedSize && crcOf(content->constData(), content->size()) == member.crc;
+}
+
+bool ZipDirectory::refuse(const QString& reason)
+{
+    m_error = reason;
+    return false;
+}
+
+// The end record must be the last signature in reach of a comment and end the file, and no
+// other record may also end the file: a reader that takes another one, or one hidden in the
+// comment, would see another directory than this one.
+qint64 ZipDirectory::findEndRecord()
+{
+    const qint64 size = m_zip.size();
+    const qint64 lowest = qMax<qint64>(0, size - kEndSize - kMaxCommentLength);
+    qint64 endPos = -1;
+    bool last = true;
+    for (qint64 pos = size - kEndSize; pos >= lowest; --pos) {
+        if (u32(m_zip, pos) != kEndSignature)
+            continue;
+        const bool ends = pos + kEndSize + u16(m_zip, pos + 20) == size;
+        if ((last && !ends) || (ends && endPos >= 0)) {
+            refuse(QStringLiteral("ambiguous end record"));
+            return -1;
+        }
+        last = false;
+        if (ends)
+            endPos = pos;
+    }
+    if (endPos < 0)
+        refuse(QStringLiteral("no end record"));
+    return endPos;
+}
+
+bool ZipDirectory::read()
+{
+    const QByteArray& zip = m_zip;
+    const qint64 endPos = findEndRecord();
+    if (endPos < 0)
+        return false;
+    if (endPos >= kZip64LocatorSize && u32(zip, endPos - kZip64LocatorSize) == kZip64LocatorSignature)
+        return refuse(QStringLiteral("ZIP64 archive"));
+    const quint32 entriesOnDisk = u16(zip, endPos + 8);
+    const quint32 entries = u16(zip, endPos + 10);
+    const qint64 dirSize = u32(zip, endPos + 12);
+    const qint64 dirOffset = u32(zip, endPos + 16);
+    if (entries == 0xFFFF || dirSize == 0xFFFFFFFF || dirOffset == 0xFFFFFFFF)
+        return refuse(QStringLiteral("ZIP64 archive"));
+    if (u16(zip, endPos + 4) != 0 || u16(zip, endPos + 6) != 0 || entriesOnDisk != entries)
+        return refuse(QStringLiteral("multi-disk archive"));
+    if (entries > kMaxMembers)
+        return refuse(QStringLiteral("too many members: %1").arg(entries));
+    const qint64 dirEnd = dirOffset + dirSize;
+    if (dirEnd > endPos)
+        return refuse(QStringLiteral("directory outside the archive"));
+    // Readers that place the directory by the end record instead of by its offset would shift
+    // every member by the gap.
+    if (dirEnd != endPos)
+        return refuse(QStringLiteral("bytes between the directory and the end record"));
+
+    m_members.reserve(entries);
+    std::vector<QString> keys;
+    keys.reserve(entries);
+    std::vector<Extent> extents;
+    extents.reserve(entries);
+    QSet<QString> names;
+    QSet<QString> folded;
+    QSet<QString> files;
+    qint64 total = 0;
+    qint64 pos = dirOffset;
+    while (pos < dirEnd) {
+        if (m_members.size() >= entries)
+            return refuse(QStringLiteral("more members than announced"));
+        if (pos + kCentralSize > dirEnd || u32(zip, pos) != kCentralSignature)
+            return refuse(QStringLiteral("damaged directory"));
+        const quint32 flags = u16(zip, pos + 8);
+        const quint32 method = u16(zip, pos + 10);
+        const qint64 compressedSize = u32(zip, pos + 20);
+        const qint64 uncompressedSize = u32(zip, pos + 24);
+        const qint64 nameLength = u16(zip, pos + 28);
+        const qint64 extraLength = u16(zip, pos + 30);
+        const qint64 localOffset = u32(zip, pos + 42);
+        const qint64 next = pos + kCentralSize + nameLength + extraLength + u16(zip, pos + 32);
+        if (next > dirEnd)
+            return refuse(QStringLiteral("damaged directory"));
+        const QByteArray rawName(zip.constData() + pos + kCentralSize, nameLength);
+        const qint64 extra = pos + kCentralSize + nameLength;
+
+        Member member;
+        if (!memberName(rawName, &member.name, &member.directory))
+            return refuse(
+                QStringLiteral("unsafe member name: %1").arg(shown(QString::fromUtf8(rawName.toPercentEncoding("/")))));
+        if (member.name.count(QLatin1Char('/')) > kMaxFolderDepth)
+            return refuse(
+                QStringLiteral("member more than %1 folders deep: %2").arg(kMaxFolderDepth).arg(shown(member.name)));
+        if (rawName.size() > kMaxNameBytes)
+            return refuse(
+                QStringLiteral("member name longer than %1 bytes: %2").arg(kMaxNameBytes).arg(shown(member.name)));
+        if ((flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || method == kMethodAes ||
+            extraHas(zip, extra, extraLength, kExtraAes))
+            return refuse(QStringLiteral("encrypted member: %1").arg(member.name));
+        if (compressedSize == 0xFFFFFFFF || uncompressedSize == 0xFFFFFFFF || localOffset == 0xFFFFFFFF ||
+            extraHas(zip, extra, extraLength, kExtraZip64))
+            return refuse(QStringLiteral("ZIP64 member: %1").arg(member.name));
+        if (method != kMethodStored && method != kMethodDeflated)
+            return refuse(QStringLiteral("unsupported method %1: %2").arg(method).arg(member.name));
+        if (uncompressedSize > kMaxMemberSize)
+            return refuse(QStringLiteral("member too large: %1").arg(member.name));
+        total += uncompressedSize;
+        if (total > kMaxTotalSize)
+            return refuse(QStringLiteral("package too large when unpacked"));
+        if (method == kMethodStored && compressedSize != uncompressedSize)
+            return refuse(QStringLiteral("stored sizes differ: %1").arg(member.name));
+        if (names.contains(member.name))
+            return refuse(QStringLiteral("duplicate member: %1").arg(member.name));
+        names.insert(member.name);
+        // Case-insensitive file systems, and those that normalise names, would put both in one file.
+        QString key = member.name.normalized(QString::NormalizationForm_C).toCaseFolded();
+        if (folded.contains(key))
+            return refuse(QStringLiteral("names differ only in letter case or Unicode form: %1").arg(member.name));
+        folded.insert(key);
+        if (!member.directory)
+            files.insert(key);
+
+        // The local header must agree with the directory and lie, with its data, before it.
+        if (localOffset + kLocalSize > dirOffset || u32(zip, localOffset) != kLocalSignature)
+            return refuse(QStringLiteral("damaged local header: %1").arg(member.name));
+        const qint64 localNameLength = u16(zip, localOffset + 26);
+        const qint64 localExtraLength = u16(zip, localOffset + 28);
+        member.dataStart = localOffset + kLocalSize + localNameLength + localExtraLength;
+        const quint32 localFlags = u16(zip, localOffset + 6);
+        const bool descriptor = (localFlags & kFlagDataDescriptor) != 0;
+        if ((localFlags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || u16(zip, localOffset + 8) != method ||
+            !localAgrees(u32(zip, localOffset + 14), u32(zip, pos + 16), descriptor) ||
+            !localAgrees(u32(zip, localOffset + 18), quint32(compressedSize), descriptor) ||
+            !localAgrees(u32(zip, localOffset + 22), quint32(uncompressedSize), descriptor) ||
+            localNameLength != nameLength || member.dataStart + compressedSize > dirOffset ||
+            QByteArrayView(zip.constData() + localOffset + kLocalSize, nameLength) != rawName ||
+            extraHas(zip, localOffset + kLocalSize + nameLength, localExtraLength, kExtraZip64))
+            return refuse(QStringLiteral("damaged local header: %1").arg(member.name));
+
+        member.method = method;
+        member.crc = u32(zip, pos + 16);
+        member.compressedSize = compressedSize;
+        member.uncompressedSize = uncompressedSize;
+        extents.push_back({localOffset, member.dataStart + compressedSize, m_members.size()});
+        m_members.push_back(std::move(member));
+        keys.push_back(std::move(key));
+        pos = next;
+    }
+    if (m_members.size() != entries)
+        return refuse(QStringLiteral("fewer members than announced"));
+    // Members that share bytes (one stored member holding another, entries pointing into one
+    // stream) are read differently by readers that walk the local headers.
+    std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
+        return a.start < b.start || (a.start == b.start && a.member < b.member);
+    });
+    qint64 reached = 0;
+    for (const Extent& extent : extents) {
+        if (extent.start < reached)
+            return refuse(QStringLiteral("overlapping members: %1").arg(m_members[extent.member].name));
+        reached = extent.end;
+    }
+    // A file may not stand where another member needs a folder.
+    for (size_t i = 0; i < m_members.size(); ++i) {
+        const QString& key = keys[i];
+        for (qsizetype slash = key.indexOf(QLatin1Char('/')); slash >= 0;
+             slash = key.indexOf(QLatin1Char('/'), slash + 1)) {
+            if (files.contains(key.left(slash)))
+                return refuse(QStringLiteral("conflicting members: %1").arg(m_members[i].name));
+        }
+    }
+    return true;
+}
+
+} // namespace OV

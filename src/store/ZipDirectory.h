@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace OV {
+
+// The one reading of an archive from outside that every reader shares (readZipEntry,
+// verifyPackage, unzipToDirectory), so that all three take or refuse an archive alike, and alike
+// with other common ZIP readers: exactly one end record, ending the file and following the
+// directory directly; ZIP64, encrypted and multi-disk archives refused; stored or deflated
+// members whose names are relative paths of plain names (no "/" or "\" at the start, no drive,
+// no "\", no empty, "." or ".." segment), unique also after case folding and Unicode NFC, at
+// most 512 bytes long and 32 folders deep; at most 10,000 members of at most 64 MiB each and
+// 256 MiB in all by their announced sizes; each with a local header that agrees with the
+// directory (sizes and CRC may be zero there for a member with a data descriptor), and no two
+// members' headers and data overlapping. The directory is read once, in time linear in its size.
+class ZipDirectory
+{
+public:
+    struct Member
+    {
+        QString name; // relative path; a folder's trailing "/" removed
+        bool directory = false;
+        quint32 method = 0;
+        quint32 crc = 0;
+        qint64 compressedSize = 0;
+        qint64 uncompressedSize = 0;
+        qint64 dataStart = 0;
+    };
+
+    // Reads and checks the directory. The archive is kept (shared, not copied).
+    explicit ZipDirectory(const QByteArray& zip);
+
+    bool isValid() const { return m_error.isEmpty(); }
+    // Why the archive is refused; empty when it is not.
+    const QString& error() const { return m_error; }
+    // In directory order; empty when refused.
+    const std::vector<Member>& members() const { return m_members; }
+    // The file member with exactly this path; null when there is none.
+    const Member* find(const QString& name) const;
+    // The member's bytes, inflated and checked against its size and CRC; false when damaged.
+    bool content(const Member& member, QByteArray* content) const;
+
+private:
+    bool read();
+    bool refuse(const QString& reason);
+    qint64 findEndRecord();
+
+    QByteArray m_zip;
+    std::vector<Member> m_members;
+    QString m_error;
+};
+
+} // namespace OV
