@@ -362,6 +362,32 @@ StandinCloud::Plugin makePlugin(const Entry& entry, int index)
     return plugin;
 }
 
+// One page of what a listing finds, in the gateway's page reply: "pi" counts from 1 (0 and
+// below give the first page), "ps" is kept within the gateway's bounds.
+template <typename Item, typename Keep, typename Record>
+nlohmann::json pageReply(const std::vector<Item>& items, int page, int pageSize, Keep keep, Record record)
+{
+    const qsizetype size =
+        std::clamp(pageSize < 1 ? StandinCloud::kDefaultPageSize : pageSize, 1, StandinCloud::kMaxPageSize);
+    const qsizetype current = std::max(page, 1);
+    std::vector<const Item*> found;
+    for (const Item& item : items) {
+        if (keep(item))
+            found.push_back(&item);
+    }
+    nlohmann::json records = nlohmann::json::array();
+    const qsizetype first = (current - 1) * size;
+    for (qsizetype i = first; i < qsizetype(found.size()) && i < first + size; ++i)
+        records.push_back(record(*found[size_t(i)]));
+    return {{"state", 200},
+            {"data",
+             {{"records", records},
+              {"current", current},
+              {"size", size},
+              {"total", found.size()},
+              {"pages", (qsizetype(found.size()) + size - 1) / size}}}};
+}
+
 } // namespace
 
 StandinCloud::StandinCloud(QObject* parent) : QObject(parent), m_server(std::make_unique<StandInHttpServer>())
@@ -459,24 +485,10 @@ nlohmann::json StandinCloud::record(const Plugin& plugin) const
 
 nlohmann::json StandinCloud::listing(int page, int pageSize, const QString& keyword) const
 {
-    const qsizetype size = std::clamp(pageSize < 1 ? kDefaultPageSize : pageSize, 1, kMaxPageSize);
-    const qsizetype current = std::max(page, 1);
-    std::vector<const Plugin*> found;
-    for (const Plugin& plugin : m_plugins) {
-        if (keyword.isEmpty() || plugin.name.contains(keyword, Qt::CaseInsensitive))
-            found.push_back(&plugin);
-    }
-    nlohmann::json records = nlohmann::json::array();
-    const qsizetype first = (current - 1) * size;
-    for (qsizetype i = first; i < qsizetype(found.size()) && i < first + size; ++i)
-        records.push_back(record(*found[size_t(i)]));
-    return {{"state", 200},
-            {"data",
-             {{"records", records},
-              {"current", current},
-              {"size", size},
-              {"total", found.size()},
-              {"pages", (qsizetype(found.size()) + size - 1) / size}}}};
+    return pageReply(
+        m_plugins, page, pageSize,
+        [&](const Plugin& plugin) { return keyword.isEmpty() || plugin.name.contains(keyword, Qt::CaseInsensitive); },
+        [this](const Plugin& plugin) { return record(plugin); });
 }
 
 QByteArray StandinCloud::pictureBytes(const Picture& picture) const
@@ -493,29 +505,17 @@ QByteArray StandinCloud::pictureBytes(const Picture& picture) const
 nlohmann::json StandinCloud::pictureListing(int page, int pageSize, const QString& keyword,
                                             const QList<int>& projects) const
 {
-    const qsizetype size = std::clamp(pageSize < 1 ? kDefaultPageSize : pageSize, 1, kMaxPageSize);
-    const qsizetype current = std::max(page, 1);
-    std::vector<const Picture*> found;
-    for (const Picture& picture : m_pictures) {
-        if ((projects.isEmpty() || projects.contains(picture.projectId)) &&
-            (keyword.isEmpty() || picture.name.contains(keyword, Qt::CaseInsensitive)))
-            found.push_back(&picture);
-    }
-    nlohmann::json records = nlohmann::json::array();
-    const qsizetype first = (current - 1) * size;
-    for (qsizetype i = first; i < qsizetype(found.size()) && i < first + size; ++i) {
-        const Picture& picture = *found[size_t(i)];
-        records.push_back({{"path", m_server->urlText(picture.path).toStdString()},
-                           {"name", picture.name.toStdString()},
-                           {"projectId", picture.projectId}});
-    }
-    return {{"state", 200},
-            {"data",
-             {{"records", records},
-              {"current", current},
-              {"size", size},
-              {"total", found.size()},
-              {"pages", (qsizetype(found.size()) + size - 1) / size}}}};
+    return pageReply(
+        m_pictures, page, pageSize,
+        [&](const Picture& picture) {
+            return (projects.isEmpty() || projects.contains(picture.projectId)) &&
+                   (keyword.isEmpty() || picture.name.contains(keyword, Qt::CaseInsensitive));
+        },
+        [this](const Picture& picture) -> nlohmann::json {
+            return {{"path", m_server->urlText(picture.path).toStdString()},
+                    {"name", picture.name.toStdString()},
+                    {"projectId", picture.projectId}};
+        });
 }
 
 } // namespace OV::Test
