@@ -86,6 +86,23 @@ private:
         return editor;
     }
 
+    // A sensor cube's record, stored.
+    static bool insertThessa(ProjectDbModuleBean& module, const QString& name, const QString& sn)
+    {
+        module.gatewayType = QStringLiteral("can");
+        module.productId = 0x10000004;
+        module.name = name;
+        module.sn = sn;
+        return ProjectManager::instance()->getModuleUseCase()->insert(module).isOk();
+    }
+
+    KestrinCard* dropThessaCard()
+    {
+        return dropCard("module", {{"name", "Thessa Temp & Humidity"},
+                                   {"typeId", "thessaTempAndHu"},
+                                   {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+    }
+
     // The card's record as stored.
     Json stored(KestrinCard* card)
     {
@@ -405,18 +422,10 @@ private slots:
     {
         auto modules = ProjectManager::instance()->getModuleUseCase();
         ProjectDbModuleBean first;
-        first.gatewayType = QStringLiteral("can");
-        first.productId = 0x10000004;
-        first.name = QStringLiteral("Desk cube");
-        first.sn = QStringLiteral("TH-01");
-        ProjectDbModuleBean second = first;
-        second.name = QStringLiteral("Shelf cube");
-        second.sn = QStringLiteral("TH-02");
-        QVERIFY(modules->insert(first).isOk());
-        QVERIFY(modules->insert(second).isOk());
-        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
-                                                {"typeId", "thessaTempAndHu"},
-                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        ProjectDbModuleBean second;
+        QVERIFY(insertThessa(first, QStringLiteral("Desk cube"), QStringLiteral("TH-01")));
+        QVERIFY(insertThessa(second, QStringLiteral("Shelf cube"), QStringLiteral("TH-02")));
+        KestrinCard* card = dropThessaCard();
         QVERIFY(card->configuration().at("moduleUid") == std::to_string(first.id));
         auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
         QCOMPARE(editor->moduleBox()->count(), 2);
@@ -443,14 +452,8 @@ private slots:
     {
         auto modules = ProjectManager::instance()->getModuleUseCase();
         auto cube = std::make_shared<ProjectDbModuleBean>();
-        cube->gatewayType = QStringLiteral("can");
-        cube->productId = 0x10000004;
-        cube->name = QStringLiteral("Desk cube");
-        cube->sn = QStringLiteral("TH-09");
-        QVERIFY(modules->insert(*cube).isOk());
-        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
-                                                {"typeId", "thessaTempAndHu"},
-                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        QVERIFY(insertThessa(*cube, QStringLiteral("Desk cube"), QStringLiteral("TH-09")));
+        KestrinCard* card = dropThessaCard();
         auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
         QCOMPARE(editor->moduleBox()->currentText(), QStringLiteral("Desk cube - TH-09"));
         QPointer<ModuleDetailsDialog> details = new ModuleDetailsDialog(cube);
@@ -482,15 +485,9 @@ private slots:
         QFETCH(bool, fromTile);
         auto modules = ProjectManager::instance()->getModuleUseCase();
         ProjectDbModuleBean desk;
-        desk.gatewayType = QStringLiteral("can");
-        desk.productId = 0x10000004;
-        desk.name = QStringLiteral("Desk cube");
-        desk.sn = QStringLiteral("TH-11");
-        ProjectDbModuleBean shelf = desk;
-        shelf.name = QStringLiteral("Shelf cube");
-        shelf.sn = QStringLiteral("TH-12");
-        QVERIFY(modules->insert(desk).isOk());
-        QVERIFY(modules->insert(shelf).isOk());
+        ProjectDbModuleBean shelf;
+        QVERIFY(insertThessa(desk, QStringLiteral("Desk cube"), QStringLiteral("TH-11")));
+        QVERIFY(insertThessa(shelf, QStringLiteral("Shelf cube"), QStringLiteral("TH-12")));
         auto* row = qobject_cast<MainDeviceListWidget*>(m_window->deviceList());
         row->reloadModules();
         const auto tileOf = [row](int64_t id) -> MainDeviceModule* {
@@ -511,9 +508,7 @@ private slots:
             }
             QCoreApplication::processEvents();
         });
-        KestrinCard* card = dropCard("module", {{"name", "Thessa Temp & Humidity"},
-                                                {"typeId", "thessaTempAndHu"},
-                                                {"icon", ":/profile/image/icon_md_thessa_temp_hu.png"}});
+        KestrinCard* card = dropThessaCard();
         auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
         QVERIFY(editor);
         editor->moduleBox()->setCurrentIndex(editor->moduleBox()->findText(QStringLiteral("Shelf cube - TH-12")));

@@ -45,6 +45,16 @@ using Json = nlohmann::json;
 
 namespace {
 
+// Adds a widget to the cube's grid with a picture of one colour, through its editor.
+void addWidgetWithPicture(ModulePelloraWidget* grid, Qt::GlobalColor colour)
+{
+    grid->onClickAddingItem();
+    QPixmap picture(100, 100);
+    picture.fill(colour);
+    grid->openEditor()->typeEditor()->imageEditor()->setIcon(picture, 60);
+    grid->openEditor()->saveButton()->click();
+}
+
 constexpr uint64_t kPipwick = 0x10000001;
 constexpr uint64_t kPellora = 0x10000003;
 
@@ -132,11 +142,7 @@ public:
         layer->enterEdit();
         ModulePelloraWidget* grid = layer->currentPage();
         QVERIFY(grid);
-        grid->onClickAddingItem();
-        QPixmap picture(100, 100);
-        picture.fill(Qt::red);
-        grid->openEditor()->typeEditor()->imageEditor()->setIcon(picture, 60);
-        grid->openEditor()->saveButton()->click();
+        addWidgetWithPicture(grid, Qt::red);
         layer->saveEdit();
         QTRY_VERIFY(!layer->isEditing());
         dialog->close();
@@ -412,11 +418,7 @@ private slots:
         }
         const bool again = deletion.endsWith(QLatin1String("Again"));
         if (again) {
-            grid->onClickAddingItem();
-            QPixmap icon(80, 80);
-            icon.fill(Qt::blue);
-            grid->openEditor()->typeEditor()->imageEditor()->setIcon(icon, 60);
-            grid->openEditor()->saveButton()->click();
+            addWidgetWithPicture(grid, Qt::blue);
         }
         layer->saveEdit();
         QTRY_VERIFY(!layer->isEditing());

@@ -63,6 +63,16 @@ bool waitForStaging(const QString& root, const QString& uuid)
     return false;
 }
 
+// A plug-in record of the uuid with its package stored, as an install leaves it.
+bool storePlugin(ProjectPluginUseCase& plugins, ProjectDatabase& db, ProjectDbPluginBean& bean, const QString& uuid,
+                 const QByteArray& pack)
+{
+    bean.k1 = uuid;
+    bean.k2 = QStringLiteral("0");
+    bean.versionCode = 1;
+    return plugins.insertOrUpdate(bean).isOk() && db.saveFile(bean.id, QStringLiteral("pack"), pack).isOk();
+}
+
 } // namespace
 
 class TestUnpackAtExit : public QObject
@@ -94,11 +104,7 @@ private slots:
             QVERIFY(db->open(dir.filePath(QStringLiteral("p.ovpf")), true, QStringLiteral("sql_cn_exit")).isOk());
             ProjectPluginUseCase plugins(db, root);
             ProjectDbPluginBean bean;
-            bean.k1 = QStringLiteral("large");
-            bean.k2 = QStringLiteral("0");
-            bean.versionCode = 1;
-            QVERIFY(plugins.insertOrUpdate(bean).isOk());
-            QVERIFY(db->saveFile(bean.id, QStringLiteral("pack"), pack).isOk());
+            QVERIFY(storePlugin(plugins, *db, bean, QStringLiteral("large"), pack));
             QObject guard;
             MainUtils::asyncUnpackPlugin(plugins, bean, &guard, [&](const BaseResult<void>&) { ++delivered; });
             QCOMPARE(WorkerThreads::running(), 1);
@@ -154,11 +160,7 @@ private slots:
         QVERIFY(db->open(dir.filePath(QStringLiteral("p.ovpf")), true, QStringLiteral("sql_cn_remove")).isOk());
         ProjectPluginUseCase plugins(db, root);
         ProjectDbPluginBean bean;
-        bean.k1 = QStringLiteral("slow");
-        bean.k2 = QStringLiteral("0");
-        bean.versionCode = 1;
-        QVERIFY(plugins.insertOrUpdate(bean).isOk());
-        QVERIFY(db->saveFile(bean.id, QStringLiteral("pack"), slowPackage()).isOk());
+        QVERIFY(storePlugin(plugins, *db, bean, QStringLiteral("slow"), slowPackage()));
         int delivered = 0;
         QObject guard;
         MainUtils::asyncUnpackPlugin(plugins, bean, &guard, [&](const BaseResult<void>&) { ++delivered; });
