@@ -1,4 +1,5 @@
 // ORVEL_TEST_LABELS: threads
+#include "core/Logger.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
@@ -75,7 +76,7 @@ private slots:
                              {{"deploymentData", timer}}, "PNG-C") > 0);
         QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) > 0);
 
-        const json weather = {{"apiKey", "k1"}, {"city", "Oslo"}};
+        const json weather = {{"apiKey", "wk-7Q2xZ9"}, {"city", "Oslo"}};
         QVERIFY(project.integration("accuWeather", {{"needToDeploy", true}, {"deployData", weather}}) > 0);
         QVERIFY(project.integration("ha", {{"needToDeploy", false}, {"deployData", {{"url", "h"}}}}) > 0);
         QVERIFY(project.integration("hotkey", {{"deployData", {{"set", 1}}}}) > 0);
@@ -140,6 +141,9 @@ private slots:
                                                  {QStringLiteral("image/btn1.png"), "PNG-ONE"}};
         QCOMPARE(zipEntries(part.data), expected);
         QVERIFY(log.text().contains(QStringLiteral("invalid button id: ../evil, pluginUuid: plug-1")));
+        // The weather service's key goes to the hub, never into the log.
+        Logger::instance()->flush();
+        QVERIFY(!log.text().contains(QLatin1String("wk-7Q2xZ9")));
     }
 
     void noHubEndsAtOnce()
