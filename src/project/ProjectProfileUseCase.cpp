@@ -363,7 +363,14 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
                 Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());
                 continue;
             }
-            const QString name = id + QStringLiteral(".png");
+            // Named after the card too: buttons of other cards, of other plug-ins as well, may
+            // carry the same id.
+            const QString name = card.uid + QLatin1Char('-') + id + QStringLiteral(".png");
+            if (!isSafePathComponent(name)) {
+                Logger::error(kDeployTag, "invalid button picture name: %s, pluginUuid: %s", qUtf8Printable(name),
+                              uuid.c_str());
+                continue;
+            }
             button["icon"] = deployImageRef(name);
             QString why;
             const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7), &why);
