@@ -70,6 +70,12 @@ void KestrinCardPCCtrl::init()
     if (m_editKind.isEmpty())
         m_extCmd = OV::fromStdText(config.at("extCmd").get<std::string>());
     setEditable(!m_editKind.isEmpty());
+    // A card made from a plug-in row carries the row's id, which every card made from that row
+    // shares: the card takes its own before anything stores it (a picture that is already there
+    // loads at once, and storing it with the card stores the record).
+    const auto rowDeploy = config.find("deploymentData");
+    if (bean()->id < 0 && rowDeploy != config.end() && rowDeploy->is_object() && !rowDeploy->empty())
+        (*rowDeploy)["id"] = bean()->uid.toStdString();
 
     const QPixmap stored = bean()->id >= 0 ? widgetUseCase()->loadIconFile(*bean()) : QPixmap();
     if (!stored.isNull()) {
@@ -103,10 +109,6 @@ void KestrinCardPCCtrl::init()
                 setDeployParam({{"action", ""}, {"params", ""}});
             else
                 setDeployParam(value);
-        } else if (bean()->id < 0) {
-            // A card made from a plug-in row: the row's id is shared by every card made from
-            // it, so the card takes its own.
-            deploymentData()["id"] = bean()->uid.toStdString();
         }
         deployIcon();
     } catch (const std::exception& e) {

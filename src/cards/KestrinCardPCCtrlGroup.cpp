@@ -38,10 +38,11 @@ void KestrinCardPCCtrlGroup::init()
             throw std::runtime_error("plugin not install");
         icon = MainUtils::loadPluginIcon(*plugins, **plugin.data);
         bean()->icon = QStringLiteral("file://");
+        // Every card made from the group's header has an id of its own on the hub, already in
+        // the record stored here.
+        deploymentData()["id"] = bean()->uid.toStdString();
         // The drop stores the record again; this store only brings the icon along.
         widgetUseCase()->insertOrUpdateWidget(*bean(), &icon);
-        // Every card made from the group's header must have an id of its own on the hub.
-        deploymentData()["id"] = bean()->uid.toStdString();
     }
     setIcon(trimTransparentEdges(icon, kTrimThreshold));
     const auto scale = config.find("iconScale");

@@ -3,6 +3,7 @@
 
 #include "core/Logger.h"
 #include "core/TokenScrambler.h"
+#include "device/HubLineLog.h"
 #include "device/KestrinConnectionTcp.h"
 #include "device/Workflow.h"
 
@@ -47,6 +48,13 @@ void invokeCallback(const char* name, const Fn& fn, Args&&... args)
     } catch (...) {
         Logger::error(kTag, "%s error:%s", name, "unknown");
     }
+}
+
+// Message ids are unique in the process: one filter serves every session.
+HubLineLog& lineLog()
+{
+    static HubLineLog log;
+    return log;
 }
 
 } // namespace
@@ -158,7 +166,8 @@ bool KestrinDevice::send(const KestrinMessage& message)
         return false;
     }
     // Logged before the bytes go: a failing write logs lines of its own, which must come after.
-    Logger::debug(kTag, "send(len:%d): %s", static_cast<int>(line.size()), line.constData());
+    if (Logger::instance()->minLevel() <= LogDebug)
+        Logger::debug(kTag, "send(len:%d): %s", static_cast<int>(line.size()), lineLog().sent(line).c_str());
     return m_connection->send(line);
 }
 
@@ -221,7 +230,8 @@ void KestrinDevice::onTimer()
 void KestrinDevice::onDataReceived(const QByteArray& line)
 {
     const auto keep = keepAlive();
-    Logger::debug(kTag, "recv(len:%d): %s", static_cast<int>(line.size()), line.constData());
+    if (Logger::instance()->minLevel() <= LogDebug)
+        Logger::debug(kTag, "recv(len:%d): %s", static_cast<int>(line.size()), lineLog().received(line).c_str());
     try {
         const std::shared_ptr<KestrinMessage> message = KestrinMessage::parse(line.constBegin(), line.constEnd());
         m_lastReceive = now();

@@ -172,4 +172,16 @@ nlohmann::json buildPelloraDeployConfig(const nlohmann::json& layers, const nloh
     return result;
 }
 
+const nlohmann::json& pelloraLayersOf(const nlohmann::json& moduleData)
+{
+    static const nlohmann::json none = nlohmann::json::array();
+    if (!moduleData.is_object())
+        return none;
+    const auto config = moduleData.find("dataConfig");
+    if (config == moduleData.end() || !config->is_object())
+        return none;
+    const auto layers = config->find("layers");
+    return layers != config->end() && layers->is_array() ? *layers : none;
+}
+
 } // namespace OV

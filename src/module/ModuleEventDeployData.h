@@ -29,6 +29,8 @@ nlohmann::json buildThessaDeployConfig(const nlohmann::json& cfg);
 // Walks the screen cube's layers and their widgets in order; only buttons (type 1) count, each
 // with "keyCode" = its widget id and "widgetType" 1.
 nlohmann::json buildPelloraDeployConfig(const nlohmann::json& layers, const nlohmann::json& cfg);
+// The screen cube's layers in its module data ("dataConfig" -> "layers"); [] when it has none.
+const nlohmann::json& pelloraLayersOf(const nlohmann::json& moduleData);
 
 // True for null, {} and [].
 bool isEmptyDeployValue(const nlohmann::json& value);

@@ -191,11 +191,13 @@ void ModulePelloraNetwork::readWifiConfig(bool force)
                                  if (!self || !result.isOk() || !result.data || !result.data->is_string())
                                      return;
                                  const std::string value = result.data->get<std::string>();
-                                 Logger::debug(kTag, "wifiConfig:%s", value.c_str());
                                  if (value.empty())
                                      return;
                                  try {
                                      const auto [ssid, password] = decodeWifiConfig(value);
+                                     // The value holds the password: only its length is logged.
+                                     Logger::debug(kTag, "wifiConfig: ssid:%s, password length:%d",
+                                                   ssid.toUtf8().constData(), int(password.toUtf8().size()));
                                      self->m_ssidEdit->setText(ssid);
                                      self->m_passwordEdit->setText(password);
                                  } catch (const std::exception& e) {

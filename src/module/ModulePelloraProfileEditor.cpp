@@ -141,12 +141,14 @@ void ModulePelloraProfileEditor::onLayerSelected(int index)
     m_widgetCombo->blockSignals(false);
     const nlohmann::json& layer = m_layers[size_t(index)];
     const auto widgets = layer.is_object() ? layer.find("widgets") : layer.end();
-    if (!layer.is_object() || widgets == layer.end() || !widgets->is_array())
-        return;
-    for (const nlohmann::json& widget : *widgets) {
-        const QPixmap icon = loadModuleImage(m_bean->id, textOf(widget, "icon"));
-        m_widgetCombo->addItem(icon.isNull() ? QIcon() : QIcon(icon), textOf(widget, "name"));
+    if (layer.is_object() && widgets != layer.end() && widgets->is_array()) {
+        for (const nlohmann::json& widget : *widgets) {
+            const QPixmap icon = loadModuleImage(m_bean->id, textOf(widget, "icon"));
+            m_widgetCombo->addItem(icon.isNull() ? QIcon() : QIcon(icon), textOf(widget, "name"));
+        }
     }
+    if (m_widgetCombo->count() == 0)
+        onWidgetSelected(-1);
 }
 
 const nlohmann::json* ModulePelloraProfileEditor::selectedWidget() const
@@ -165,7 +167,11 @@ void ModulePelloraProfileEditor::onWidgetSelected(int index)
     m_widgetIndex = index;
     const nlohmann::json* widget = selectedWidget();
     if (!widget) {
+        // No widget, no event to bind: nothing of one shown before (deleted in the cube's
+        // window, perhaps) stays on screen.
         m_screenLabel->clear();
+        m_panel->detachEvent();
+        m_panel->hide();
         return;
     }
     const QPixmap icon = loadModuleImage(m_bean->id, textOf(*widget, "icon"));
@@ -202,6 +208,7 @@ void ModulePelloraProfileEditor::loadWidgetOptions()
     const QString iconName =
         QStringLiteral("widget/%1/%2-promptIcon").arg(id->get<int64_t>()).arg(OV::fromStdText(m_event));
     m_panel->setKeyConfig(label, m_event, m_bean->id, promptIconPath(iconName), keyConfig);
+    m_panel->show();
 }
 
 void ModulePelloraProfileEditor::onResetEdit()
@@ -215,11 +222,7 @@ nlohmann::json ModulePelloraProfileEditor::buildDeployConfig(const nlohmann::jso
 {
     // The layers as stored now: widgets removed in the cube's window since this editor opened
     // are not deployed.
-    nlohmann::json layers = nlohmann::json::array();
-    if (storedData.is_object() && storedData.contains("dataConfig") && storedData["dataConfig"].is_object() &&
-        storedData["dataConfig"].contains("layers"))
-        layers = storedData["dataConfig"]["layers"];
-    return buildPelloraDeployConfig(layers, cfg);
+    return buildPelloraDeployConfig(pelloraLayersOf(storedData), cfg);
 }
 
 QList<ModuleEventPanel*> ModulePelloraProfileEditor::eventPanels() const

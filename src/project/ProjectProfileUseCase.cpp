@@ -5,8 +5,10 @@
 #include "core/PngPicture.h"
 #include "core/Utils.h"
 #include "device/KestrinApi.h"
+#include "module/ModuleEventDeployData.h"
 #include "project/ProjectDeploy.h"
 #include "project/ProjectImageUtils.h"
+#include "project/ProjectModuleUseCase.h"
 #include "project/ProjectPluginUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectStepResult.h"
@@ -16,6 +18,7 @@
 #include <QSet>
 
 #include <stdexcept>
+#include <string>
 
 namespace OV {
 
@@ -29,6 +32,19 @@ std::string deployImageRef(const QString& fileName)
     const QString ref =
         QStringLiteral("file://") + QLatin1String(ProjectDeploy::kImageDirName) + QLatin1Char('/') + fileName;
     return ref.toStdString();
+}
+
+// The screen cube keeps its bindings per widget "uniqueId" but its stored deployConfig by widget
+// number, as the widgets were when the profile was saved. The cube's window may since have given
+// a deleted widget's number to a new one, so the deployConfig is built again from the profile's
+// bindings and the widgets the cube has now.
+nlohmann::json pelloraDeployConfigNow(const ProjectDbModuleBean& module, const nlohmann::json& profileConfig)
+{
+    try {
+        return buildPelloraDeployConfig(pelloraLayersOf(module.data), profileConfig);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("screen cube module id " + std::to_string(module.id) + ": " + e.what());
+    }
 }
 
 // A setting kept for nothing: null, an empty object or an empty array.
@@ -280,7 +296,10 @@ nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfile
     for (const ProjectDbModuleAccessor::BeanPtr& module : *modules.data) {
         if (!jsonContainsPath(module->data, path))
             continue;
-        const nlohmann::json& config = module->data.at("profiles").at(key.toStdString()).at("deployConfig");
+        const nlohmann::json& profileConfig = module->data.at("profiles").at(key.toStdString());
+        const nlohmann::json config = module->productId == ProjectModuleUseCase::kPelloraProductId
+                                          ? pelloraDeployConfigNow(*module, profileConfig)
+                                          : profileConfig.at("deployConfig");
         if (isEmptySetting(config))
             continue;
         moduleSettings.push_back(
@@ -344,7 +363,14 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
                 Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());
                 continue;
             }
-            const QString name = id + QStringLiteral(".png");
+            // Named after the card too: buttons of other cards, of other plug-ins as well, may
+            // carry the same id.
+            const QString name = card.uid + QLatin1Char('-') + id + QStringLiteral(".png");
+            if (!isSafePathComponent(name)) {
+                Logger::error(kDeployTag, "invalid button picture name: %s, pluginUuid: %s", qUtf8Printable(name),
+                              uuid.c_str());
+                continue;
+            }
             button["icon"] = deployImageRef(name);
             QString why;
             const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7), &why);

@@ -1,6 +1,7 @@
 #include "cards/KSBasicWidgetItem.h"
 #include "cards/KSPCCtrlWidgetItem.h"
 #include "cards/KSPluginWidgetGroup.h"
+#include "cards/KSPluginWidgetItem.h"
 #include "cards/KestrinCard.h"
 #include "cards/KestrinDeviceScreenUI.h"
 #include "cards/KestrinDeviceUI.h"
@@ -9,6 +10,7 @@
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
+#include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
 #include "store/MainUtils.h"
 #include "support/CardsTestUtils.h"
@@ -47,21 +49,23 @@ private:
         return nullptr;
     }
 
-private slots:
-    void dropThreeCardsAndDeploy()
+    std::unique_ptr<Test::StandinHub> m_hub;
+    std::unique_ptr<MainWindow> m_window;
+    KestrinDeviceScreenUI* m_strip = nullptr;
+    KestrinWidgetListPanel* m_panel = nullptr;
+
+    // A new project with the test plug-in installed, shown in the main window, its hub the
+    // stand-in.
+    void openDesk(const QString& projectName)
     {
         QVERIFY(m_dir.isValid());
+        m_hub = std::make_unique<Test::StandinHub>();
+        QVERIFY(m_hub->listen());
         Test::applyBaseTheme();
         MessageDialog::setAnswerProvider([](MessageDialog&) { return 3; });
         MainUtils::setPluginRoot(m_dir.path() + QStringLiteral("/plugin"));
-        Test::StandinHub hub;
-        QVERIFY(hub.listen());
-        Test::StandInHttpServer http;
-        QVERIFY(http.start());
-        http.route(QStringLiteral("/upload/zip"), Test::HttpReply::json({{"state", 200}, {"msg", "ok"}}));
-
         ProjectManager* pm = ProjectManager::instance();
-        QVERIFY(pm->createProject(QStringLiteral("deploy"), m_dir.path()).isOk());
+        QVERIFY(pm->createProject(projectName, m_dir.path()).isOk());
         QVERIFY(
             Test::installTestPlugin(QStringLiteral("keys-uuid"), QStringLiteral("Office Keys"),
                                     "[{\"id\":\"btn-copy\",\"name\":\"Copy\",\"icon\":\"file://Icons/Key.png\","
@@ -69,19 +73,50 @@ private slots:
                                     "{\"id\":\"btn-docs\",\"name\":\"Docs\",\"icon\":\"https://127.0.0.1:9/docs.png\","
                                     "\"param\":{\"output\":10,\"payload\":{\"action\":\"openBrowser\"}}}]",
                                     m_dir.path()) > 0);
-        {
-            MainWindow window;
-            window.resize(1600, 960);
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            QVERIFY(Test::connectStandinHub(hub));
-            const auto profile = pm->getProfileUseCase()->findFirst(QStringLiteral("true"));
-            QVERIFY(profile.isOk() && *profile.data);
-            MainWindow::setCurrentProfile(*profile.data);
-            KestrinDeviceScreenUI* strip = window.findChild<KestrinDeviceUI*>()->screen();
-            auto* panel = window.findChild<KestrinWidgetListPanel*>();
-            QVERIFY(strip && panel);
+        m_window = std::make_unique<MainWindow>();
+        m_window->resize(1600, 960);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(Test::connectStandinHub(*m_hub));
+        const auto profile = pm->getProfileUseCase()->findFirst(QStringLiteral("true"));
+        QVERIFY(profile.isOk() && *profile.data);
+        MainWindow::setCurrentProfile(*profile.data);
+        m_strip = m_window->findChild<KestrinDeviceUI*>()->screen();
+        m_panel = m_window->findChild<KestrinWidgetListPanel*>();
+        QVERIFY(m_strip && m_panel);
+    }
 
+    KSPluginWidgetGroup* expandedPlugin()
+    {
+        auto* plugin = dynamic_cast<KSPluginWidgetGroup*>(m_panel->groups().back().get());
+        if (plugin)
+            plugin->setExpanded(true);
+        return plugin;
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_window.reset();
+        ProjectManager::instance()->closeProject();
+        m_hub.reset();
+        MessageDialog::setAnswerProvider({});
+    }
+
+    void dropThreeCardsAndDeploy()
+    {
+        Test::StandInHttpServer http;
+        QVERIFY(http.start());
+        http.route(QStringLiteral("/upload/zip"), Test::HttpReply::json({{"state", 200}, {"msg", "ok"}}));
+        openDesk(QStringLiteral("deploy"));
+        if (QTest::currentTestFailed())
+            return;
+        ProjectManager* pm = ProjectManager::instance();
+        Test::StandinHub& hub = *m_hub;
+        MainWindow& window = *m_window;
+        KestrinDeviceScreenUI* strip = m_strip;
+        KestrinWidgetListPanel* panel = m_panel;
+        {
             QTRY_VERIFY(row<KSBasicWidgetItem>(window, QStringLiteral("Clock")));
             Test::dropOnStrip(strip, Test::dragPayload(row<KSBasicWidgetItem>(window, QStringLiteral("Clock"))),
                               QPoint(5000, 50));
@@ -89,9 +124,8 @@ private slots:
             QTRY_VERIFY(row<KSPCCtrlWidgetItem>(window, QStringLiteral("Open Browser")));
             Test::dropOnStrip(strip, Test::dragPayload(row<KSPCCtrlWidgetItem>(window, QStringLiteral("Open Browser"))),
                               QPoint(5000, 50));
-            auto* plugin = dynamic_cast<KSPluginWidgetGroup*>(panel->groups().back().get());
+            KSPluginWidgetGroup* plugin = expandedPlugin();
             QVERIFY(plugin);
-            plugin->setExpanded(true);
             QTRY_VERIFY(plugin->header());
             Test::dropOnStrip(strip, Test::dragPayload(plugin->header()), QPoint(5000, 50));
             QCOMPARE(strip->cardCount(), 3);
@@ -127,7 +161,8 @@ private slots:
             QVERIFY(widgets[1].at("param").at("payload").at("action") == "openBrowser");
             // The group goes as stored, its package's button icons pointed at the exported files.
             Json group = stored[2];
-            group["param"]["button"][0]["icon"] = "file://image/btn-copy.png";
+            const QString buttonPicture = uids[2] + QStringLiteral("-btn-copy.png");
+            group["param"]["button"][0]["icon"] = "file://image/" + buttonPicture.toStdString();
             QVERIFY2(widgets[2] == group, widgets[2].dump().c_str());
             QVERIFY(widgets[2].at("id") == uids[2].toStdString());
 
@@ -141,14 +176,36 @@ private slots:
             QStringList names = entries.keys();
             names.sort();
             QStringList expected{QStringLiteral("image/%1.png").arg(uids[1]),
-                                 QStringLiteral("image/%1.png").arg(uids[2]), QStringLiteral("image/btn-copy.png")};
+                                 QStringLiteral("image/%1.png").arg(uids[2]), QStringLiteral("image/") + buttonPicture};
             for (const QString& name : expected)
                 QVERIFY2(names.contains(name), qPrintable(names.join(QLatin1Char(' '))));
             QVERIFY(!names.contains(QStringLiteral("image/%1.png").arg(uids[0])));
-            QVERIFY(!QImage::fromData(entries.value(QStringLiteral("image/btn-copy.png"))).isNull());
+            QVERIFY(!QImage::fromData(entries.value(QStringLiteral("image/") + buttonPicture)).isNull());
         }
-        pm->closeProject();
-        MessageDialog::setAnswerProvider({});
+    }
+
+    // Two cards dragged from one plug-in row, whose picture is there at once, each have an id of
+    // their own on the hub from the drop on, before any editor saves them.
+    void twoCardsFromOnePluginRow()
+    {
+        openDesk(QStringLiteral("rows"));
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(expandedPlugin());
+        QTRY_VERIFY(row<KSPluginWidgetItem>(*m_window, QStringLiteral("Copy")));
+        for (int i = 0; i < 2; ++i)
+            Test::dropOnStrip(m_strip, Test::dragPayload(row<KSPluginWidgetItem>(*m_window, QStringLiteral("Copy"))),
+                              QPoint(5000, 50));
+        QCOMPARE(m_strip->cardCount(), 2);
+        QStringList ids;
+        for (int i = 0; i < 2; ++i) {
+            const auto card = m_strip->cardAt(i)->bean();
+            const auto stored = ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->findById(card->id);
+            QVERIFY(stored.isOk() && *stored.data);
+            ids << QString::fromStdString((*stored.data)->data["deploymentData"]["id"].get<std::string>());
+            QCOMPARE(ids.back(), card->uid);
+        }
+        QVERIFY(ids[0] != ids[1]);
     }
 };
 

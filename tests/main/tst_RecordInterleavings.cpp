@@ -35,6 +35,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -133,8 +134,9 @@ public:
         QTRY_VERIFY(editor());
     }
 
-    // Adds one button widget in the cube window's "Layer and Widget" tab and saves there.
-    static void addWidgetAndSave(ModulePelloraDialog* dialog)
+    // Adds one button widget in the cube window's "Layer and Widget" tab and saves there; with
+    // deleteFirst the layer's only widget is deleted before, so the new one takes its number.
+    static void addWidgetAndSave(ModulePelloraDialog* dialog, bool deleteFirst = false)
     {
         QVERIFY(dialog);
         dialog->onTapSelected(1);
@@ -142,7 +144,11 @@ public:
         layer->enterEdit();
         ModulePelloraWidget* grid = layer->currentPage();
         QVERIFY(grid);
-        addWidgetWithPicture(grid, Qt::red);
+        if (deleteFirst) {
+            QCOMPARE(grid->items().size(), 1);
+            grid->deleteItem(grid->items().front(), 101);
+        }
+        addWidgetWithPicture(grid, deleteFirst ? Qt::blue : Qt::red);
         layer->saveEdit();
         QTRY_VERIFY(!layer->isEditing());
         dialog->close();
@@ -161,13 +167,29 @@ public:
     }
 
     // The cube window, opened by the tile's menu "Config".
-    void cubeFromTile()
+    void cubeFromTile(bool deleteFirst = false)
     {
         tile->onClickMenuConfig();
         ModulePelloraDialog* dialog = nullptr;
         QTRY_VERIFY((dialog = shownWindow<ModulePelloraDialog>()) != nullptr);
-        addWidgetAndSave(dialog);
+        addWidgetAndSave(dialog, deleteFirst);
         QTest::qWait(20);
+    }
+
+    // A new profile made the current one; the tile's editor follows it.
+    void switchProfile()
+    {
+        const auto profiles = ProjectManager::instance()->getProfileUseCase();
+        QVERIFY(profiles->createProfile(QStringLiteral("Second"), QString()).isOk());
+        const auto all = profiles->accessor->findAll(true);
+        QVERIFY(all.isOk());
+        for (const auto& each : *all.data) {
+            if (each->name == QLatin1String("Second"))
+                MainWindow::setCurrentProfile(each);
+        }
+        QTRY_COMPARE(MainWindow::currentProfile()->name, QStringLiteral("Second"));
+        showEditor();
+        QTRY_VERIFY(editor() && editor()->bean()->id == id);
     }
 
     // An action on the first event shown, saved with "Save".
@@ -351,6 +373,47 @@ private slots:
         QVERIFY(session.tile->module()->data.value("dataConfig", Json()) == data.value("dataConfig", Json()));
     }
 
+    // Widget 101 bound to an action and saved; the cube's window, opened from the tile, deletes
+    // it and adds a widget, which takes number 101 again. A deploy sends no binding for the new
+    // widget, whichever editor is shown and whichever profile is current when it runs.
+    void deployFollowsTheCubesWidgets_data()
+    {
+        QTest::addColumn<bool>("otherProfile");
+        QTest::newRow("editor elsewhere") << false;
+        QTest::newRow("other profile") << true;
+    }
+
+    void deployFollowsTheCubesWidgets()
+    {
+        QFETCH(bool, otherProfile);
+        Session session;
+        QVERIFY(session.start(QStringLiteral("cube")));
+        session.cubeFromEditor();
+        session.bind();
+        if (QTest::currentTestFailed())
+            return;
+        const Json deleted = storedData(session.id)["dataConfig"]["layers"][0]["widgets"][0];
+        if (otherProfile) {
+            session.switchProfile();
+        } else {
+            session.otherTile->setSelected(true);
+            QTRY_VERIFY(session.editor() && session.editor()->bean()->id != session.id);
+        }
+        session.cubeFromTile(true);
+        if (QTest::currentTestFailed())
+            return;
+        const Json widgets = storedData(session.id)["dataConfig"]["layers"][0]["widgets"];
+        QVERIFY2(widgets.size() == 1 && widgets[0]["id"] == 101 && widgets[0]["uniqueId"] != deleted["uniqueId"],
+                 widgets.dump().c_str());
+
+        const Json sent = session.env.deployProfiles();
+        QVERIFY2(sent.is_array() && sent.size() == size_t(otherProfile ? 2 : 1), sent.dump().c_str());
+        for (const Json& profile : sent) {
+            for (const Json& module : profile["module"])
+                QVERIFY2(module["serialNo"] != "PL-1", sent.dump().c_str());
+        }
+    }
+
     // Widget 101 gets a prompt picture in its editor; the cube's window, opened from the tile or
     // through the editor's "Config", deletes the widget (or its layer), maybe adds a new one that
     // takes number 101 again, and saves; then a deploy's save or the editor's "Save". The deleted
@@ -426,6 +489,14 @@ private slots:
         QTRY_VERIFY(!shownWindow<ModulePelloraDialog>());
         QTRY_VERIFY(session.editor());
         QVERIFY2(!fileStored(session.id, prompt), "the deleted widget's picture is still stored");
+        if (!again) {
+            // Nothing of the deleted widget is shown any more: neither its picture nor its event.
+            auto* shown = qobject_cast<ModulePelloraProfileEditor*>(session.editor());
+            QVERIFY(shown);
+            QCOMPARE(shown->widgetCombo()->count(), 0);
+            QVERIFY(shown->screenLabel()->pixmap().isNull());
+            QVERIFY(shown->panel()->isHidden());
+        }
 
         if (preDeploy) {
             EventBus::instance()->publish(

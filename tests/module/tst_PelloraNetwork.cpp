@@ -1,6 +1,7 @@
 // The screen cube's Wi-Fi: the byte helpers of its property value, the network tab against the
 // stand-in hub, and the scan dialog.
 
+#include "core/Logger.h"
 #include "module/ByteRingBuffer.h"
 #include "module/HexUtils.h"
 #include "module/ModulePelloraNetwork.h"
@@ -209,7 +210,7 @@ private slots:
             Test::LogCapture log;
             tab.readButton()->click();
             QTRY_COMPARE(env.hub().received(30200).size(), 4);
-            QTRY_VERIFY(log.text().contains(QLatin1String("wifiConfig:03414243")));
+            QTRY_VERIFY(log.text().contains(QLatin1String("readWifiConfig error:")));
         }
         QCOMPARE(tab.ssidEdit()->text(), QString());
 
@@ -244,6 +245,43 @@ private slots:
 
         tab.hide();
         QVERIFY(!tab.refreshTimer()->isActive());
+    }
+
+    // The Wi-Fi password read from the cube or written to it (and sent again inside the hub's
+    // configuration) and the hub's pairing token never reach the log, in clear or as hex; the
+    // SSID and the password's length do.
+    void secretsStayOutOfTheLog()
+    {
+        const QByteArray token("Tok3n-Zx81");
+        const QByteArray readSecret("Rd-S3cret");
+        const QByteArray writeSecret("Wr-S3cret");
+        Test::LogCapture log;
+        Test::ModuleTestEnv env(QStringLiteral("127.0.0.65"));
+        QVERIFY(env.isValid());
+        QVERIFY(env.connectHub(QString::fromLatin1(token)));
+        auto cube = env.addModule(ProjectModuleUseCase::kPelloraProductId, QStringLiteral("PL-LOG"), json::object());
+        QVERIFY(cube);
+        env.pellora().setProperty(
+            256, 7, ("04" + QByteArray("Desk").toHex() + "09" + readSecret.toHex()).toUpper().toStdString());
+
+        ModulePelloraNetwork tab(cube.get());
+        tab.show();
+        tab.readButton()->click();
+        QTRY_COMPARE(tab.passwordEdit()->text(), QString::fromLatin1(readSecret));
+        tab.passwordEdit()->setText(QString::fromLatin1(writeSecret));
+        tab.writeButton()->click();
+        QTRY_COMPARE(env.pellora().writeCount(), 1);
+        QTRY_COMPARE(env.hub().received(30300).size(), 1);
+        QTRY_VERIFY(log.text().contains(QLatin1String("write wifiConfig success")));
+        tab.hide();
+        Logger::instance()->flush();
+
+        const QString text = log.text();
+        for (const QByteArray& secret : {token, readSecret, writeSecret}) {
+            for (const QByteArray& form : {secret, secret.toHex(), secret.toHex().toUpper()})
+                QVERIFY2(!text.contains(QString::fromLatin1(form)), form.constData());
+        }
+        QVERIFY2(text.contains(QLatin1String("wifiConfig: ssid:Desk, password length:9")), qPrintable(text));
     }
 
     // Only 2.4 GHz networks, each once, also over repeated scans; "Finish" hands the name over.

@@ -1,4 +1,5 @@
 // ORVEL_TEST_LABELS: threads
+#include "core/Logger.h"
 #include "device/KestrinDevice.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
@@ -75,7 +76,7 @@ private slots:
                              {{"deploymentData", timer}}, "PNG-C") > 0);
         QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) > 0);
 
-        const json weather = {{"apiKey", "k1"}, {"city", "Oslo"}};
+        const json weather = {{"apiKey", "wk-7Q2xZ9"}, {"city", "Oslo"}};
         QVERIFY(project.integration("accuWeather", {{"needToDeploy", true}, {"deployData", weather}}) > 0);
         QVERIFY(project.integration("ha", {{"needToDeploy", false}, {"deployData", {{"url", "h"}}}}) > 0);
         QVERIFY(project.integration("hotkey", {{"deployData", {{"set", 1}}}}) > 0);
@@ -102,7 +103,7 @@ private slots:
         const json hubConfig = {
             {"canGateway", {{"endpoints", {endpoint(keys, "can", "PW-1", 268435457u, {{"keys", 4}})}}}},
             {"meshGateway", {{"endpoints", {endpoint(sensor, "mesh", "TH-1", 268435460u, {{"rate", 5}})}}}}};
-        group["param"]["button"][0]["icon"] = "file://image/btn1.png";
+        group["param"]["button"][0]["icon"] = "file://image/uidG-btn1.png";
         const json profiles = {
             {{"id", key1},
              {"name", "Default Profile"},
@@ -137,9 +138,45 @@ private slots:
         QCOMPARE(part.name + QLatin1Char(' ') + part.fileName, QStringLiteral("file kestrin_assets.zip"));
         const QMap<QString, QByteArray> expected{{QStringLiteral("image/uidA.png"), "PNG-A"},
                                                  {QStringLiteral("image/uidC.png"), "PNG-C"},
-                                                 {QStringLiteral("image/btn1.png"), "PNG-ONE"}};
+                                                 {QStringLiteral("image/uidG-btn1.png"), "PNG-ONE"}};
         QCOMPARE(zipEntries(part.data), expected);
         QVERIFY(log.text().contains(QStringLiteral("invalid button id: ../evil, pluginUuid: plug-1")));
+        // The weather service's key goes to the hub, never into the log.
+        Logger::instance()->flush();
+        QVERIFY(!log.text().contains(QLatin1String("wk-7Q2xZ9")));
+    }
+
+    // Two plug-ins whose group cards both name a button "btn-1": each card's button points at a
+    // picture of its own in the archive, which holds its own plug-in's picture.
+    void pluginButtonPicturesStayApart()
+    {
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        const json button = {{"id", "btn-1"}, {"icon", "file://icons/one.png"}};
+        const QMap<QString, QByteArray> pictures{{QStringLiteral("plug-1"), "PNG-ONE"},
+                                                 {QStringLiteral("plug-2"), "PNG-TWO"}};
+        for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
+            const json group = {{"param", {{"button", {button}}}}};
+            QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uid-") + it.key(), QString(),
+                                 {{"pluginUuid", it.key().toStdString()}, {"deploymentData", group}}) > 0);
+            QVERIFY(project.plugin(it.key(), makeZip({{QStringLiteral("icons/one.png"), it.value()}})) > 0);
+        }
+        QVERIFY(h->startHub());
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QVERIFY2(outcome->result.isOk(), qPrintable(outcome->result.message));
+
+        const json cards = h->hub().received(1108).value(0)["data"][0]["widget"];
+        QCOMPARE(cards.size(), size_t(2));
+        QCOMPARE(h->uploads().size(), 1);
+        const QMap<QString, QByteArray> archive = zipEntries(h->uploads().front().parts.value(0).data);
+        QCOMPARE(archive.size(), 2);
+        const QList<QByteArray> expected = pictures.values();
+        for (size_t i = 0; i < cards.size(); ++i) {
+            const QString ref = QString::fromStdString(cards[i]["param"]["button"][0]["icon"].get<std::string>());
+            QVERIFY2(ref.startsWith(QLatin1String("file://")), qPrintable(ref));
+            QCOMPARE(archive.value(ref.mid(7)), expected[qsizetype(i)]);
+        }
     }
 
     void noHubEndsAtOnce()

@@ -33,15 +33,15 @@ ModuleTestEnv::~ModuleTestEnv()
     m_hub.reset();
 }
 
-bool ModuleTestEnv::connectHub()
+bool ModuleTestEnv::connectHub(const QString& token)
 {
-    m_hub->setValidToken(QStringLiteral("valid"));
+    m_hub->setValidToken(token);
     auto host = std::make_shared<ProjectDbHostBean>();
     host->connType = QStringLiteral("tcp");
     host->ip = m_address;
     host->port = m_hub->port();
     host->sn = QStringLiteral("KS-MODULES");
-    host->token = encodeToken(QStringLiteral("valid"));
+    host->token = encodeToken(token);
     ProjectManager* pm = ProjectManager::instance();
     pm->setCurrentKestrin(host);
     const auto device = pm->getCurrentKestrin();

@@ -28,7 +28,7 @@ public:
     ~ModuleTestEnv();
 
     bool isValid() const { return m_valid; }
-    bool connectHub();
+    bool connectHub(const QString& token = QStringLiteral("valid"));
     StandinHub& hub() { return *m_hub; }
     StandinHubUploads& uploads() { return *m_uploads; }
     StandinPelloraModule& pellora() { return *m_pellora; }

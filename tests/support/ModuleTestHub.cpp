@@ -7,6 +7,7 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "support/ProjectRawSqlite.h"
+#include "support/StandInHttpServer.h"
 #include "support/TestSetup.h"
 #include "widgets/MessageDialog.h"
 
@@ -74,6 +75,26 @@ std::vector<ModuleTestHub::BeanPtr> ModuleTestHub::storedModules() const
 {
     const auto found = ProjectManager::instance()->getModuleUseCase()->accessor->findAll(true);
     return found.isOk() ? *found.data : std::vector<BeanPtr>();
+}
+
+nlohmann::json ModuleTestHub::deployProfiles()
+{
+    StandInHttpServer uploads;
+    if (!uploads.start())
+        return nullptr;
+    uploads.route(QStringLiteral("/upload/zip"), HttpReply::json({{"state", 200}, {"msg", "ok"}}));
+    DeploySettings settings;
+    settings.tempDir = m_dir.filePath(QStringLiteral("deploy"));
+    settings.uploadPort = uploads.port();
+    ProjectManager* pm = ProjectManager::instance();
+    pm->setDeploySettings(settings);
+    m_hub.clearRecords();
+    const auto done = std::make_shared<bool>(false);
+    pm->deployProject([done](const BaseResult<void>&) { *done = true; });
+    if (!QTest::qWaitFor([done] { return *done; }, 30000))
+        return nullptr;
+    const QList<nlohmann::json> sent = m_hub.received(1108);
+    return sent.isEmpty() ? nlohmann::json() : sent.back().value("data", nlohmann::json());
 }
 
 bool ModuleTestHub::lockModuleUpdates(bool locked)

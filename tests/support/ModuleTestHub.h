@@ -44,6 +44,9 @@ public:
     BeanPtr storeModule(const char* gatewayType, uint64_t productId, const QString& sn, int netId, int workMode = 1,
                         const nlohmann::json& data = nlohmann::json::object());
     std::vector<BeanPtr> storedModules() const;
+    // Deploys the project to the stand-in (its archive to an upload endpoint that accepts it)
+    // and returns the profiles it received with act 1108; null when none arrived.
+    nlohmann::json deployProfiles();
     // Makes every update of a module record fail in the database, or lets them pass again.
     bool lockModuleUpdates(bool locked);
 

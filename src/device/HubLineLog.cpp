@@ -1,0 +1,129 @@
+#include "device/HubLineLog.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace OV {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kActCheckToken = 100;
+constexpr int kActReadProperty = 30200;
+constexpr int kActWriteProperty = 30201;
+constexpr int kWifiDeviceId = 256;
+constexpr int kWifiConfigProperty = 7;
+constexpr size_t kRememberedReplies = 64;
+
+bool isSecretKey(const std::string& key)
+{
+    std::string lower(key);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower == "token" || lower == "password" || lower == "apikey";
+}
+
+Json hidden(const Json& value)
+{
+    if (value.is_string())
+        return "<hidden, " + std::to_string(value.get_ref<const std::string&>().size()) + " bytes>";
+    return "<hidden>";
+}
+
+void hideSecrets(Json& value)
+{
+    if (value.is_object()) {
+        for (auto it = value.begin(); it != value.end(); ++it) {
+            if (isSecretKey(it.key()))
+                it.value() = hidden(it.value());
+            else
+                hideSecrets(it.value());
+        }
+    } else if (value.is_array()) {
+        for (Json& element : value)
+            hideSecrets(element);
+    }
+}
+
+int intOf(const Json& object, const char* key)
+{
+    const auto found = object.find(key);
+    return found != object.end() && found->is_number_integer() ? found->get<int>() : -1;
+}
+
+std::string idOf(const Json& message)
+{
+    const auto found = message.find("id");
+    return found != message.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+bool isWifiConfig(const Json& data)
+{
+    return data.is_object() && intOf(data, "deviceId") == kWifiDeviceId &&
+           intOf(data, "propertyId") == kWifiConfigProperty;
+}
+
+std::string notJson(const QByteArray& line)
+{
+    return "<" + std::to_string(line.size()) + " bytes, not a JSON object>";
+}
+
+std::string text(const Json& message)
+{
+    return message.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+} // namespace
+
+std::string HubLineLog::sent(const QByteArray& line)
+{
+    Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
+    if (!message.is_object())
+        return notJson(line);
+    const auto data = message.find("data");
+    if (data != message.end()) {
+        const int act = intOf(message, "act");
+        if (act == kActCheckToken) {
+            *data = hidden(*data);
+        } else if (act == kActWriteProperty && isWifiConfig(*data)) {
+            if (data->contains("value"))
+                (*data)["value"] = hidden((*data)["value"]);
+        } else if (act == kActReadProperty && isWifiConfig(*data)) {
+            if (std::string id = idOf(message); !id.empty()) {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (m_secretReplies.size() >= kRememberedReplies)
+                    m_secretReplies.pop_front();
+                m_secretReplies.push_back(std::move(id));
+            }
+        }
+        hideSecrets(*data);
+    }
+    return text(message);
+}
+
+std::string HubLineLog::received(const QByteArray& line)
+{
+    Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
+    if (!message.is_object())
+        return notJson(line);
+    const std::string id = idOf(message);
+    bool secret = false;
+    if (!id.empty()) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = std::find(m_secretReplies.begin(), m_secretReplies.end(), id);
+        secret = found != m_secretReplies.end();
+        if (secret)
+            m_secretReplies.erase(found);
+    }
+    const auto data = message.find("data");
+    if (secret && data != message.end())
+        *data = hidden(*data);
+    hideSecrets(message);
+    return text(message);
+}
+
+} // namespace OV

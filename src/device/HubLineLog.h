@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace OV {
+
+// What the log shows of the lines exchanged with the hub. Secrets are replaced by their length:
+// the pairing token (the data of a token check, any "token" member), passwords and keys (any
+// "password" or "apiKey" member, at any depth), and the screen cube's Wi-Fi setting (module
+// property 256/7), written or read back. A line that is not a JSON object shows its length only.
+// Message ids are unique in the process, so one instance serves every session; it may be used
+// from any thread.
+class HubLineLog
+{
+public:
+    // The text of a line sent; the id of a request whose reply carries a secret is remembered.
+    std::string sent(const QByteArray& line);
+    // The text of a line received.
+    std::string received(const QByteArray& line);
+
+private:
+    // Ids of requests whose replies are hidden whole; the oldest go first past a small bound,
+    // so requests never answered do not pile up.
+    std::deque<std::string> m_secretReplies;
+    std::mutex m_mutex;
+};
+
+} // namespace OV
