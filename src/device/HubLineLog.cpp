@@ -1,5 +1,7 @@
 #include "device/HubLineLog.h"
 
+#include "core/JsonTextReader.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -72,6 +74,16 @@ std::string notJson(const QByteArray& line)
     return "<" + std::to_string(line.size()) + " bytes, not a JSON object>";
 }
 
+// The quick reader gives up on very deep nesting: walking or printing such a value recursively
+// would exhaust the stack, so the log shows its length instead.
+Json objectOf(const QByteArray& line)
+{
+    Json message;
+    if (!JsonTextReader::read(line.constBegin(), line.constEnd(), message))
+        return Json();
+    return message;
+}
+
 std::string text(const Json& message)
 {
     return message.dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -81,7 +93,7 @@ std::string text(const Json& message)
 
 std::string HubLineLog::sent(const QByteArray& line)
 {
-    Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
+    Json message = objectOf(line);
     if (!message.is_object())
         return notJson(line);
     const auto data = message.find("data");
@@ -107,7 +119,7 @@ std::string HubLineLog::sent(const QByteArray& line)
 
 std::string HubLineLog::received(const QByteArray& line)
 {
-    Json message = Json::parse(line.constBegin(), line.constEnd(), nullptr, false);
+    Json message = objectOf(line);
     if (!message.is_object())
         return notJson(line);
     const std::string id = idOf(message);

@@ -350,6 +350,15 @@ private slots:
         QVERIFY(log.text().contains(QLatin1String("[DeviceKestrin] recv error:")));
         QVERIFY(s.device->isReady() && s.hub.connectionCount() == 1);
 
+        // Nesting deep enough to exhaust the stack of anything that walks it recursively, as the
+        // debug log's view of the line once did.
+        const int depth = 3 * 1000 * 1000;
+        s.hub.sendRaw("{\"id\":\"77\",\"act\":1002,\"data\":" + QByteArray(depth, '[') + QByteArray(depth, ']') +
+                      "}\n");
+        s.hub.push(424243, 200, {{"unknown", true}});
+        QTRY_VERIFY_WITH_TIMEOUT(log.text().contains(QLatin1String("424243")), 10000);
+        QVERIFY(s.device->isReady() && s.hub.connectionCount() == 1);
+
         // Dropped like any lost link: the state falls at once, the next attempt waits its turn.
         s.hub.sendRaw(QByteArray(8 * 1024 * 1024 + 1, 'z'));
         QTRY_COMPARE_WITH_TIMEOUT(s.device->getState(), int(KestrinDevice::Disconnected), 10000);
