@@ -13,6 +13,7 @@ namespace {
 constexpr quint32 kEndSignature = 0x06054b50;
 constexpr quint32 kCentralSignature = 0x02014b50;
 constexpr quint32 kLocalSignature = 0x04034b50;
+constexpr quint32 kDescriptorSignature = 0x08074b50;
 constexpr qint64 kEndSize = 22;
 constexpr qint64 kCentralSize = 46;
 constexpr qint64 kLocalSize = 30;
@@ -21,8 +22,14 @@ constexpr qint64 kZip64LocatorSize = 20;
 constexpr quint32 kFlagEncrypted = 0x0001;
 constexpr quint32 kFlagStrongEncryption = 0x0040;
 constexpr quint32 kFlagDataDescriptor = 0x0008;
+constexpr quint32 kFlagUtf8 = 0x0800;
 constexpr quint32 kExtraZip64 = 0x0001;
 constexpr quint32 kExtraAes = 0x9901;
+// Names the member over again: readers that take it would see another name than this one.
+constexpr quint32 kExtraUnicodePath = 0x7075;
+// Version 2.0 covers deflate and folders, all that this reader takes. Readers that honour the
+// field refuse a member claiming more, so it is refused here too.
+constexpr quint32 kMaxVersionNeeded = 20;
 constexpr quint32 kMethodAes = 99;
 constexpr quint32 kMethodStored = 0;
 constexpr quint32 kMethodDeflated = 8;
@@ -32,6 +39,9 @@ constexpr quint32 kMethodDeflated = 8;
 constexpr qint64 kMaxMemberSize = 64ll * 1024 * 1024;
 constexpr qint64 kMaxTotalSize = 256ll * 1024 * 1024;
 constexpr quint32 kMaxMembers = 10000;
+// Each folder costs the unpack what a file costs; without a bound of their own, 10,000 members
+// 32 folders deep would make 320,000 of them.
+constexpr qsizetype kMaxFolders = 10000;
 constexpr qint64 kMaxCommentLength = 0xFFFF;
 constexpr qsizetype kMaxSegmentBytes = 255;
 // A plug-in's files sit a few folders down under short names, and packages are made where a
@@ -58,25 +68,29 @@ quint32 crcOf(const char* data, qint64 size)
     return quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), uInt(size)));
 }
 
+enum class Inflated { Whole, Damaged, BytesAfterEnd };
+
 // Raw inflate that never produces more than the announced size. The buffer grows with the
 // output actually produced, so a lying size cannot make us allocate what the data does not hold.
-QByteArray inflateRaw(const char* data, qint64 size, qint64 expected)
+// The stream must end exactly at the end of the data: a reader that takes the member's end from
+// the stream (as one reading a data descriptor does) would look for the next record there.
+Inflated inflateRaw(const char* data, qint64 size, qint64 expected, QByteArray* out)
 {
+    out->clear();
     z_stream stream{};
     if (inflateInit2(&stream, -15) != Z_OK)
-        return {};
+        return Inflated::Damaged;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
     stream.avail_in = uInt(size);
 
-    QByteArray out;
     qint64 capacity = qMin(expected, qMax<qint64>(size * 4, 64 * 1024));
     int ret = Z_OK;
     for (;;) {
-        out.resize(capacity);
+        out->resize(capacity);
         const qint64 produced = qint64(stream.total_out);
         char scratch = 0;
         if (produced < capacity) {
-            stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+            stream.next_out = reinterpret_cast<Bytef*>(out->data() + produced);
             stream.avail_out = uInt(capacity - produced);
         } else {
             // Full at the announced size: the stream may still have its end to report, but
@@ -94,11 +108,24 @@ QByteArray inflateRaw(const char* data, qint64 size, qint64 expected)
         capacity = qMin(expected, capacity * 2);
     }
     const bool complete = ret == Z_STREAM_END && qint64(stream.total_out) == expected;
+    const bool bytesAfterEnd = stream.avail_in != 0;
     inflateEnd(&stream);
-    if (!complete)
-        return {};
-    out.resize(expected);
-    return out;
+    if (!complete) {
+        out->clear();
+        return Inflated::Damaged;
+    }
+    out->resize(expected);
+    return bytesAfterEnd ? Inflated::BytesAfterEnd : Inflated::Whole;
+}
+
+// Whether the extra-field block is whole records, each a 4-byte head and the data it announces,
+// ending with the block: readers that parse it differ on what a cut or trailing record means.
+bool extraWellFormed(const QByteArray& zip, qint64 pos, qint64 length)
+{
+    const qint64 end = pos + length;
+    while (pos + 4 <= end)
+        pos += 4 + u16(zip, pos + 2);
+    return pos == end;
 }
 
 // Whether the extra-field block holds a record with the id. A block that ends in a
@@ -159,7 +186,24 @@ bool localAgrees(quint32 local, quint32 central, bool descriptor)
     return local == central || (descriptor && local == 0);
 }
 
-// The bytes a member's local header and data take, to find members that share bytes.
+// The length of the data descriptor at `pos` that repeats the member's CRC and sizes, with its
+// signature (16 bytes) or without (12); 0 when none lies there before `limit`.
+qint64 descriptorLength(const QByteArray& zip, qint64 pos, qint64 limit, quint32 crc, qint64 compressed,
+                        qint64 uncompressed)
+{
+    auto repeats = [&](qint64 at) {
+        return u32(zip, at) == crc && u32(zip, at + 4) == quint32(compressed) &&
+               u32(zip, at + 8) == quint32(uncompressed);
+    };
+    if (pos + 16 <= limit && u32(zip, pos) == kDescriptorSignature && repeats(pos + 4))
+        return 16;
+    if (pos + 12 <= limit && repeats(pos))
+        return 12;
+    return 0;
+}
+
+// The bytes a member's local header, data and data descriptor take, to find members that share
+// bytes and bytes that no member takes.
 struct Extent
 {
     qint64 start;
@@ -184,14 +228,23 @@ const ZipDirectory::Member* ZipDirectory::find(const QString& name) const
     return nullptr;
 }
 
-bool ZipDirectory::content(const Member& member, QByteArray* content) const
+bool ZipDirectory::content(const Member& member, QByteArray* content, QString* why) const
 {
     const char* data = m_zip.constData() + member.dataStart;
+    Inflated inflated = Inflated::Whole;
     if (member.method == kMethodStored)
         *content = QByteArray::fromRawData(data, member.compressedSize);
     else
-        *content = inflateRaw(data, member.compressedSize, member.uncompressedSize);
-    return content->size() == member.uncompressedSize && crcOf(content->constData(), content->size()) == member.crc;
+        inflated = inflateRaw(data, member.compressedSize, member.uncompressedSize, content);
+    if (inflated == Inflated::Whole && content->size() == member.uncompressedSize &&
+        crcOf(content->constData(), content->size()) == member.crc)
+        return true;
+    if (why) {
+        *why = inflated == Inflated::BytesAfterEnd ? QStringLiteral("bytes after the compressed data: %1")
+                                                   : QStringLiteral("damaged member: %1");
+        *why = why->arg(member.name);
+    }
+    return false;
 }
 
 bool ZipDirectory::refuse(const QString& reason)
@@ -260,6 +313,7 @@ bool ZipDirectory::read()
     QSet<QString> names;
     QSet<QString> folded;
     QSet<QString> files;
+    QSet<QString> folders;
     qint64 total = 0;
     qint64 pos = dirOffset;
     while (pos < dirEnd) {
@@ -267,6 +321,7 @@ bool ZipDirectory::read()
             return refuse(QStringLiteral("more members than announced"));
         if (pos + kCentralSize > dirEnd || u32(zip, pos) != kCentralSignature)
             return refuse(QStringLiteral("damaged directory"));
+        const quint32 versionNeeded = u16(zip, pos + 6) & 0xFF; // the high byte names a system
         const quint32 flags = u16(zip, pos + 8);
         const quint32 method = u16(zip, pos + 10);
         const qint64 compressedSize = u32(zip, pos + 20);
@@ -284,12 +339,21 @@ bool ZipDirectory::read()
         if (!memberName(rawName, &member.name, &member.directory))
             return refuse(
                 QStringLiteral("unsafe member name: %1").arg(shown(QString::fromUtf8(rawName.toPercentEncoding("/")))));
-        if (member.name.count(QLatin1Char('/')) > kMaxFolderDepth)
+        // A folder member lies as deep as the folder it makes, a file one less.
+        if (member.name.count(QLatin1Char('/')) + (member.directory ? 1 : 0) > kMaxFolderDepth)
             return refuse(
                 QStringLiteral("member more than %1 folders deep: %2").arg(kMaxFolderDepth).arg(shown(member.name)));
         if (rawName.size() > kMaxNameBytes)
             return refuse(
                 QStringLiteral("member name longer than %1 bytes: %2").arg(kMaxNameBytes).arg(shown(member.name)));
+        if (!extraWellFormed(zip, extra, extraLength))
+            return refuse(QStringLiteral("malformed extra field: %1").arg(member.name));
+        if (extraHas(zip, extra, extraLength, kExtraUnicodePath))
+            return refuse(QStringLiteral("Unicode path extra field: %1").arg(member.name));
+        // Without the flag other readers take the name as code page 437, and see another one.
+        if ((flags & kFlagUtf8) == 0 &&
+            std::any_of(rawName.begin(), rawName.end(), [](char c) { return uchar(c) >= 0x80; }))
+            return refuse(QStringLiteral("name not marked as UTF-8: %1").arg(member.name));
         if ((flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || method == kMethodAes ||
             extraHas(zip, extra, extraLength, kExtraAes))
             return refuse(QStringLiteral("encrypted member: %1").arg(member.name));
@@ -298,6 +362,8 @@ bool ZipDirectory::read()
             return refuse(QStringLiteral("ZIP64 member: %1").arg(member.name));
         if (method != kMethodStored && method != kMethodDeflated)
             return refuse(QStringLiteral("unsupported method %1: %2").arg(method).arg(member.name));
+        if (versionNeeded > kMaxVersionNeeded)
+            return refuse(QStringLiteral("unsupported version needed %1: %2").arg(versionNeeded).arg(member.name));
         if (uncompressedSize > kMaxMemberSize)
             return refuse(QStringLiteral("member too large: %1").arg(member.name));
         total += uncompressedSize;
@@ -315,6 +381,15 @@ bool ZipDirectory::read()
         folded.insert(key);
         if (!member.directory)
             files.insert(key);
+        // Every folder the member needs, its own for a folder; once one is known, so are those above.
+        QString folder =
+            member.directory ? member.name : member.name.left(qMax(0, member.name.lastIndexOf(QLatin1Char('/'))));
+        while (!folder.isEmpty() && !folders.contains(folder)) {
+            if (folders.size() >= kMaxFolders)
+                return refuse(QStringLiteral("more than %1 folders").arg(kMaxFolders));
+            folders.insert(folder);
+            folder.truncate(qMax(0, folder.lastIndexOf(QLatin1Char('/'))));
+        }
 
         // The local header must agree with the directory and lie, with its data, before it.
         if (localOffset + kLocalSize > dirOffset || u32(zip, localOffset) != kLocalSignature)
@@ -323,37 +398,73 @@ bool ZipDirectory::read()
         const qint64 localExtraLength = u16(zip, localOffset + 28);
         member.dataStart = localOffset + kLocalSize + localNameLength + localExtraLength;
         const quint32 localFlags = u16(zip, localOffset + 6);
-        const bool descriptor = (localFlags & kFlagDataDescriptor) != 0;
+        const quint32 crc = u32(zip, pos + 16);
+        const bool descriptor = (flags & kFlagDataDescriptor) != 0;
+        const qint64 localExtra = localOffset + kLocalSize + nameLength;
         if ((localFlags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || u16(zip, localOffset + 8) != method ||
-            !localAgrees(u32(zip, localOffset + 14), u32(zip, pos + 16), descriptor) ||
+            !localAgrees(u32(zip, localOffset + 14), crc, descriptor) ||
             !localAgrees(u32(zip, localOffset + 18), quint32(compressedSize), descriptor) ||
             !localAgrees(u32(zip, localOffset + 22), quint32(uncompressedSize), descriptor) ||
             localNameLength != nameLength || member.dataStart + compressedSize > dirOffset ||
             QByteArrayView(zip.constData() + localOffset + kLocalSize, nameLength) != rawName ||
-            extraHas(zip, localOffset + kLocalSize + nameLength, localExtraLength, kExtraZip64))
+            extraHas(zip, localExtra, localExtraLength, kExtraZip64))
             return refuse(QStringLiteral("damaged local header: %1").arg(member.name));
+        // A streaming reader goes by the local header alone: it must say what the directory says.
+        if (((localFlags ^ flags) & (kFlagDataDescriptor | kFlagUtf8)) != 0)
+            return refuse(QStringLiteral("local header flags differ from the directory: %1").arg(member.name));
+        if (!extraWellFormed(zip, localExtra, localExtraLength))
+            return refuse(QStringLiteral("malformed extra field: %1").arg(member.name));
+        if (extraHas(zip, localExtra, localExtraLength, kExtraUnicodePath))
+            return refuse(QStringLiteral("Unicode path extra field: %1").arg(member.name));
+        if ((u16(zip, localOffset + 4) & 0xFF) > kMaxVersionNeeded)
+            return refuse(QStringLiteral("unsupported version needed %1: %2")
+                              .arg(u16(zip, localOffset + 4) & 0xFF)
+                              .arg(member.name));
+        // The member ends after its data descriptor, which must follow the data at once.
+        qint64 end = member.dataStart + compressedSize;
+        if (descriptor) {
+            const qint64 length = descriptorLength(zip, end, dirOffset, crc, compressedSize, uncompressedSize);
+            if (length == 0)
+                return refuse(QStringLiteral("missing or damaged data descriptor: %1").arg(member.name));
+            end += length;
+        }
 
         member.method = method;
-        member.crc = u32(zip, pos + 16);
+        member.crc = crc;
         member.compressedSize = compressedSize;
         member.uncompressedSize = uncompressedSize;
-        extents.push_back({localOffset, member.dataStart + compressedSize, m_members.size()});
+        // A folder holds nothing: an empty member, stored or deflated.
+        QByteArray none;
+        if (member.directory && (uncompressedSize != 0 || !content(member, &none)))
+            return refuse(QStringLiteral("folder member holds data: %1").arg(member.name));
+        extents.push_back({localOffset, end, m_members.size()});
         m_members.push_back(std::move(member));
         keys.push_back(std::move(key));
         pos = next;
     }
     if (m_members.size() != entries)
         return refuse(QStringLiteral("fewer members than announced"));
-    // Members that share bytes (one stored member holding another, entries pointing into one
-    // stream) are read differently by readers that walk the local headers.
+    // Readers that walk the local headers must meet exactly these members, one after the other
+    // up to the directory: members that share bytes (one stored member holding another, entries
+    // pointing into one stream) are read differently by them, and a local header that the
+    // directory does not name is a member only they see.
     std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
         return a.start < b.start || (a.start == b.start && a.member < b.member);
     });
     qint64 reached = 0;
-    for (const Extent& extent : extents) {
-        if (extent.start < reached)
-            return refuse(QStringLiteral("overlapping members: %1").arg(m_members[extent.member].name));
-        reached = extent.end;
+    for (size_t i = 0; i <= extents.size(); ++i) {
+        const qint64 start = i < extents.size() ? extents[i].start : dirOffset;
+        if (start < reached && i < extents.size())
+            return refuse(QStringLiteral("overlapping members: %1").arg(m_members[extents[i].member].name));
+        if (start > reached) {
+            const bool header = QByteArrayView(zip.constData() + reached, start - reached).contains("PK\x03\x04");
+            return refuse(QStringLiteral("%1 at byte %2")
+                              .arg(header ? QStringLiteral("local header outside the directory")
+                                          : QStringLiteral("bytes outside the members"))
+                              .arg(reached));
+        }
+        if (i < extents.size())
+            reached = extents[i].end;
     }
     // A file may not stand where another member needs a folder.
     for (size_t i = 0; i < m_members.size(); ++i) {

@@ -9,14 +9,20 @@ namespace OV {
 
 // The one reading of an archive from outside that every reader shares (readZipEntry,
 // verifyPackage, unzipToDirectory), so that all three take or refuse an archive alike, and alike
-// with other common ZIP readers: exactly one end record, ending the file and following the
-// directory directly; ZIP64, encrypted and multi-disk archives refused; stored or deflated
-// members whose names are relative paths of plain names (no "/" or "\" at the start, no drive,
-// no "\", no empty, "." or ".." segment), unique also after case folding and Unicode NFC, at
-// most 512 bytes long and 32 folders deep; at most 10,000 members of at most 64 MiB each and
-// 256 MiB in all by their announced sizes; each with a local header that agrees with the
-// directory (sizes and CRC may be zero there for a member with a data descriptor), and no two
-// members' headers and data overlapping. The directory is read once, in time linear in its size.
+// with other common ZIP readers, those that walk the local headers as they stream included:
+// exactly one end record, ending the file and following the directory directly; ZIP64,
+// encrypted and multi-disk archives refused; stored or deflated members needing no more than
+// version 2.0, whose names are relative paths of plain names (no "/" or "\" at the start, no
+// drive, no "\", no empty, "." or ".." segment), marked UTF-8 unless ASCII, named nowhere else
+// (no Unicode Path extra field), unique also after case folding and Unicode NFC, at most 512
+// bytes long and 32 folders deep (a folder member as deep as the folder it makes); extra fields
+// of whole records; at most 10,000 members of at most 64 MiB each and 256 MiB in all by their
+// announced sizes, making at most 10,000 folders; each with a local header that agrees with the
+// directory (sizes and CRC may be zero there for a member with a data descriptor, which must
+// then follow its data at once); members, their descriptors included, following one another
+// from the start of the file to the directory with no byte shared or left over; folder members
+// empty. A deflate stream must end where its data ends. The directory is read once, in time
+// linear in its size.
 class ZipDirectory
 {
 public:
@@ -41,8 +47,9 @@ public:
     const std::vector<Member>& members() const { return m_members; }
     // The file member with exactly this path; null when there is none.
     const Member* find(const QString& name) const;
-    // The member's bytes, inflated and checked against its size and CRC; false when damaged.
-    bool content(const Member& member, QByteArray* content) const;
+    // The member's bytes, inflated and checked against its size and CRC; false when damaged,
+    // with the reason in `why` when given.
+    bool content(const Member& member, QByteArray* content, QString* why = nullptr) const;
 
 private:
     bool read();

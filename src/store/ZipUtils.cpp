@@ -35,10 +35,8 @@ QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why
         return {};
     }
     QByteArray content;
-    if (!directory.content(*member, &content)) {
-        refuse(why, QStringLiteral("damaged member: %1").arg(member->name));
+    if (!directory.content(*member, &content, why))
         return {};
-    }
     // The directory's bytes may be only borrowed: the caller keeps its own copy.
     content.detach();
     return content;
@@ -51,8 +49,8 @@ bool verifyPackage(const QByteArray& zip, QString* why)
         return refuse(why, directory.error());
     QByteArray content;
     for (const ZipDirectory::Member& member : directory.members()) {
-        if (!member.directory && !directory.content(member, &content))
-            return refuse(why, QStringLiteral("damaged member: %1").arg(member.name));
+        if (!member.directory && !directory.content(member, &content, why))
+            return false;
     }
     return true;
 }
@@ -116,8 +114,9 @@ bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* 
         const qsizetype slash = member.name.lastIndexOf(QLatin1Char('/'));
         if (slash > 0 && !makeFolder(makeFolder, member.name.left(slash)))
             return fail(QStringLiteral("cannot create folder: %1").arg(member.name));
-        if (!archive.content(member, &content))
-            return fail(QStringLiteral("damaged member: %1").arg(member.name));
+        QString damage;
+        if (!archive.content(member, &content, &damage))
+            return fail(damage);
         // NewOnly: never through a link, never over a file that was there before.
         QFile file(target);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

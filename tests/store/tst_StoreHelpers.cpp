@@ -77,9 +77,11 @@ private slots:
         HostileZipMember zeroNoDescriptor{"a.png", ok};
         zeroNoDescriptor.localCrc = zeroNoDescriptor.localCompressed = zeroNoDescriptor.localUncompressed = 0;
         HostileZipMember descriptor = zeroNoDescriptor;
-        descriptor.localFlags = 0x0008;
+        descriptor.flags = 0x0008;
+        descriptor.descriptor = 16;
         HostileZipMember descriptorFull{"a.png", ok};
-        descriptorFull.localFlags = 0x0008;
+        descriptorFull.flags = 0x0008;
+        descriptorFull.descriptor = 12;
         HostileZipMember understated{"a.png", ok};
         understated.centralUncompressed = 10;
 
@@ -111,6 +113,34 @@ private slots:
         inside.centralLocalOffset = quint32(30 + 5 + ok.size() + 30 + 5);
         const QByteArray deep = QByteArray("a/").repeated(505) + "f";
         const QByteArray longName = QByteArray(QByteArray(30, 'n') + '/').repeated(16) + QByteArray(40, 'f');
+        // Members changed from what a sound writer makes, each one way.
+        auto changed = [](HostileZipMember member, const auto& change) {
+            change(member);
+            return member;
+        };
+        auto withDescriptor = [&](int bytes, quint16 flags = 0x0008) {
+            return changed(HostileZipMember{"a.png", ok}, [&](HostileZipMember& m) {
+                m.flags = flags;
+                m.descriptor = bytes;
+            });
+        };
+        const HostileZipMember other{"b.txt", "other"};
+        const HostileZipMember unlisted =
+            changed({"config.json", R"({"hidden":true})"}, [](HostileZipMember& m) { m.listed = false; });
+        // An Info-ZIP Unicode Path extra field naming another file than the header.
+        QByteArray unicodePath("\x75\x70\x10\x00\x01", 5);
+        unicodePath += QByteArray(4, '\0') + "config.json";
+        auto folders = [](int members, int depth) {
+            QList<HostileZipMember> list;
+            for (int i = 0; i < members; ++i) {
+                QByteArray name = "d" + QByteArray::number(i);
+                for (int level = 1; level < depth; ++level)
+                    name += "/" + QByteArray::number(level);
+                list.append({name + "/f", "", false});
+            }
+            return list;
+        };
+        const QByteArray twoByte = QByteArray("\xc3\xa9").repeated(100);
 
         const QList<Case> cases = {
             {"bomb", Test::zipBomb("a.png", kMember + 1), false, "member too large: a.png"},
@@ -120,11 +150,82 @@ private slots:
             {"local crc", Test::hostileZip({lyingCrc}), false, "damaged local header: a.png"},
             {"local zero", Test::hostileZip({zeroNoDescriptor}), false, "damaged local header: a.png"},
             {"understated", Test::hostileZip({understated}), false, "damaged local header: a.png"},
-            {"descriptor zero", Test::hostileZip({descriptor}), true, ""},
+            {"descriptor zero", Test::hostileZip({descriptor, other}), true, ""},
             {"descriptor sizes", Test::hostileZip({descriptorFull}), true, ""},
+            {"descriptor missing", Test::hostileZip({withDescriptor(0), other}), false,
+             "missing or damaged data descriptor: a.png"},
+            {"descriptor missing at the directory", Test::hostileZip({withDescriptor(0)}), false,
+             "missing or damaged data descriptor: a.png"},
+            {"descriptor of 8 bytes", Test::hostileZip({withDescriptor(8), other}), false,
+             "missing or damaged data descriptor: a.png"},
+            {"descriptor without flag", Test::hostileZip({withDescriptor(12, 0), other}), false,
+             "bytes outside the members"},
+            {"local header before members", Test::hostileZip({unlisted, {"a.png", ok}}), false,
+             "local header outside the directory"},
+            {"local header between members", Test::hostileZip({{"a.png", ok}, unlisted, other}), false,
+             "local header outside the directory"},
+            {"unicode path", Test::hostileZip({changed({"a.png", ok}, [&](auto& m) { m.centralExtra = unicodePath; })}),
+             false, "Unicode path extra field: a.png"},
+            {"unicode path local",
+             Test::hostileZip({changed({"a.png", ok}, [&](auto& m) { m.localExtra = unicodePath; })}), false,
+             "Unicode path extra field: a.png"},
+            {"name not marked utf-8",
+             Test::hostileZip({{"a.png", ok}, changed({"\xc3\xa9.txt", "1"}, [](auto& m) { m.flags = 0; })}), false,
+             "name not marked as UTF-8: \xc3\xa9.txt"},
+            {"version needed", Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.centralVersion = 45; })}),
+             false, "unsupported version needed 45: a.png"},
+            {"version needed local", Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.localVersion = 63; })}),
+             false, "unsupported version needed 63: a.png"},
+            {"extra cut",
+             Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.centralExtra = "UT\x09\x00\x01"; })}), false,
+             "malformed extra field: a.png"},
+            {"extra tail",
+             Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.centralExtra = "UT\x01\x00\x01xy"; })}), false,
+             "malformed extra field: a.png"},
+            {"extra cut local",
+             Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.localExtra = "UT\x09\x00"; })}), false,
+             "malformed extra field: a.png"},
+            {"local utf-8 flag", Test::hostileZip({changed({"a.png", ok}, [](auto& m) { m.centralFlags = 0x0800; })}),
+             false, "local header flags differ from the directory: a.png"},
+            {"local descriptor flag",
+             Test::hostileZip({changed(withDescriptor(16), [](auto& m) { m.centralFlags = 0; })}), false,
+             "local header flags differ from the directory: a.png"},
+            {"bytes after deflate",
+             Test::hostileZip({changed({"a.png", ok}, [&](auto& m) { m.payload = Test::rawDeflate(ok) + "tail"; })}),
+             false, "bytes after the compressed data: a.png"},
+            {"empty member that does not inflate",
+             Test::hostileZip({changed({"a.png", ""}, [](auto& m) { m.payload = "\xff\xff"; })}), false,
+             "damaged member: a.png"},
+            {"folder", Test::hostileZip({{"a.png", ok}, {"d/", ""}, {"e/", "", false}}), true, ""},
+            {"folder with data", Test::hostileZip({{"a.png", ok}, {"d/", "folder bytes"}}), false,
+             "folder member holds data: d"},
+            {"folder that does not inflate",
+             Test::hostileZip({{"a.png", ok}, changed({"d/", ""}, [](auto& m) { m.payload = "\xff\xff"; })}), false,
+             "folder member holds data: d"},
+            {"folder inflating to data",
+             Test::hostileZip({{"a.png", ok}, changed({"d/", ""}, [](auto& m) { m.payload = Test::rawDeflate("x"); })}),
+             false, "folder member holds data: d"},
             {"deep", Test::hostileZip({{"a.png", ok}, {deep, "x", false}}), false, "member more than 32 folders deep"},
+            {"file 32 deep", Test::hostileZip({{"a.png", ok}, {QByteArray("a/").repeated(32) + "f", "x"}}), true, ""},
+            {"file 33 deep", Test::hostileZip({{"a.png", ok}, {QByteArray("a/").repeated(33) + "f", "x"}}), false,
+             "member more than 32 folders deep"},
+            {"folder 32 deep", Test::hostileZip({{"a.png", ok}, {QByteArray("a/").repeated(32), ""}}), true, ""},
+            {"folder 33 deep", Test::hostileZip({{"a.png", ok}, {QByteArray("a/").repeated(33), ""}}), false,
+             "member more than 32 folders deep"},
             {"long name", Test::hostileZip({{"a.png", ok}, {longName, "x", false}}), false,
              "member name longer than 512 bytes"},
+            {"name of 512 bytes",
+             Test::hostileZip({{"a.png", ok}, {QByteArray(255, 'n') + '/' + QByteArray(254, 'n') + "/f", "x"}}), true,
+             ""},
+            {"name of 513 bytes",
+             Test::hostileZip({{"a.png", ok}, {QByteArray(255, 'n') + '/' + QByteArray(255, 'n') + "/ff", "x"}}), false,
+             "member name longer than 512 bytes"},
+            {"name of 604 bytes in 304 characters",
+             Test::hostileZip({{"a.png", ok}, {twoByte + '/' + twoByte + '/' + twoByte + "/f", "x"}}), false,
+             "member name longer than 512 bytes"},
+            {"folders past the bound",
+             Test::hostileZip(QList<HostileZipMember>{{"a.png", ok}, {"x/f", ""}} + folders(1000, 10)), false,
+             "more than 10000 folders"},
             {"gap before end", gap, false, "bytes between the directory and the end record"},
             {"end in comment", withComment(plain, hidden), false, "ambiguous end record"},
             {"signature in comment", withComment(plain, "PK\x05\x06 is not an end record, only its start"), false,
@@ -152,6 +253,9 @@ private slots:
             QCOMPARE(unpackWhy, why);
             QCOMPARE(QFileInfo::exists(target), c.readable);
         }
+        // Exactly at the folder bound is taken. The directory read decides it for all three
+        // readers; one shows it without making 10,000 folders.
+        QVERIFY(verifyPackage(Test::hostileZip(QList<HostileZipMember>{{"a.png", ok}} + folders(1000, 10))));
     }
 
     // Unpacking into a folder that already holds a file, or a link to one, where a member goes

@@ -29,16 +29,16 @@ using namespace OV;
 
 namespace {
 
-// Thousands of small members, each in folders of its own: seconds to write, and a stop is
-// never more than one small member away.
+// Thousands of small members deep in folders, as many folders as a package may make: seconds
+// to write, and a stop is never more than one small member away.
 QByteArray slowPackage()
 {
     QList<Test::HostileZipMember> members{{"config.json", "{}"}};
     for (int i = 0; i < 4000; ++i) {
-        QByteArray name = "d" + QByteArray::number(i);
+        QByteArray name = "d" + QByteArray::number(i % 399);
         for (int level = 0; level < 24; ++level)
             name += "/" + QByteArray::number(level);
-        members.append({name + "/f.txt", "x", false});
+        members.append({name + "/f" + QByteArray::number(i) + ".txt", "x", false});
     }
     return Test::hostileZip(members);
 }

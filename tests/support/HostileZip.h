@@ -18,7 +18,22 @@ struct HostileZipMember
     QByteArray name;
     QByteArray data;
     bool deflate = true;
-    quint16 localFlags = 0;
+    // Both headers' flags; by default bit 11 (UTF-8) for a name that is not ASCII, as a sound
+    // writer sets it.
+    std::optional<quint16> flags;
+    std::optional<quint16> centralFlags;
+    quint16 localVersion = 20;
+    quint16 centralVersion = 20;
+    QByteArray localExtra;
+    QByteArray centralExtra;
+    // The bytes written as the member's data, in place of `data` stored or deflated; the sizes
+    // and CRC stay those of `data`.
+    std::optional<QByteArray> payload;
+    // Bytes of the data descriptor written after the data: 16 (with its signature), 12, or
+    // fewer (the start of the 12-byte form).
+    int descriptor = 0;
+    // Whether the directory names the member; one it does not has only its local header and data.
+    bool listed = true;
     std::optional<quint32> localCrc;
     std::optional<quint32> localCompressed;
     std::optional<quint32> localUncompressed;
@@ -26,6 +41,9 @@ struct HostileZipMember
     // Where the directory says the local header is, in place of where it was written.
     std::optional<quint32> centralLocalOffset;
 };
+
+// Raw deflate (no wrapper), as a ZIP member holds it.
+QByteArray rawDeflate(const QByteArray& data);
 
 // A ZIP archive of the members, written byte by byte.
 QByteArray hostileZip(const QList<HostileZipMember>& members);

@@ -2,13 +2,23 @@
 """Writes the plug-in package corpus replayed by tst_PluginPackage and used as the seeds of
 fuzz_plugin_package.
 
-valid-*.zip are packages that unpack; hostile-*.zip must each be refused whole, leaving
-nothing behind: path escapes in every form, bombs by member size, total size and member
-count, ZIP64, encryption, truncation, an end record hidden in a comment, duplicate and
-conflicting names. Run it in this folder. The folder fuzz/ is not written here: it holds the
-inputs a run of fuzz_plugin_package kept (merged with -merge=1), replayed by the same test.
+valid-*.zip are packages that unpack, among them what ZIP tools make (Python's zipfile to a file
+and to a stream, with data descriptors; Info-ZIP zip to a file and to a pipe, written only where
+zip is installed); hostile-*.zip must each be refused whole, leaving nothing behind: path escapes
+in every form, bombs by member size, total size, member count and folder count, ZIP64,
+encryption, truncation, an end record hidden in a comment, duplicate and conflicting names, and
+what other readers read otherwise (missing data descriptors, local headers the directory does
+not name, Unicode Path extra fields, names not marked UTF-8, local flags that differ). Run it in
+this folder. The folder fuzz/ is not written here: it holds the inputs a run of
+fuzz_plugin_package kept (merged with -merge=1), replayed by the same test.
 """
+import io
+import os
+import shutil
 import struct
+import subprocess
+import tempfile
+import zipfile
 import zlib
 
 CONFIG = b'{"name":"Corpus","button":[{"name":"One","icon":"file://icons/one.png","param":{"output":5}}]}'
@@ -30,8 +40,18 @@ class Entry:
         self.csize = len(self.payload)
         self.usize = len(data)
         self.flags = 0x0800
+        self.local_flags = None
         self.local_name = None
         self.extra = b""
+        self.local_extra = b""
+        self.version = 20
+        self.after = b""  # written after the data: a data descriptor, or anything
+        self.listed = True
+
+    def descriptor(self, signature=True):
+        self.flags |= 0x0008
+        self.after = (b"PK\x07\x08" if signature else b"") + struct.pack("<III", self.crc, self.csize, self.usize)
+        return self
 
 
 def build(entries, comment=b"", before_end=b"", count=None):
@@ -40,12 +60,16 @@ def build(entries, comment=b"", before_end=b"", count=None):
     for e in entries:
         offset = len(local)
         lname = e.name if e.local_name is None else e.local_name
-        local += b"PK\x03\x04" + struct.pack("<HHHHHIIIHH", 20, e.flags, e.method, 0, 0x21, e.crc, e.csize, e.usize,
-                                            len(lname), 0) + lname + e.payload
-        central += b"PK\x01\x02" + struct.pack("<HHHHHHIIIHHHHHII", 20, 20, e.flags, e.method, 0, 0x21, e.crc,
+        lflags = e.flags if e.local_flags is None else e.local_flags
+        local += b"PK\x03\x04" + struct.pack("<HHHHHIIIHH", e.version, lflags, e.method, 0, 0x21, e.crc, e.csize,
+                                            e.usize, len(lname), len(e.local_extra)) + lname + e.local_extra
+        local += e.payload + e.after
+        if not e.listed:
+            continue
+        central += b"PK\x01\x02" + struct.pack("<HHHHHHIIIHHHHHII", 20, e.version, e.flags, e.method, 0, 0x21, e.crc,
                                               e.csize, e.usize, len(e.name), len(e.extra), 0, 0, 0, 0,
                                               offset) + e.name + e.extra
-    n = len(entries) if count is None else count
+    n = len([e for e in entries if e.listed]) if count is None else count
     end = b"PK\x05\x06" + struct.pack("<HHHHIIH", 0, 0, n, n, len(central), len(local), len(comment))
     return local + central + before_end + end + comment
 
@@ -60,6 +84,58 @@ def write(name, data):
         f.write(data)
 
 
+class Stream(io.RawIOBase):
+    """A file that cannot seek: zipfile writes data descriptors to it."""
+
+    def __init__(self):
+        self.buf = bytearray()
+
+    def writable(self):
+        return True
+
+    def write(self, b):
+        self.buf += b
+        return len(b)
+
+
+def python_zip(stream):
+    out = Stream() if stream else io.BytesIO()
+    with zipfile.ZipFile(out, "w") as z:
+        stamp = (2024, 5, 6, 7, 8, 10)
+        deflated = zipfile.ZIP_DEFLATED
+        z.writestr(zipfile.ZipInfo("config.json", stamp), CONFIG, deflated)
+        z.writestr(zipfile.ZipInfo("icons/", stamp), b"", deflated)  # a deflated empty folder
+        z.writestr(zipfile.ZipInfo("icons/one.png", stamp), PNG, zipfile.ZIP_STORED)
+        z.writestr(zipfile.ZipInfo("icons/two.png", stamp), PNG * 3, deflated)
+        z.writestr(zipfile.ZipInfo("ünï cödé.txt", stamp), b"utf-8", deflated)
+        z.writestr(zipfile.ZipInfo("empty/", stamp), b"", zipfile.ZIP_STORED)
+    return bytes(out.buf) if stream else out.getvalue()
+
+
+def info_zip():
+    """The same files through Info-ZIP zip, to a file and to a pipe (data descriptors); None
+    where zip is not installed."""
+    if shutil.which("zip") is None:
+        return None
+    with tempfile.TemporaryDirectory() as tmp:
+        src = os.path.join(tmp, "src")
+        for path, data in (("config.json", CONFIG), ("icons/one.png", PNG), ("icons/two.png", PNG * 3)):
+            full = os.path.join(src, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "wb") as f:
+                f.write(data)
+        for root, dirs, files in os.walk(src):
+            for name in dirs + files:
+                os.utime(os.path.join(root, name), (1715000000, 1715000000))
+        env = dict(os.environ, TZ="UTC")
+        to_file = os.path.join(tmp, "file.zip")
+        subprocess.run(["zip", "-q", "-X", "-r", to_file, "."], cwd=src, env=env, check=True)
+        piped = subprocess.run(["zip", "-q", "-X", "-r", "-", "."], cwd=src, env=env, check=True,
+                               stdout=subprocess.PIPE).stdout
+        with open(to_file, "rb") as f:
+            return f.read(), piped
+
+
 def main():
     write("valid-package.zip", build(package()))
     write("valid-nested-and-comment.zip",
@@ -69,6 +145,16 @@ def main():
                                             Entry("empty-deflated.txt", b"")]))
 
     # Sound archives that a store install still refuses: the configuration is an array, or missing.
+    write("valid-python.zip", python_zip(False))
+    write("valid-python-stream.zip", python_zip(True))
+    made = info_zip()
+    if made:
+        write("valid-infozip.zip", made[0])
+        write("valid-infozip-pipe.zip", made[1])
+    write("valid-descriptors.zip", build([Entry("config.json", CONFIG).descriptor(False), Entry("icons/", method=0),
+                                          Entry("icons/one.png", PNG, method=0).descriptor(),
+                                          Entry("icons/two.png", PNG * 3).descriptor()]))
+
     write("valid-config-array.zip", build([Entry("config.json", b'[{"button":[]}]'), Entry("icons/one.png", PNG, 0)]))
     write("valid-no-config.zip", build([Entry("sub/config.json", CONFIG), Entry("icons/one.png", PNG, 0)]))
 
@@ -160,6 +246,41 @@ def main():
     e.payload = b"\xff" * e.csize
     write("hostile-deflate-late.zip", build(package(e)))
     write("hostile-count-lies.zip", build(package(), count=9))
+
+    # Read otherwise by other readers, streaming ones above all.
+    e = Entry("late.txt", b"late " * 50).descriptor()
+    e.after = b""
+    write("hostile-descriptor-missing.zip", build(package(e, Entry("after.txt", b"after"))))
+    e = Entry("late.txt", b"late " * 50).descriptor(False)
+    e.after = e.after[:8]
+    write("hostile-descriptor-short.zip", build(package(e, Entry("after.txt", b"after"))))
+    e = Entry("config.json", b'{"name":"hidden"}')
+    e.listed = False
+    write("hostile-hidden-local-header.zip", build([Entry("icons/one.png", PNG, 0), e] + package()[:1]))
+    e = Entry("plain.txt", b"evil")
+    e.extra = struct.pack("<HHB", 0x7075, 5 + 11, 1) + struct.pack("<I", zlib.crc32(b"plain.txt")) + b"../evil.txt"
+    write("hostile-unicode-path.zip", build(package(e)))
+    e = Entry("ünï.txt", b"cp437")
+    e.flags = 0
+    write("hostile-name-not-utf8.zip", build(package(e)))
+    e = Entry("needs.txt", b"more")
+    e.version = 45
+    write("hostile-version-needed.zip", build(package(e)))
+    e = Entry("extra.txt", b"extra")
+    e.extra = b"UT\x09\x00\x01"
+    write("hostile-extra-malformed.zip", build(package(e)))
+    e = Entry("flags.txt", b"flags")
+    e.local_flags = 0
+    write("hostile-flags-differ.zip", build(package(e)))
+    e = Entry("tail.txt", b"tail " * 20)
+    e.payload += b"after the end"
+    e.csize = len(e.payload)
+    write("hostile-deflate-trailing.zip", build(package(e)))
+    write("hostile-folder-data.zip", build(package(Entry("more/", b"folder bytes"))))
+    write("hostile-folder-deep.zip", build(package(Entry("a/" * 33))))
+    write("hostile-bomb-folders.zip",
+          build([Entry("config.json", CONFIG), Entry("x/f", method=0)] +
+                [Entry("d%d/1/2/3/4/5/6/7/8/9/f" % i, method=0) for i in range(1000)]))
 
 
 if __name__ == "__main__":

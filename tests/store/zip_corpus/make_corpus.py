@@ -2,8 +2,8 @@
 """Writes the ZIP corpus replayed by tst_StoreHelpers and used as the fuzzer's seeds.
 
 valid-*.zip hold a readable "config.json" (the reader checks its CRC, so any content it
-returns is the right one); hostile-*.zip are damaged or lying archives in which reading
-"config.json" must give nothing. Run it in this folder.
+returns is the right one); hostile-*.zip are damaged or lying archives, or archives that other
+readers read otherwise, in which reading "config.json" must give nothing. Run it in this folder.
 """
 import io
 import struct
@@ -33,6 +33,16 @@ class Entry:
         self.local_sig = b"PK\x03\x04"
         self.offset_delta = 0
         self.name_len = None
+        self.local_flags = None
+        self.extra = b""
+        self.version = 20
+        self.after = b""  # written after the data: a data descriptor, or anything
+        self.listed = True
+
+    def descriptor(self, signature=True):
+        self.flags |= 0x0008
+        self.after = (b"PK\x07\x08" if signature else b"") + struct.pack("<III", self.crc, self.csize, self.usize)
+        return self
 
 
 def build(entries, count=None, cd_size_delta=0, cd_offset=None, comment=b"", disk=0):
@@ -42,14 +52,17 @@ def build(entries, count=None, cd_size_delta=0, cd_offset=None, comment=b"", dis
         offset = len(local)
         lm = e.method if e.local_method is None else e.local_method
         lnl = len(e.name) if e.local_name_len is None else e.local_name_len
-        local += e.local_sig + struct.pack("<HHHHHIIIHH", 20, e.flags, lm, 0, 0x21, e.crc, e.csize, e.usize, lnl, 0)
-        local += e.name + e.payload
+        lf = e.flags if e.local_flags is None else e.local_flags
+        local += e.local_sig + struct.pack("<HHHHHIIIHH", e.version, lf, lm, 0, 0x21, e.crc, e.csize, e.usize, lnl, 0)
+        local += e.name + e.payload + e.after
+        if not e.listed:
+            continue
         nl = len(e.name) if e.name_len is None else e.name_len
-        central += b"PK\x01\x02" + struct.pack("<HHHHHHIIIHHHHHII", 20, 20, e.flags, e.method, 0, 0x21, e.crc,
-                                              e.csize, e.usize, nl, 0, 0, 0, 0, 0,
+        central += b"PK\x01\x02" + struct.pack("<HHHHHHIIIHHHHHII", 20, e.version, e.flags, e.method, 0, 0x21, e.crc,
+                                              e.csize, e.usize, nl, len(e.extra), 0, 0, 0, 0,
                                               (offset + e.offset_delta) & 0xFFFFFFFF)
-        central += e.name
-    n = len(entries) if count is None else count
+        central += e.name + e.extra
+    n = len([e for e in entries if e.listed]) if count is None else count
     off = len(local) if cd_offset is None else cd_offset
     end = b"PK\x05\x06" + struct.pack("<HHHHIIH", disk, disk, n, n, (len(central) + cd_size_delta) & 0xFFFFFFFF,
                                       off & 0xFFFFFFFF, len(comment))
@@ -155,6 +168,38 @@ def main():
     e = Entry(method=0); e.csize = e.usize = len(CONTENT); e.method = 8
     e.payload = CONTENT  # stored bytes announced as deflated with equal sizes
     write("hostile-deflated-equal-sizes.zip", build([e]))
+
+    # Read otherwise by other readers, streaming ones above all.
+    write("valid-descriptor-no-signature.zip", build([Entry().descriptor(False), Entry(b"readme.txt", b"r", 0)]))
+    e = Entry().descriptor()
+    e.after = b""
+    write("hostile-descriptor-missing.zip", build([e, Entry(b"readme.txt", b"r", 0)]))
+    e = Entry().descriptor()
+    e.after = e.after[:8]
+    write("hostile-descriptor-short.zip", build([e]))
+    e = Entry(data=b'{"hidden":true}')
+    e.listed = False
+    write("hostile-hidden-config.zip", build([e, Entry()]))
+    e = Entry()
+    e.extra = struct.pack("<HHBI", 0x7075, 5 + 10, 1, zlib.crc32(b"config.json")) + b"other.json"
+    write("hostile-unicode-path.zip", build([e]))
+    e = Entry("ünï.txt".encode(), b"cp437")
+    e.flags = 0
+    write("hostile-name-not-utf8.zip", build([Entry(), e]))
+    e = Entry()
+    e.version = 51
+    write("hostile-version-needed.zip", build([e]))
+    e = Entry()
+    e.extra = b"UT\x05\x00\x01"
+    write("hostile-extra-malformed.zip", build([e]))
+    e = Entry()
+    e.local_flags = 0
+    write("hostile-flags-differ.zip", build([e]))
+    e = Entry()
+    e.payload += b"tail"
+    e.csize = len(e.payload)
+    write("hostile-deflate-trailing.zip", build([e]))
+    write("hostile-folder-data.zip", build([Entry(), Entry(b"icons/", b"folder bytes")]))
 
 
 if __name__ == "__main__":
