@@ -1,6 +1,7 @@
 #include "core/Application.h"
 #include "core/Logger.h"
 #include "main/StartupWindowChoice.h"
+#include "store/MainUtils.h"
 
 #include <cstdio>
 #include <exception>
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
         OV::Application app(argc, argv);
         OV::Application::setInstance(&app);
         app.init();
+        OV::MainUtils::removeUnpackLeftovers();
         OV::Application::setStartupChoice(&OV::StartupWindowChoice::chooseForApplication);
         const int code = app.run();
         OV::Application::setInstance(nullptr);

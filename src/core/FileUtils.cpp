@@ -39,6 +39,27 @@ fs::file_status statusOf(const fs::path& p, const char* operation)
     return st;
 }
 
+bool removeTree(const fs::path& p, const std::function<bool()>& stopRequested)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(p, ec);
+    if (ec)
+        return isMissingError(ec);
+    if (fs::is_directory(st)) {
+        fs::directory_iterator it(p, ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            if (!removeTree(it->path(), stopRequested))
+                return false;
+        }
+        if (ec && !isMissingError(ec))
+            return false;
+    }
+    if (stopRequested && stopRequested())
+        return false;
+    fs::remove(p, ec);
+    return !ec || isMissingError(ec);
+}
+
 } // namespace
 
 bool createDirectories(const QString& path)
@@ -87,6 +108,17 @@ bool removeAll(const QString& path)
     std::error_code ec;
     fs::remove_all(p, ec);
     return !ec;
+}
+
+bool removeAll(const QString& path, const std::function<bool()>& stopRequested)
+{
+    const fs::path p = toPath(path);
+    const auto st = fs::symlink_status(p);
+    if (!fs::exists(st))
+        return true;
+    if (!fs::is_directory(st))
+        return false;
+    return removeTree(p, stopRequested);
 }
 
 bool removeFile(const QString& path)

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 namespace OV {
 
@@ -12,6 +13,9 @@ namespace OV {
 bool createDirectories(const QString& path);
 bool clearDirectory(const QString& path);
 bool removeAll(const QString& path);
+// The same, one entry at a time, deepest first; when stopRequested answers true it stops
+// between entries, leaves the rest and returns false. Links are removed, never followed.
+bool removeAll(const QString& path, const std::function<bool()>& stopRequested);
 bool removeFile(const QString& path);
 bool pathExists(const QString& path);
 // The size of a regular file; UINT64_MAX for anything else.

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <atomic>
@@ -62,9 +63,47 @@ bool removalPending(const QString& uuid)
     return slotFor(uuid)->removePending.load();
 }
 
+// Removals on a worker stop when the program exits: what is left is removed by the next unpack
+// of the plug-in or the next start (removeStaleSiblings), so an exit never waits for the disk.
+bool exiting()
+{
+    return WorkerThreads::stopRequested();
+}
+
+// Hidden siblings of a plug-in's folder: "<root>/.<uuid>.<kind>-<random>", kind "unpacking"
+// (being written) or "old" (being removed).
+QString siblingPath(const QString& root, const QString& uuid, const char* kind)
+{
+    return root + QStringLiteral("/.") + uuid + QLatin1Char('.') + QLatin1String(kind) + QLatin1Char('-') +
+           createUuid();
+}
+
+// The uuid whose sibling the name is; empty for any other name. The random part holds no ".",
+// so "a.b"'s siblings never count as "a"'s.
+QString siblingOwner(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.(.+)\\.(?:unpacking|old)-[A-Za-z0-9_-]+$"));
+    const QRegularExpressionMatch match = pattern.match(name);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// Moves the plug-in's folder aside at once, then removes it: a removal cut short by an exit
+// leaves a sibling, never a half-removed folder that still holds its marker.
+bool discardFolder(const QString& root, const QString& uuid)
+{
+    const QString folder = root + QLatin1Char('/') + uuid;
+    if (!QFileInfo::exists(folder))
+        return true;
+    const QString aside = siblingPath(root, uuid, "old");
+    if (!QDir().rename(folder, aside))
+        return removeAll(folder);
+    removeAll(aside, exiting);
+    return true;
+}
+
 // Lets go of `run`, first doing any removal asked for meanwhile. The check and the release are
 // one step under `state`, so a removal asked for is never left with nobody to do it.
-void releaseSlot(UnpackSlot& slot, const QString& folder)
+void releaseSlot(UnpackSlot& slot, const QString& root, const QString& uuid)
 {
     for (;;) {
         {
@@ -75,8 +114,8 @@ void releaseSlot(UnpackSlot& slot, const QString& folder)
             }
             slot.removePending.store(false);
         }
-        if (!removeAll(folder))
-            Logger::warn(kTag, "remove unpacked plugin failed:%s", folder.toUtf8().constData());
+        if (!discardFolder(root, uuid))
+            Logger::warn(kTag, "remove unpacked plugin failed:%s", uuid.toUtf8().constData());
     }
 }
 
@@ -90,20 +129,16 @@ bool holdsPackage(const QString& folder, const QByteArray& marker)
     return file.read(marker.size() + 1) == marker;
 }
 
-// Hidden siblings of a plug-in's folder: "<root>/.<uuid>.<kind>-<random>".
-QString siblingPrefix(const QString& uuid)
-{
-    return QLatin1Char('.') + uuid + QLatin1Char('.');
-}
-
-// Siblings left by an unpack that was cut off (a crash, a power loss).
+// Siblings left by an unpack or a removal that was cut off (an exit, a crash, a power loss).
+// The caller holds the uuid's `run`, so none of them is in use.
 void removeStaleSiblings(const QString& root, const QString& uuid)
 {
-    const QString prefix = siblingPrefix(uuid);
-    const QStringList names =
-        QDir(root).entryList({prefix + QStringLiteral("*")}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString& name : names)
-        removeAll(root + QLatin1Char('/') + name);
+    const QStringList names = QDir(root).entryList({QLatin1Char('.') + uuid + QStringLiteral(".*")},
+                                                   QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (siblingOwner(name) == uuid)
+            removeAll(root + QLatin1Char('/') + name, exiting);
+    }
 }
 
 } // namespace
@@ -179,9 +214,10 @@ Unpacked unpackInto(const QString& uuid, const QByteArray& pack)
     struct Release
     {
         UnpackSlot& slot;
-        const QString& folder;
-        ~Release() { releaseSlot(slot, folder); }
-    } release{*slot, folder};
+        const QString& root;
+        const QString& uuid;
+        ~Release() { releaseSlot(slot, root, uuid); }
+    } release{*slot, root, uuid};
     auto stop = [&slot]() { return WorkerThreads::stopRequested() || slot->removePending.load(); };
 
     const QByteArray marker = MainUtils::markerFor(pack);
@@ -191,11 +227,14 @@ Unpacked unpackInto(const QString& uuid, const QByteArray& pack)
         return Unpacked::Done;
     removeStaleSiblings(root, uuid);
 
-    const QString staging = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("unpacking-") + createUuid();
+    const QString staging = siblingPath(root, uuid, "unpacking");
     QString why;
     bool ok = unzipToDirectory(pack, staging, &why, stop);
     if (!ok && stop()) {
-        removeAll(staging);
+        // At exit the staging folder stays, however much was written: removing thousands of
+        // folders can take minutes. The next unpack of the plug-in or the next start removes it.
+        if (!exiting())
+            removeAll(staging, exiting);
         Logger::info(kTag, "unpack plugin %s stopped", uuid.toUtf8().constData());
         return Unpacked::Stopped;
     }
@@ -206,23 +245,29 @@ Unpacked unpackInto(const QString& uuid, const QByteArray& pack)
             why = QStringLiteral("cannot write the marker");
     }
     // The folder that was there (another package, or a half-written one from an older
-    // program) goes aside first, so the rename puts the new one in place whole.
+    // program) goes aside first, so the rename puts the new one in place whole; it is removed
+    // once the new one is in place.
+    QString old;
     if (ok && QFileInfo::exists(folder)) {
-        const QString old = root + QLatin1Char('/') + siblingPrefix(uuid) + QStringLiteral("old-") + createUuid();
-        if (!QDir().rename(folder, old) && !removeAll(folder)) {
-            ok = false;
-            why = QStringLiteral("cannot replace the folder");
+        old = siblingPath(root, uuid, "old");
+        if (!QDir().rename(folder, old)) {
+            old.clear();
+            if (!removeAll(folder)) {
+                ok = false;
+                why = QStringLiteral("cannot replace the folder");
+            }
         }
-        removeAll(old);
     }
     if (ok && !QDir().rename(staging, folder)) {
         ok = false;
         why = QStringLiteral("cannot rename into place");
     }
+    if (!old.isEmpty())
+        removeAll(old, exiting);
     if (!ok) {
         Logger::error(kTag, "unpack plugin %s failed:%s", uuid.toUtf8().constData(), why.toUtf8().constData());
-        removeAll(staging);
-        removeAll(folder);
+        removeAll(staging, exiting);
+        discardFolder(root, uuid);
         return Unpacked::Failed;
     }
     return Unpacked::Done;
@@ -285,7 +330,8 @@ bool MainUtils::removeUnpackedPlugin(const QString& uuid)
         return false;
     try {
         const std::shared_ptr<UnpackSlot> slot = slotFor(uuid);
-        const QString folder = pluginRoot() + QLatin1Char('/') + uuid;
+        const QString root = pluginRoot();
+        const QString folder = root + QLatin1Char('/') + uuid;
         {
             std::lock_guard<std::mutex> guard(slot->state);
             if (!slot->run.try_lock()) {
@@ -295,11 +341,39 @@ bool MainUtils::removeUnpackedPlugin(const QString& uuid)
             }
         }
         const bool removed = removeAll(folder);
-        releaseSlot(*slot, folder);
+        releaseSlot(*slot, root, uuid);
         return removed;
     } catch (const std::exception& e) {
         Logger::error(kTag, "remove unpacked plugin error:%s", e.what());
         return false;
+    }
+}
+
+void MainUtils::removeUnpackLeftovers()
+{
+    try {
+        const QString root = pluginRoot();
+        QStringList owners;
+        for (const QString& name : QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            const QString uuid = siblingOwner(name);
+            if (!uuid.isEmpty() && !owners.contains(uuid))
+                owners << uuid;
+        }
+        if (owners.isEmpty())
+            return;
+        WorkerThreads::start([root, owners]() {
+            for (const QString& uuid : owners) {
+                if (exiting())
+                    return;
+                // Under the plug-in's `run`: none of its siblings is in use meanwhile.
+                const std::shared_ptr<UnpackSlot> slot = slotFor(uuid);
+                slot->run.lock();
+                removeStaleSiblings(root, uuid);
+                releaseSlot(*slot, root, uuid);
+            }
+        });
+    } catch (const std::exception& e) {
+        Logger::error(kTag, "removeUnpackLeftovers error:%s", e.what());
     }
 }
 

@@ -45,8 +45,9 @@ public:
 
     // Worker thread: unpacks the package unless the folder already holds it. Failure: no folder
     // is left, 3003 "Write failed" with "unzip plugin error"; an unsafe uuid gives 1002. Asked to
-    // stop (the program exits, or the folder is removed meanwhile), it stops between members,
-    // removes what it wrote and leaves the folder in place as it was; that also gives 3003.
+    // stop (the program exits, or the folder is removed meanwhile), it stops between members
+    // and leaves the folder in place as it was; that also gives 3003. What it wrote is removed,
+    // except at exit, which never waits for that: the next unpack or start removes it.
     static BaseResult<void> unpackPlugin(const QString& uuid, const QByteArray& pack);
 
     // GUI thread: reads the package and, unless it is unpacked already (then done runs at once),
@@ -59,6 +60,10 @@ public:
     // while one runs, that unpack stops and removes the folder as it ends (true is returned), and
     // until then the plug-in does not count as unpacked.
     static bool removeUnpackedPlugin(const QString& uuid);
+
+    // Start-up: what unpacks and removals cut short (by an exit, a crash) left beside the
+    // plug-ins' folders is removed on a worker, also for plug-ins that never unpack again.
+    static void removeUnpackLeftovers();
 
     // Removes the plug-in's record with its "pack" and "icon" in one transaction, then its folder.
     static BaseResult<void> uninstallPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin);

@@ -2,6 +2,8 @@
 
 #include "store/ZipDirectory.h"
 
+#include "core/FileUtils.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,66 +68,98 @@ bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* 
     if (!QDir().mkpath(root) || QFileInfo(root).isSymLink())
         return refuse(why, QStringLiteral("cannot create folder: %1").arg(root));
 
-    // Everything made here, in order, so that a failure takes it all away again.
-    std::vector<QString> created;
-    auto fail = [&](const QString& reason) {
-        for (auto it = created.rbegin(); it != created.rend(); ++it) {
-            if (!QFile::remove(*it))
-                QDir().rmdir(*it);
-        }
+    // No list of everything made, which would grow with the package's folders: in a folder made
+    // here all is ours; in one that was there, the topmost folders made below folders that were
+    // there, and the files of the members written so far.
+    QSet<QString> madeTops;
+    auto madeHere = [&](const QString& relative) {
         if (rootCreated)
-            QDir().rmdir(root);
+            return true;
+        for (qsizetype slash = relative.indexOf(QLatin1Char('/')); slash > 0;
+             slash = relative.indexOf(QLatin1Char('/'), slash + 1)) {
+            if (madeTops.contains(relative.left(slash)))
+                return true;
+        }
+        return madeTops.contains(relative);
+    };
+    auto fail = [&](const QString& reason, qsizetype filesWritten) {
+        if (rootCreated) {
+            removeAll(root, stopRequested);
+        } else {
+            const std::vector<ZipDirectory::Member>& members = archive.members();
+            for (qsizetype i = 0; i < filesWritten; ++i) {
+                const qsizetype slash = members[i].name.lastIndexOf(QLatin1Char('/'));
+                if (!members[i].directory && (slash < 0 || !madeHere(members[i].name.left(slash))))
+                    QFile::remove(root + QLatin1Char('/') + members[i].name);
+            }
+            for (const QString& top : madeTops)
+                removeAll(root + QLatin1Char('/') + top, stopRequested);
+        }
         return refuse(why, reason);
     };
-    // Each folder is looked at and made once, however many members lie below it; one that was
-    // there already must be a real folder, not a link.
-    QSet<QString> folders;
-    auto makeFolder = [&](auto& self, const QString& relative) -> bool {
-        if (folders.contains(relative))
+    // The last folder made or found, with its parents: members come mostly in folder order, so
+    // each folder is looked at about once. One that was there must be a real folder, not a link.
+    QString known;
+    auto makeFolder = [&](const QString& relative) -> bool {
+        qsizetype same = 0;
+        const qsizetype common = qMin(relative.size(), known.size());
+        while (same < common && relative.at(same) == known.at(same))
+            ++same;
+        const bool endsBoth = (same == relative.size() || relative.at(same) == QLatin1Char('/')) &&
+                              (same == known.size() || known.at(same) == QLatin1Char('/'));
+        if (endsBoth && same == relative.size())
             return true;
-        const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
-        if (slash > 0 && !self(self, relative.left(slash)))
-            return false;
-        const QString path = root + QLatin1Char('/') + relative;
-        if (QDir().mkdir(path)) {
-            created.push_back(path);
-        } else {
-            const QFileInfo info(path);
-            if (!info.isDir() || info.isSymLink())
-                return false;
+        if (!endsBoth)
+            same = same == 0 ? 0 : qMax<qsizetype>(0, relative.lastIndexOf(QLatin1Char('/'), same - 1));
+        known.clear();
+        for (qsizetype end = relative.indexOf(QLatin1Char('/'), same + (same > 0 ? 1 : 0));;
+             end = relative.indexOf(QLatin1Char('/'), end + 1)) {
+            const QString part = end < 0 ? relative : relative.left(end);
+            const QString path = root + QLatin1Char('/') + part;
+            if (QDir().mkdir(path)) {
+                if (!madeHere(part))
+                    madeTops.insert(part);
+            } else {
+                const QFileInfo info(path);
+                if (!info.isDir() || info.isSymLink())
+                    return false;
+            }
+            if (end < 0)
+                break;
         }
-        folders.insert(relative);
+        known = relative;
         return true;
     };
 
     QByteArray content;
-    for (const ZipDirectory::Member& member : archive.members()) {
-        // Between members, so a stop leaves no member half written.
+    const std::vector<ZipDirectory::Member>& members = archive.members();
+    for (qsizetype i = 0; i < qsizetype(members.size()); ++i) {
+        const ZipDirectory::Member& member = members[i];
+        // Between members, so a stop leaves no member half written; what was written stays.
         if (stopRequested && stopRequested())
-            return fail(QStringLiteral("stopped"));
+            return refuse(why, QStringLiteral("stopped"));
         const QString target = root + QLatin1Char('/') + member.name;
         if (!QDir::cleanPath(target).startsWith(root + QLatin1Char('/')))
-            return fail(QStringLiteral("member outside the folder: %1").arg(member.name));
+            return fail(QStringLiteral("member outside the folder: %1").arg(member.name), i);
         if (member.directory) {
-            if (!makeFolder(makeFolder, member.name))
-                return fail(QStringLiteral("cannot create folder: %1").arg(member.name));
+            if (!makeFolder(member.name))
+                return fail(QStringLiteral("cannot create folder: %1").arg(member.name), i);
             continue;
         }
         const qsizetype slash = member.name.lastIndexOf(QLatin1Char('/'));
-        if (slash > 0 && !makeFolder(makeFolder, member.name.left(slash)))
-            return fail(QStringLiteral("cannot create folder: %1").arg(member.name));
+        if (slash > 0 && !makeFolder(member.name.left(slash)))
+            return fail(QStringLiteral("cannot create folder: %1").arg(member.name), i);
         QString damage;
         if (!archive.content(member, &content, &damage))
-            return fail(damage);
+            return fail(damage, i);
         // NewOnly: never through a link, never over a file that was there before.
         QFile file(target);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return fail(QStringLiteral("cannot write: %1").arg(member.name));
-        created.push_back(target);
+            return fail(QStringLiteral("cannot write: %1").arg(member.name), i);
         const bool written = file.write(content) == content.size();
         file.close();
         if (!written || file.error() != QFileDevice::NoError)
-            return fail(QStringLiteral("cannot write: %1").arg(member.name));
+            return fail(QStringLiteral("cannot write: %1").arg(member.name), i + 1);
     }
     return true;
 }

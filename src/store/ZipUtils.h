@@ -19,9 +19,10 @@ QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why
 bool verifyPackage(const QByteArray& zip, QString* why = nullptr);
 
 // Writes every member under the directory (made when missing). The directory is checked
-// whole before anything is written; a failure part-way removes what this call wrote, and so
-// does a stop, which `stopRequested` is asked for before each member. Files are created new,
-// never written through a link or over a file that was there.
+// whole before anything is written; a failure part-way removes what this call wrote (a stop
+// cuts that removal short). `stopRequested` is asked before each member: a stop leaves what was
+// written as it is, for the caller to remove when it suits, since removing many folders takes
+// long. Files are created new, never written through a link or over a file that was there.
 bool unzipToDirectory(const QByteArray& zip, const QString& directory, QString* why = nullptr,
                       const std::function<bool()>& stopRequested = {});
 

@@ -1,4 +1,5 @@
 // ORVEL_TEST_LABELS: threads
+#include "core/WorkerThreads.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectPluginUseCase.h"
@@ -195,6 +196,26 @@ private slots:
         for (const char* uuid : {"", ".", "..", "a/b", "../u"})
             QCOMPARE(MainUtils::unpackPlugin(QString::fromLatin1(uuid), first).code(), 1002);
         QVERIFY(treeOf(m_dir.path() + QStringLiteral("/plugin")).isEmpty());
+    }
+
+    // What cut-off unpacks and removals left goes with the plug-in's next unpack, and at start
+    // for every plug-in; another plug-in's siblings ("u7.x" beside "u7") and other names stay.
+    void leftoversGoPerPluginAndAtStart()
+    {
+        const QByteArray pack = Test::fileBytes(kCorpus + QStringLiteral("/valid-package.zip"));
+        const QStringList left = {QStringLiteral(".gone.old-B1"), QStringLiteral(".u7.unpacking-A1"),
+                                  QStringLiteral(".u7.x.unpacking-C1"), QStringLiteral(".u7.unpacking-")};
+        for (const QString& name : left) {
+            QVERIFY(QDir().mkpath(m_root + QLatin1Char('/') + name + QStringLiteral("/d")));
+            QVERIFY(Test::writeFileBytes(m_root + QLatin1Char('/') + name + QStringLiteral("/d/f"), "x"));
+        }
+        QVERIFY(MainUtils::unpackPlugin(QStringLiteral("u7"), pack).isOk());
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(m_root).entryList(all), QStringList({left[0], left[3], left[2], QStringLiteral("u7")}));
+        MainUtils::removeUnpackLeftovers();
+        WorkerThreads::waitAll();
+        QCOMPARE(QDir(m_root).entryList(all), QStringList({left[3], QStringLiteral("u7")}));
+        QVERIFY(MainUtils::isPluginUnpacked(QStringLiteral("u7"), pack));
     }
 
     // Unpacks of one uuid run one at a time: all succeed, one folder results.

@@ -259,16 +259,18 @@ private slots:
     }
 
     // Unpacking into a folder that already holds a file, or a link to one, where a member goes
-    // writes through neither: the unpack fails and both are left as they were.
+    // writes through neither: the unpack fails and both are left as they were, and so is a
+    // folder that was there; the files and folders it made are gone.
     void unzipNeverWritesThroughWhatIsThere()
     {
-        const QByteArray zip = Test::hostileZip({{"b.png", "new"}, {"a.png", "new"}});
+        const QByteArray zip = Test::hostileZip(
+            {{"b.png", "new"}, {"n/m/c.png", "new"}, {"keep/d.png", "new"}, {"keep/e/f.png", "new"}, {"a.png", "new"}});
         for (const bool link : {false, true}) {
             QTemporaryDir dir;
             const QString target = dir.filePath(QStringLiteral("t"));
             const QString there = target + QStringLiteral("/a.png");
             const QString old = link ? dir.filePath(QStringLiteral("outside")) : there;
-            QVERIFY(QDir().mkpath(target));
+            QVERIFY(QDir().mkpath(target + QStringLiteral("/keep")));
             QVERIFY(Test::writeFileBytes(old, "old"));
             QVERIFY(!link || QFile::link(old, there));
             QString why;
@@ -277,6 +279,9 @@ private slots:
             QCOMPARE(Test::fileBytes(old), QByteArray("old"));
             QCOMPARE(QFileInfo(there).isSymLink(), link);
             QVERIFY(!QFileInfo::exists(target + QStringLiteral("/b.png")));
+            QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+                     QStringList({QStringLiteral("a.png"), QStringLiteral("keep")}));
+            QVERIFY(QDir(target + QStringLiteral("/keep")).isEmpty());
         }
     }
 

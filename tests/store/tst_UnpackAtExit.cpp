@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -29,16 +30,17 @@ using namespace OV;
 
 namespace {
 
-// Thousands of small members deep in folders, as many folders as a package may make: seconds
-// to write, and a stop is never more than one small member away.
+// Inside every bound, with as many folders as they allow: 300 chains of 32 folders, a small
+// member in each. Seconds to write, and a stop is never more than one small member away.
 QByteArray slowPackage()
 {
     QList<Test::HostileZipMember> members{{"config.json", "{}"}};
-    for (int i = 0; i < 4000; ++i) {
-        QByteArray name = "d" + QByteArray::number(i % 399);
-        for (int level = 0; level < 24; ++level)
+    for (int chain = 0; chain < 300; ++chain) {
+        QByteArray name = "c" + QByteArray::number(chain);
+        for (int level = 0; level < 32; ++level) {
+            members.append({name + "/f.txt", QByteArray(4096, 'x')});
             name += "/" + QByteArray::number(level);
-        members.append({name + "/f" + QByteArray::number(i) + ".txt", "x", false});
+        }
     }
     return Test::hostileZip(members);
 }
@@ -48,19 +50,31 @@ QStringList entriesOf(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
-// Waits until an unpack of the uuid has started writing its staging folder.
-bool waitForStaging(const QString& root, const QString& uuid)
+// Waits until an unpack of the uuid has started writing its staging folder, and there the
+// path below it; returns the staging folder, empty on time-out.
+QString waitForStaging(const QString& root, const QString& uuid, const QString& below = {})
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 20000) {
+    while (clock.elapsed() < 30000) {
         for (const QString& name : entriesOf(root)) {
-            if (name.startsWith(QLatin1Char('.') + uuid + QLatin1String(".unpacking-")))
-                return true;
+            const QString staging = root + QLatin1Char('/') + name;
+            if (name.startsWith(QLatin1Char('.') + uuid + QLatin1String(".unpacking-")) &&
+                (below.isEmpty() || QFileInfo::exists(staging + QLatin1Char('/') + below)))
+                return staging;
         }
         QThread::msleep(5);
     }
-    return false;
+    return {};
+}
+
+int foldersBelow(const QString& folder)
+{
+    int count = 0;
+    for (QDirIterator it(folder, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++count;
+    return count;
 }
 
 // A plug-in record of the uuid with its package stored, as an install leaves it.
@@ -79,9 +93,10 @@ class TestUnpackAtExit : public QObject
 {
     Q_OBJECT
 private slots:
-    // The program quits while a slow package unpacks: the unpack stops between members, its
-    // staging folder goes, the copy unpacked before stays as it was, and the application object
-    // is gone within 2 s.
+    // The program quits while a slow package unpacks, thousands of folders written: the unpack
+    // stops between members, the application object is gone within 2 s, the copy unpacked
+    // before stays as it was, and the staging folder is left as it is (removing it may take
+    // minutes) for the start-up to remove.
     void quitDuringUnpackStopsItWithinTwoSeconds()
     {
         QTemporaryDir dir;
@@ -99,6 +114,7 @@ private slots:
         auto app = std::make_unique<Application>(argc, argv);
         int delivered = 0;
         QElapsedTimer clock;
+        QString staging;
         {
             auto db = std::make_shared<ProjectDatabase>();
             QVERIFY(db->open(dir.filePath(QStringLiteral("p.ovpf")), true, QStringLiteral("sql_cn_exit")).isOk());
@@ -108,7 +124,8 @@ private slots:
             QObject guard;
             MainUtils::asyncUnpackPlugin(plugins, bean, &guard, [&](const BaseResult<void>&) { ++delivered; });
             QCOMPARE(WorkerThreads::running(), 1);
-            QVERIFY(waitForStaging(root, bean.k1));
+            staging = waitForStaging(root, bean.k1, QStringLiteral("c100"));
+            QVERIFY(!staging.isEmpty());
             QTimer::singleShot(0, app.get(), [&clock]() {
                 clock.start();
                 QCoreApplication::quit();
@@ -122,6 +139,10 @@ private slots:
         QCOMPARE(WorkerThreads::running(), 0);
         QCOMPARE(delivered, 0);
         QVERIFY(MainUtils::isPluginUnpacked(QStringLiteral("large"), installed));
+        QCOMPARE(entriesOf(root), QStringList({QFileInfo(staging).fileName(), QStringLiteral("large")}));
+        QVERIFY(foldersBelow(staging) > 3200);
+        MainUtils::removeUnpackLeftovers();
+        WorkerThreads::waitAll();
         QCOMPARE(entriesOf(root), QStringList{QStringLiteral("large")});
         MainUtils::setPluginRoot(QString());
     }
@@ -145,9 +166,22 @@ private slots:
 
     // Reload and Uninstall remove the folder on the GUI thread while an unpack of the plug-in
     // runs: they do not wait for it; the unpack stops, and neither its folder nor its staging
-    // is left, nor is its result delivered.
+    // is left, nor is its result delivered. Meanwhile the plug-in does not count as unpacked,
+    // also with an earlier copy in place, and the next unpack of it goes ahead.
+    void removalDuringUnpackDoesNotWait_data()
+    {
+        QTest::addColumn<bool>("earlierCopy");
+        // How much the unpack has written when the removal comes: the stopped unpack removes
+        // that before it lets go, and until then the removal is pending.
+        QTest::addColumn<QString>("written");
+        QTest::newRow("nothing in place") << false << QString();
+        QTest::newRow("an earlier copy in place") << true << QStringLiteral("c10");
+    }
+
     void removalDuringUnpackDoesNotWait()
     {
+        QFETCH(bool, earlierCopy);
+        QFETCH(QString, written);
         int argc = 1;
         char name[] = "tst_UnpackAtExit";
         char* argv[] = {name, nullptr};
@@ -160,44 +194,70 @@ private slots:
         QVERIFY(db->open(dir.filePath(QStringLiteral("p.ovpf")), true, QStringLiteral("sql_cn_remove")).isOk());
         ProjectPluginUseCase plugins(db, root);
         ProjectDbPluginBean bean;
-        QVERIFY(storePlugin(plugins, *db, bean, QStringLiteral("slow"), slowPackage()));
+        // A uuid per row: what one row leaves pending must not stop the next.
+        QVERIFY(storePlugin(plugins, *db, bean, QStringLiteral("slow%1").arg(int(earlierCopy)), slowPackage()));
+        const QByteArray earlier = Test::hostileZip({{"config.json", R"({"v":0})"}});
+        QVERIFY(!earlierCopy || MainUtils::unpackPlugin(bean.k1, earlier).isOk());
         int delivered = 0;
         QObject guard;
         MainUtils::asyncUnpackPlugin(plugins, bean, &guard, [&](const BaseResult<void>&) { ++delivered; });
-        QVERIFY(waitForStaging(root, bean.k1));
+        QVERIFY(!waitForStaging(root, bean.k1, written).isEmpty());
         QElapsedTimer clock;
         clock.start();
         QVERIFY(MainUtils::removeUnpackedPlugin(bean.k1));
         QVERIFY2(clock.elapsed() < 200, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!MainUtils::isPluginUnpacked(plugins, bean));
+        QVERIFY(!MainUtils::isPluginUnpacked(bean.k1, earlier));
         WorkerThreads::waitAll();
         QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
         QCoreApplication::processEvents();
         QCOMPARE(delivered, 0);
         QCOMPARE(entriesOf(root), QStringList());
+
+        // A small package, so the next unpack ends soon.
+        QVERIFY(db->saveFile(bean.id, QStringLiteral("pack"), earlier).isOk());
+        bool unpacked = false;
+        MainUtils::asyncUnpackPlugin(plugins, bean, &guard, [&](const BaseResult<void>& r) { unpacked = r.isOk(); });
+        QTRY_VERIFY_WITH_TIMEOUT(unpacked, 20000);
+        QVERIFY(MainUtils::isPluginUnpacked(plugins, bean));
         db->close();
         MainUtils::setPluginRoot(QString());
     }
 
     // Asked to stop a second time, the program ends at once, also while the application object
-    // waits for a worker that does not stop.
+    // waits for a worker that does not stop (it gives up only after 20 s).
+    void secondStopSignalEndsTheProgramAtOnce_data()
+    {
+        QTest::addColumn<bool>("signalQuits");
+        QTest::addColumn<int>("signalsWhileWaiting");
+        QTest::newRow("quit, then signal after signal") << false << 200;
+        QTest::newRow("a signal quits, the next ends it") << true << 1;
+    }
+
     void secondStopSignalEndsTheProgramAtOnce()
     {
+        QFETCH(bool, signalQuits);
+        QFETCH(int, signalsWhileWaiting);
         if (qEnvironmentVariableIsSet("ORVEL_STOP_CHILD")) {
             int argc = 1;
             char name[] = "tst_UnpackAtExit";
             char* argv[] = {name, nullptr};
             Application app(argc, argv);
-            new TerminationSignals(&app);
-            WorkerThreads::start([]() {
+            auto* watcher = new TerminationSignals(&app);
+            QObject::connect(watcher, &TerminationSignals::stopRequested, &app, &QCoreApplication::quit);
+            WorkerThreads::start([signalsWhileWaiting]() {
                 while (!WorkerThreads::stopRequested())
                     QThread::msleep(5);
-                for (int i = 0; i < 200; ++i) {
-                    ::kill(::getpid(), SIGTERM);
+                for (int i = 0; i < 400; ++i) {
+                    if (i < signalsWhileWaiting)
+                        ::kill(::getpid(), SIGTERM);
                     QThread::msleep(50);
                 }
             });
-            QTimer::singleShot(0, &app, &QCoreApplication::quit);
+            if (signalQuits)
+                QTimer::singleShot(0, &app, []() { ::kill(::getpid(), SIGTERM); });
+            else
+                QTimer::singleShot(0, &app, &QCoreApplication::quit);
             app.exec();
             return;
         }
@@ -207,7 +267,7 @@ private slots:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         child.setProcessEnvironment(environment);
         child.start(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget(),
-                    {QStringLiteral("secondStopSignalEndsTheProgramAtOnce")});
+                    {QStringLiteral("secondStopSignalEndsTheProgramAtOnce:") + QLatin1String(QTest::currentDataTag())});
         QVERIFY(child.waitForStarted(10000));
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
