@@ -473,6 +473,8 @@ private slots:
         QTest::addColumn<QStringList>("placed");
         QTest::addColumn<QString>("where");
         QTest::newRow("a group card on the shown strip") << steps("group") << QStringLiteral("\"Default Profile\"");
+        QTest::newRow("two group cards on one hub screen")
+            << steps("group group") << QStringLiteral("\"Default Profile\"");
         QTest::newRow("group cards on two hub screens")
             << steps("group secondGroup") << QStringLiteral("\"Default Profile\", \"Second\"");
         QTest::newRow("a row card and another plug-in's group card") << steps("row otherGroup") << QString();
