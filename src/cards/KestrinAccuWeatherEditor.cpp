@@ -1,6 +1,7 @@
 #include "cards/KestrinAccuWeatherEditor.h"
 #include "core/Utils.h"
 
+#include "core/EventBus.h"
 #include "core/ThemeLoader.h"
 #include "project/ProjectDbIntegrationBean.h"
 #include "project/ProjectIntegrationUseCase.h"
@@ -75,6 +76,14 @@ KestrinAccuWeatherEditor::KestrinAccuWeatherEditor(QWidget* parent)
     button1->hide();
     button2->setText(tr("Save"));
     button3->setText(tr("Cancel"));
+
+    // The integration use case serves whichever project is open: the dialog ends with the one
+    // it was opened for.
+    connect(EventBus::instance(), &EventBus::messagePosted, this,
+            [this](const QSharedPointer<EventBusMessage>& message) {
+                if (message->topic == QLatin1String(Topics::ProjectClosed))
+                    close();
+            });
 
     std::tie(m_shownKey, m_shownFahrenheit) = storedKeyAndUnit(m_useCase->findAccuWeather());
     m_key->setText(m_shownKey);

@@ -18,7 +18,7 @@ class ProjectIntegrationUseCase;
 // The project's weather service key and temperature unit, stored as its "accuWeather"
 // integration together with what the deploy sends to the hub. The dialog is not modal, so
 // another one may save while it is open: its save keeps what is stored for every field its
-// user left as shown.
+// user left as shown. It closes when its project closes.
 class KestrinAccuWeatherEditor : public BaseDialog
 {
     Q_OBJECT

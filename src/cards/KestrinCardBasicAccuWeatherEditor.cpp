@@ -73,14 +73,23 @@ void KestrinCardBasicAccuWeatherEditor::openKeyEditor()
     auto* dialog = new KestrinAccuWeatherEditor(nullptr);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     const QPointer<KestrinCardBasicAccuWeatherEditor> self(this);
+    // Only the key state follows the save: coordinates typed meanwhile are not saved yet.
     dialog->savedHandler = [self](const nlohmann::json&) {
         if (self)
-            self->reload();
+            self->loadKeyState();
     };
     dialog->show();
 }
 
 void KestrinCardBasicAccuWeatherEditor::load()
+{
+    loadKeyState();
+    const nlohmann::json& config = card()->configuration();
+    m_latitude->setText(OV::fromStdText(config.value("latitude", std::string())));
+    m_longitude->setText(OV::fromStdText(config.value("longitude", std::string())));
+}
+
+void KestrinCardBasicAccuWeatherEditor::loadKeyState()
 {
     const auto found = ProjectManager::instance()->getIntegrationUseCase()->findAccuWeather();
     bool configured = false;
@@ -91,9 +100,6 @@ void KestrinCardBasicAccuWeatherEditor::load()
     }
     m_keyState->setText(configured ? tr("Configured") : tr("Not configured"));
     m_keyState->setStyleSheet(configured ? QStringLiteral("color: #f1f1f1;") : QStringLiteral("color: #d16d6d;"));
-    const nlohmann::json& config = card()->configuration();
-    m_latitude->setText(OV::fromStdText(config.value("latitude", std::string())));
-    m_longitude->setText(OV::fromStdText(config.value("longitude", std::string())));
 }
 
 void KestrinCardBasicAccuWeatherEditor::onSaveEdit(BaseResultCallback<void> resultCallback)

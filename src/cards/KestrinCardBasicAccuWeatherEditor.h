@@ -30,7 +30,7 @@ public:
     QLineEdit* longitudeEdit() const { return m_longitude; }
     QLabel* keyStateLabel() const { return m_keyState; }
     QPushButton* keyButton() const { return m_keyButton; }
-    // Opens the weather integration editor; its save reloads this editor.
+    // Opens the weather integration editor; its save refreshes the key state.
     void openKeyEditor();
 
 protected:
@@ -38,6 +38,9 @@ protected:
     void onSaveEdit(BaseResultCallback<void> resultCallback) override;
 
 private:
+    // "Configured" or "Not configured" from the project's weather record.
+    void loadKeyState();
+
     QLabel* m_keyState;
     QPushButton* m_keyButton;
     QLineEdit* m_latitude;

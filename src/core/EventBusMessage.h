@@ -29,6 +29,8 @@ inline constexpr const char* PluginInstalled = "ON_PLUGIN_INSTALLED";
 inline constexpr const char* ModuleStored = "ON_MODULE_STORED";
 // A module record was deleted; payload {"id"}. Lists that offer the module drop it.
 inline constexpr const char* ModuleRemoved = "ON_MODULE_REMOVED";
+// The open project was closed. Windows that write into the project they were opened for close.
+inline constexpr const char* ProjectClosed = "ON_PROJECT_CLOSED";
 } // namespace Topics
 
 } // namespace OV

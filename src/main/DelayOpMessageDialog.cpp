@@ -4,11 +4,14 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace OV {
 
 namespace {
 constexpr const char* kRemaining = "remaining";
-}
+constexpr int kConfirmWidth = 100;
+} // namespace
 
 DelayOpMessageDialog::DelayOpMessageDialog(QWidget* parent) : MessageDialog(parent)
 {
@@ -16,7 +19,7 @@ DelayOpMessageDialog::DelayOpMessageDialog(QWidget* parent) : MessageDialog(pare
     button2->show();
     button3->show();
     button2->setEnabled(false);
-    button2->setFixedWidth(100);
+    button2->setFixedWidth(kConfirmWidth);
     button3->setText(QStringLiteral("Cancel"));
     button3Handler = [](BaseDialog& dialog) { dialog.close(); };
     m_confirmText = tr("Ok");
@@ -45,6 +48,9 @@ void DelayOpMessageDialog::showEvent(QShowEvent* event)
     MessageDialog::showEvent(event);
     if (showHandler)
         showHandler(event);
+    // The count-down text is the widest the button shows; its style (set by the theme or the
+    // show handler) decides how wide that is.
+    button2->setFixedWidth(std::max(kConfirmWidth, button2->sizeHint().width()));
 }
 
 void DelayOpMessageDialog::tick()

@@ -9,7 +9,8 @@ class QTimer;
 namespace OV {
 
 // A message box for destructive operations: its confirm button (button2) stays disabled and
-// counts the remaining seconds down before it can be pressed; button3 cancels at once.
+// counts the remaining seconds down before it can be pressed; button3 cancels at once. The
+// confirm button is 100 wide, wider where its count-down text needs it.
 class DelayOpMessageDialog : public MessageDialog
 {
     Q_OBJECT

@@ -156,7 +156,8 @@ BaseResult<void> ProjectManager::createProject(const QString& name, const QStrin
 
 void ProjectManager::closeProject()
 {
-    if (m_database->isOpen()) {
+    const bool wasOpen = m_database->isOpen();
+    if (wasOpen) {
         m_database->close();
         m_projectFile = QFileInfo();
     }
@@ -164,6 +165,9 @@ void ProjectManager::closeProject()
         m_currentKestrin->stop();
         m_currentKestrin.reset();
     }
+    // The use cases are shared by every project: a window still open would write into the next.
+    if (wasOpen)
+        EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(QLatin1String(Topics::ProjectClosed)));
 }
 
 void ProjectManager::setCurrentKestrin(const std::shared_ptr<ProjectDbHostBean>& host)

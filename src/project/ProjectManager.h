@@ -63,7 +63,8 @@ public:
     // Makes "<folder>/<name>.ovpf" with its meta record and default profile, and opens it. A
     // failure leaves no file behind.
     BaseResult<void> createProject(const QString& name, const QString& folder);
-    // Closes the open project, and stops and drops the current hub.
+    // Closes the open project, and stops and drops the current hub. Publishes "ON_PROJECT_CLOSED"
+    // when a project was open.
     void closeProject();
     // The first of "OrvelWorkSpaceProject", "OrvelWorkSpaceProject1" ... "...99" without a
     // project file in the project folder; empty when all are taken.

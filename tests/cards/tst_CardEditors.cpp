@@ -362,6 +362,30 @@ private slots:
         return nullptr;
     }
 
+    // Coordinates typed but not yet saved survive a key saved from the editor's own dialog: the
+    // editor shows the new key state, stays dirty, and its save stores the typed coordinates.
+    void weatherKeySaveKeepsTypedCoordinates()
+    {
+        KestrinCard* card = dropCard("basic", {{"typeId", "accuWeather"}});
+        auto* editor = editorOf<KestrinCardBasicAccuWeatherEditor>(card);
+        QVERIFY(editor);
+        editor->latitudeEdit()->setText(QStringLiteral("46.2"));
+        editor->longitudeEdit()->setText(QStringLiteral("6.15"));
+        QPointer<KestrinAccuWeatherEditor> dialog = openKeyDialog(editor);
+        QVERIFY(dialog);
+        dialog->keyEdit()->setText(QStringLiteral("k-typed"));
+        dialog->button2->click();
+        QTRY_VERIFY(!dialog);
+        QCOMPARE(editor->keyStateLabel()->text(), QStringLiteral("Configured"));
+        QCOMPARE(editor->latitudeEdit()->text(), QStringLiteral("46.2"));
+        QCOMPARE(editor->longitudeEdit()->text(), QStringLiteral("6.15"));
+        QVERIFY(editor->saveButton()->isEnabled());
+        editor->saveButton()->click();
+        const Json data = stored(card);
+        QVERIFY2(data.at("latitude") == "46.2" && data.at("longitude") == "6.15", data.dump().c_str());
+        QVERIFY(m_dialogs.isEmpty());
+    }
+
     // Two key dialogs open at once, A from one weather card and B from another; B saves first,
     // then A. An empty key or a unit of 0 leaves that field as the dialog shows it.
     void weatherKeyDialogsOpenTogether_data()

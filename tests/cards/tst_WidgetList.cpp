@@ -313,8 +313,31 @@ private slots:
         QCOMPARE(dialog->text(), QStringLiteral("Are you sure you want to uninstall this plugin?"));
         QCOMPARE(dialog->button2->objectName(), QStringLiteral("redButton"));
         QVERIFY(!dialog->button2->isEnabled());
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        // The count-down reads whole and in the destructive colours, as the enabled button does.
+        const auto destructive = [](const QPushButton* button, QPalette::ColorGroup group) {
+            const QColor face = button->palette().color(group, QPalette::Button);
+            const QColor text = button->palette().color(group, QPalette::ButtonText);
+            const int hue = face.hslHue();
+            QVERIFY2(face.hslSaturation() > 100 && (hue < 20 || hue > 340), qPrintable(face.name()));
+            QVERIFY2(text.lightness() > 180 && (text.hslSaturation() > 100 || text.hslHue() < 0),
+                     qPrintable(text.name()));
+            QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(QStringLiteral("%1: %2 > %3")
+                                                                                   .arg(button->text())
+                                                                                   .arg(button->sizeHint().width())
+                                                                                   .arg(button->width())));
+        };
+        QCOMPARE(dialog->button2->text(), QStringLiteral("Uninstall (3s)"));
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(dialog->grab().save(dir + QStringLiteral("/uninstall_countdown.png")));
+        destructive(dialog->button2, QPalette::Disabled);
+        if (QTest::currentTestFailed())
+            return;
         dialog->countdownTimer()->setInterval(1);
         QTRY_VERIFY(dialog->button2->isEnabled());
+        destructive(dialog->button2, QPalette::Active);
+        if (QTest::currentTestFailed())
+            return;
         dialog->button2->click();
         QTRY_VERIFY(!titles().contains(QStringLiteral("Office Keys")) &&
                     !titles().contains(QStringLiteral("Office Keys+")));

@@ -2,7 +2,9 @@
 // the main window and a real project file: after each row the file holds both changes.
 
 #include "cards/KSPluginWidgetGroup.h"
+#include "cards/KestrinAccuWeatherEditor.h"
 #include "cards/KestrinCard.h"
+#include "cards/KestrinCardBasicAccuWeatherEditor.h"
 #include "cards/KestrinCardMAMultiActionEditor.h"
 #include "cards/KestrinCardPCCtrlGroupEditor.h"
 #include "cards/KestrinDeviceScreenUI.h"
@@ -13,9 +15,12 @@
 #include "main/DelayOpMessageDialog.h"
 #include "main/MainProfilePanel.h"
 #include "main/MainProfileWidget.h"
+#include "main/MainTitleBar.h"
 #include "main/MainWindow.h"
+#include "main/StartWindow.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
+#include "project/ProjectIntegrationUseCase.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectPluginUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
@@ -468,6 +473,8 @@ private slots:
         QTest::addColumn<QStringList>("placed");
         QTest::addColumn<QString>("where");
         QTest::newRow("a group card on the shown strip") << steps("group") << QStringLiteral("\"Default Profile\"");
+        QTest::newRow("two group cards on one hub screen")
+            << steps("group group") << QStringLiteral("\"Default Profile\"");
         QTest::newRow("group cards on two hub screens")
             << steps("group secondGroup") << QStringLiteral("\"Default Profile\", \"Second\"");
         QTest::newRow("a row card and another plug-in's group card") << steps("row otherGroup") << QString();
@@ -543,6 +550,43 @@ private slots:
         QVERIFY(plugin.isOk() && !*plugin.data);
         QCOMPARE(cardRows(), rows);
         QCOMPARE(strip()->cardCount(), shown);
+    }
+
+    // The weather key dialog is not modal: "Close Project" is reachable while it is open. Once
+    // another project is open, nothing the dialog can still do writes into that project.
+    void keyDialogEndsWithItsProject()
+    {
+        openWindow();
+        KestrinCard* card = dropCard("basic", {{"typeId", "accuWeather"}});
+        auto* editor = editorOf<KestrinCardBasicAccuWeatherEditor>(card);
+        QVERIFY(editor);
+        editor->keyButton()->click();
+        QPointer<KestrinAccuWeatherEditor> dialog;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<KestrinAccuWeatherEditor*>(widget); found && found->isVisible())
+                dialog = found;
+        }
+        QVERIFY(dialog);
+        dialog->keyEdit()->setText(QStringLiteral("k-of-a"));
+
+        for (QAction* action : m_window->mainTitleBar()->windowMenu()->actions()) {
+            if (action->data().toInt() == MainTitleBar::MenuCloseProject)
+                action->trigger();
+        }
+        QVERIFY(!m_window->isVisible());
+        m_window.reset();
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* start = qobject_cast<StartWindow*>(widget))
+                start->close();
+        }
+        QVERIFY(Test::openFreshProject(m_dir.path(), QStringLiteral("Other")));
+        if (dialog && dialog->isVisible())
+            dialog->button2->click();
+        const auto found = ProjectManager::instance()->getIntegrationUseCase()->findAccuWeather();
+        QVERIFY(found.isOk());
+        QVERIFY2(!*found.data, *found.data ? (*found.data)->data.dump().c_str() : "");
+        QTRY_VERIFY(!dialog);
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(QLatin1Char('\n'))));
     }
 };
 
