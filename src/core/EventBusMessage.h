@@ -29,6 +29,8 @@ inline constexpr const char* PluginInstalled = "ON_PLUGIN_INSTALLED";
 inline constexpr const char* ModuleStored = "ON_MODULE_STORED";
 // A module record was deleted; payload {"id"}. Lists that offer the module drop it.
 inline constexpr const char* ModuleRemoved = "ON_MODULE_REMOVED";
+// A module record was added; payload {"id"}. Lists that offer modules of its kind take it.
+inline constexpr const char* ModuleAdded = "ON_MODULE_ADDED";
 } // namespace Topics
 
 } // namespace OV

@@ -18,6 +18,7 @@
 #include "main/MainDeviceModule.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbIntegrationBean.h"
 #include "project/ProjectDbModuleBean.h"
@@ -545,6 +546,58 @@ private slots:
         }
         QCOMPARE(editor->moduleBox()->findText(goneText), -1);
         QCOMPARE(editor->moduleBox()->count(), 1);
+    }
+
+    // Modules added through the row's "+" while a module card's editor is up: the editor offers
+    // the ones of its kind at once, and the user, who changed nothing, keeps the choice as it
+    // was with Save unlit (a drop-down that was empty would otherwise choose the first one).
+    void moduleCardEditorAfterAnAddition_data()
+    {
+        QTest::addColumn<bool>("emptyBefore");
+        QTest::newRow("beside the chosen module") << false;
+        QTest::newRow("to an empty list") << true;
+    }
+
+    void moduleCardEditorAfterAnAddition()
+    {
+        QFETCH(bool, emptyBefore);
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectModuleUseCase::BeanList added;
+        ProjectDbModuleBean desk;
+        const auto cleanup = qScopeGuard([&] {
+            for (const auto& module : added)
+                modules->remove(module->id);
+            if (desk.id > 0)
+                modules->remove(desk.id);
+        });
+        if (!emptyBefore)
+            QVERIFY(insertThessa(desk, QStringLiteral("Desk cube"), QStringLiteral("TH-21")));
+        KestrinCard* card = dropThessaCard();
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QVERIFY(editor);
+        const int chosen = editor->moduleBox()->currentIndex();
+        QCOMPARE(chosen, emptyBefore ? -1 : 0);
+
+        const auto module = [](uint64_t productId, const char* name, const char* sn) {
+            auto bean = std::make_shared<ProjectDbModuleBean>();
+            bean->gatewayType = QStringLiteral("can");
+            bean->productId = productId;
+            bean->name = QString::fromLatin1(name);
+            bean->sn = QString::fromLatin1(sn);
+            return bean;
+        };
+        added = {module(0x10000005, "Tower PC", "WK-21"), module(0x10000004, "Shelf cube", "TH-22")};
+        QVERIFY(ModuleRecordWriter::add(added).isOk());
+        QCoreApplication::processEvents();
+        QCOMPARE(editor->moduleBox()->count(), emptyBefore ? 1 : 2);
+        const int last = editor->moduleBox()->count() - 1;
+        QCOMPARE(editor->moduleBox()->itemText(last), QStringLiteral("Shelf cube - TH-22"));
+        QCOMPARE(editor->moduleBox()->currentIndex(), chosen);
+        QVERIFY(!editor->saveButton()->isEnabled());
+
+        editor->moduleBox()->setCurrentIndex(last);
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == std::to_string(added[1]->id));
     }
 
     void wakerinCard()
