@@ -38,6 +38,7 @@
 #include "widgets/EditStateWatcher.h"
 #include "widgets/MessageDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -598,6 +599,47 @@ private slots:
         editor->moduleBox()->setCurrentIndex(last);
         editor->saveButton()->click();
         QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == std::to_string(added[1]->id));
+    }
+
+    // The module drop-down reads as the other drop-downs do in the dark theme: light text on a
+    // dark background on every row, not only on the one under the pointer.
+    void moduleDropDownColours()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean desk;
+        ProjectDbModuleBean shelf;
+        const auto cleanup = qScopeGuard([&] {
+            modules->remove(desk.id);
+            modules->remove(shelf.id);
+        });
+        QVERIFY(insertThessa(desk, QStringLiteral("Desk cube"), QStringLiteral("TH-31")));
+        QVERIFY(insertThessa(shelf, QStringLiteral("Shelf cube"), QStringLiteral("TH-32")));
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(dropThessaCard());
+        QVERIFY(editor);
+        QComboBox* box = editor->moduleBox();
+        QCOMPARE(box->currentIndex(), 0);
+        box->showPopup();
+        const auto hide = qScopeGuard([box] { box->hidePopup(); });
+        QAbstractItemView* view = box->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        const QImage popup = view->window()->grab().toImage();
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(popup.save(dir + QStringLiteral("/editor_module_drop_down.png")));
+
+        // The second row is neither chosen nor hovered.
+        const QRect row =
+            QRect(view->viewport()->mapTo(view->window(), view->visualRect(box->model()->index(1, 0)).topLeft()),
+                  view->visualRect(box->model()->index(1, 0)).size())
+                .intersected(view->viewport()->geometry().translated(view->mapTo(view->window(), QPoint(0, 0))));
+        QVERIFY(row.isValid() && popup.rect().contains(row));
+        int lightest = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x)
+                lightest = std::max(lightest, QColor(popup.pixel(x, y)).lightness());
+        }
+        const int background = QColor(popup.pixel(row.right() - 4, row.center().y())).lightness();
+        QVERIFY2(background < 80 && lightest > 170,
+                 qPrintable(QStringLiteral("background %1, text %2").arg(background).arg(lightest)));
     }
 
     void wakerinCard()
