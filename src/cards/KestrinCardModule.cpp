@@ -62,6 +62,8 @@ MainProfileParamsEditor* KestrinCardModule::newConfigEditor()
     if (found.isOk())
         modules = *found.data;
     KestrinCardModuleEditor* editor = makeEditor(std::move(modules));
+    const uint64_t productId = m_productId;
+    editor->offers = [productId](const ProjectDbModuleBean& module) { return module.productId == productId; };
     const QPointer<KestrinCardModule> guard(this);
     editor->saveDelegate = [guard](BaseResultCallback<void> callback, const QString& name, const QString& moduleUid) {
         KestrinCardModule* card = guard.data();

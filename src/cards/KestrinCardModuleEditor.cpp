@@ -38,6 +38,10 @@ KestrinCardModuleEditor::KestrinCardModuleEditor(KestrinCard* card, Modules modu
                     dropModule(removed);
                     return;
                 }
+                if (const int64_t added = ModuleRecordWriter::addedRecordId(message); added >= 0) {
+                    takeModule(added);
+                    return;
+                }
                 const int64_t id = ModuleRecordWriter::storedRecordId(message);
                 for (size_t i = 0; i < m_modules.size(); ++i) {
                     if (m_modules[i]->id == id && ModuleRecordWriter::refreshFromStore(*m_modules[i]))
@@ -78,6 +82,25 @@ void KestrinCardModuleEditor::dropModule(int64_t id)
     m_module->removeItem(index);
     if (chosen)
         m_module->setCurrentIndex(-1);
+    watcher()->setWatching(watching);
+}
+
+void KestrinCardModuleEditor::takeModule(int64_t id)
+{
+    if (!offers || std::any_of(m_modules.begin(), m_modules.end(),
+                               [id](const std::shared_ptr<ProjectDbModuleBean>& module) { return module->id == id; }))
+        return;
+    const auto stored = ModuleRecordWriter::read(id);
+    if (!stored.isOk() || !offers(**stored.data))
+        return;
+    const int chosen = m_module->currentIndex();
+    // The user changed nothing, and a combo box that was empty takes its first item as the
+    // choice: the card must stay bound to what it was.
+    const bool watching = watcher()->isWatching();
+    watcher()->setWatching(false);
+    m_modules.push_back(*stored.data);
+    m_module->addItem(m_modules.back()->name + QStringLiteral(" - ") + m_modules.back()->sn);
+    m_module->setCurrentIndex(chosen);
     watcher()->setWatching(watching);
 }
 

@@ -31,6 +31,8 @@ inline constexpr const char* ModuleStored = "ON_MODULE_STORED";
 inline constexpr const char* ModuleRemoved = "ON_MODULE_REMOVED";
 // The open project was closed. Windows that write into the project they were opened for close.
 inline constexpr const char* ProjectClosed = "ON_PROJECT_CLOSED";
+// A module record was added; payload {"id"}. Lists that offer modules of its kind take it.
+inline constexpr const char* ModuleAdded = "ON_MODULE_ADDED";
 } // namespace Topics
 
 } // namespace OV

@@ -131,10 +131,13 @@ void MainDeviceModule::showProfileEditor()
             QStringLiteral("module id:%1, %2").arg(m_module ? m_module->id : -1).arg(QString::fromUtf8(e.what()));
         Logger::error(kTag, "cannot open the profile editor: %s", qUtf8Printable(detail));
         MessageDialog::error(formatErrorDetails(Errors::InvalidDatabaseFormat, detail), true);
+        MainWindow::clearEditPanel();
         return;
     }
     if (!editor) {
         Logger::debug(kTag, "no profile editor for product:%llu", static_cast<unsigned long long>(m_productId));
+        // The edit area shows nothing rather than the editor of the tile selected before.
+        MainWindow::clearEditPanel();
         return;
     }
     MainWindow::setEditPanel(m_editKey, editor);

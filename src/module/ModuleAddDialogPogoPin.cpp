@@ -2,6 +2,7 @@
 #include "core/Utils.h"
 
 #include "core/Logger.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
@@ -80,7 +81,7 @@ void ModuleAddDialogPogoPin::onAdd()
     }
     if (beans.empty())
         return;
-    const BaseResult<void> saved = ProjectManager::instance()->getModuleUseCase()->addModules(beans);
+    const BaseResult<void> saved = ModuleRecordWriter::add(beans);
     if (!saved.isOk()) {
         MessageDialog::error(tr("Save Modules failed:%1").arg(formatErrorDetails(saved)), true);
         return;

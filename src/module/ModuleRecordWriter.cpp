@@ -136,6 +136,22 @@ BaseResult<int> ModuleRecordWriter::remove(int64_t id)
     return removed;
 }
 
+BaseResult<void> ModuleRecordWriter::add(ProjectModuleUseCase::BeanList& beans)
+{
+    const std::shared_ptr<ProjectModuleUseCase> modules = ProjectManager::instance()->getModuleUseCase();
+    if (!modules)
+        return BaseResult<void>(Errors::NotInitialized);
+    BaseResult<void> added = modules->addModules(beans);
+    if (!added.isOk())
+        return added;
+    for (const ProjectModuleUseCase::BeanPtr& bean : beans) {
+        if (bean)
+            EventBus::instance()->publish(QSharedPointer<EventBusMessage>::create(
+                QString::fromLatin1(Topics::ModuleAdded), nlohmann::json{{"id", bean->id}}));
+    }
+    return added;
+}
+
 int64_t ModuleRecordWriter::storedRecordId(const QSharedPointer<EventBusMessage>& message)
 {
     return announcedId(message, Topics::ModuleStored);
@@ -144,6 +160,11 @@ int64_t ModuleRecordWriter::storedRecordId(const QSharedPointer<EventBusMessage>
 int64_t ModuleRecordWriter::removedRecordId(const QSharedPointer<EventBusMessage>& message)
 {
     return announcedId(message, Topics::ModuleRemoved);
+}
+
+int64_t ModuleRecordWriter::addedRecordId(const QSharedPointer<EventBusMessage>& message)
+{
+    return announcedId(message, Topics::ModuleAdded);
 }
 
 } // namespace OV

@@ -44,11 +44,16 @@ public:
     // Deletes the record with its files and announces it, so that nothing on screen keeps
     // offering the module.
     static BaseResult<int> remove(int64_t id);
+    // Adds new records (refused as a whole when a serial number is already stored) and
+    // announces each, so that lists on screen offer them at once.
+    static BaseResult<void> add(ProjectModuleUseCase::BeanList& beans);
 
     // The record id a bus message announces as stored; -1 for any other message.
     static int64_t storedRecordId(const QSharedPointer<EventBusMessage>& message);
     // The record id a bus message announces as deleted; -1 for any other message.
     static int64_t removedRecordId(const QSharedPointer<EventBusMessage>& message);
+    // The record id a bus message announces as added; -1 for any other message.
+    static int64_t addedRecordId(const QSharedPointer<EventBusMessage>& message);
 };
 
 } // namespace OV

@@ -353,6 +353,16 @@ void CloudImagePicker::onPageReply(quint64 request, const QByteArray& body)
             throw std::runtime_error("records is not an array");
 
         m_pagination->setTotalPages(static_cast<int>(std::ceil(total / std::max(1, m_pageSize))));
+        // A page kept across a category change may lie past this listing's end: the listing's
+        // last page is shown instead, with the selector on it. Each such step asks for a lower
+        // page, so replies cannot keep it going.
+        if (const int last = m_pagination->totalPages(); m_currentPage > last) {
+            const QSignalBlocker blocker(m_pagination);
+            m_pagination->setCurrentPage(last);
+            requestPageData(last, m_pageSize, m_lastKeyword, false);
+            m_followUp = true;
+            return;
+        }
         if (m_followUp) {
             const QSignalBlocker blocker(m_pagination);
             m_pagination->setCurrentPage(current);

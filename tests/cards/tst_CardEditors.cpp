@@ -18,6 +18,7 @@
 #include "main/MainDeviceModule.h"
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbIntegrationBean.h"
 #include "project/ProjectDbModuleBean.h"
@@ -37,6 +38,7 @@
 #include "widgets/EditStateWatcher.h"
 #include "widgets/MessageDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -548,6 +550,9 @@ private slots:
             QVERIFY(modules->remove(gone).isOk());
         }
         QCoreApplication::processEvents();
+        // The user changed nothing: a list that follows the delete lights no Save.
+        if (fromTile)
+            QVERIFY(!editor->saveButton()->isEnabled());
         editor->nameEdit()->setText(QStringLiteral("Cube"));
         editor->saveButton()->click();
 
@@ -569,6 +574,99 @@ private slots:
         }
         QCOMPARE(editor->moduleBox()->findText(goneText), -1);
         QCOMPARE(editor->moduleBox()->count(), 1);
+    }
+
+    // Modules added through the row's "+" while a module card's editor is up: the editor offers
+    // the ones of its kind at once, and the user, who changed nothing, keeps the choice as it
+    // was with Save unlit (a drop-down that was empty would otherwise choose the first one).
+    void moduleCardEditorAfterAnAddition_data()
+    {
+        QTest::addColumn<bool>("emptyBefore");
+        QTest::newRow("beside the chosen module") << false;
+        QTest::newRow("to an empty list") << true;
+    }
+
+    void moduleCardEditorAfterAnAddition()
+    {
+        QFETCH(bool, emptyBefore);
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectModuleUseCase::BeanList added;
+        ProjectDbModuleBean desk;
+        const auto cleanup = qScopeGuard([&] {
+            for (const auto& module : added)
+                modules->remove(module->id);
+            if (desk.id > 0)
+                modules->remove(desk.id);
+        });
+        if (!emptyBefore)
+            QVERIFY(insertThessa(desk, QStringLiteral("Desk cube"), QStringLiteral("TH-21")));
+        KestrinCard* card = dropThessaCard();
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(card);
+        QVERIFY(editor);
+        const int chosen = editor->moduleBox()->currentIndex();
+        QCOMPARE(chosen, emptyBefore ? -1 : 0);
+
+        const auto module = [](uint64_t productId, const char* name, const char* sn) {
+            auto bean = std::make_shared<ProjectDbModuleBean>();
+            bean->gatewayType = QStringLiteral("can");
+            bean->productId = productId;
+            bean->name = QString::fromLatin1(name);
+            bean->sn = QString::fromLatin1(sn);
+            return bean;
+        };
+        added = {module(0x10000005, "Tower PC", "WK-21"), module(0x10000004, "Shelf cube", "TH-22")};
+        QVERIFY(ModuleRecordWriter::add(added).isOk());
+        QCoreApplication::processEvents();
+        QCOMPARE(editor->moduleBox()->count(), emptyBefore ? 1 : 2);
+        const int last = editor->moduleBox()->count() - 1;
+        QCOMPARE(editor->moduleBox()->itemText(last), QStringLiteral("Shelf cube - TH-22"));
+        QCOMPARE(editor->moduleBox()->currentIndex(), chosen);
+        QVERIFY(!editor->saveButton()->isEnabled());
+
+        editor->moduleBox()->setCurrentIndex(last);
+        editor->saveButton()->click();
+        QVERIFY(stored(card).at("deploymentData").at("param").at("uid") == std::to_string(added[1]->id));
+    }
+
+    // The module drop-down reads as the other drop-downs do in the dark theme: light text on a
+    // dark background on every row, not only on the one under the pointer.
+    void moduleDropDownColours()
+    {
+        auto modules = ProjectManager::instance()->getModuleUseCase();
+        ProjectDbModuleBean desk;
+        ProjectDbModuleBean shelf;
+        const auto cleanup = qScopeGuard([&] {
+            modules->remove(desk.id);
+            modules->remove(shelf.id);
+        });
+        QVERIFY(insertThessa(desk, QStringLiteral("Desk cube"), QStringLiteral("TH-31")));
+        QVERIFY(insertThessa(shelf, QStringLiteral("Shelf cube"), QStringLiteral("TH-32")));
+        auto* editor = editorOf<KestrinCardMDThessaTHEditor>(dropThessaCard());
+        QVERIFY(editor);
+        QComboBox* box = editor->moduleBox();
+        QCOMPARE(box->currentIndex(), 0);
+        box->showPopup();
+        const auto hide = qScopeGuard([box] { box->hidePopup(); });
+        QAbstractItemView* view = box->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        const QImage popup = view->window()->grab().toImage();
+        if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
+            QVERIFY(popup.save(dir + QStringLiteral("/editor_module_drop_down.png")));
+
+        // The second row is neither chosen nor hovered.
+        const QRect row =
+            QRect(view->viewport()->mapTo(view->window(), view->visualRect(box->model()->index(1, 0)).topLeft()),
+                  view->visualRect(box->model()->index(1, 0)).size())
+                .intersected(view->viewport()->geometry().translated(view->mapTo(view->window(), QPoint(0, 0))));
+        QVERIFY(row.isValid() && popup.rect().contains(row));
+        int lightest = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x)
+                lightest = std::max(lightest, QColor(popup.pixel(x, y)).lightness());
+        }
+        const int background = QColor(popup.pixel(row.right() - 4, row.center().y())).lightness();
+        QVERIFY2(background < 80 && lightest > 170,
+                 qPrintable(QStringLiteral("background %1, text %2").arg(background).arg(lightest)));
     }
 
     void wakerinCard()

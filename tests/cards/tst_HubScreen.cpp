@@ -4,14 +4,17 @@
 #include "cards/KestrinDeviceUI.h"
 #include "cards/KestrinWidgetListPanel.h"
 #include "cards/SimpleKestrinCard.h"
+#include "main/MainDeviceListWidget.h"
 #include "main/MainWindow.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "project/ProjectManager.h"
+#include "project/ProjectModuleUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectProfileUseCase.h"
 #include "support/CardsTestUtils.h"
+#include "support/MainScreensTestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/MessageDialog.h"
 #include "widgets/WheelHorizontalScrollArea.h"
@@ -19,6 +22,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -222,11 +226,15 @@ private slots:
         QTest::addColumn<int>("cardsBefore");
         QTest::addColumn<int>("scrollX");
         QTest::addColumn<int>("index");
-        QTest::addColumn<int>("expected");
+        QTest::addColumn<int>("expected"); // -1: wherever the card is wholly in view
+        QTest::addColumn<QSize>("window");
+        const QSize wide(1600, 960);
         // The sixth place starts at 10 + 5 x 120 = 610: its right edge, 720, goes to 581 in the view.
-        QTest::newRow("beyond the right edge") << 7 << 0 << 5 << 720 - 581;
-        QTest::newRow("left of the view") << 7 << 200 << 0 << 10;
-        QTest::newRow("already visible") << 2 << 0 << 1 << 0;
+        QTest::newRow("beyond the right edge") << 7 << 0 << 5 << 720 - 581 << wide;
+        QTest::newRow("left of the view") << 7 << 200 << 0 << 10 << wide;
+        QTest::newRow("already visible") << 2 << 0 << 1 << 0 << wide;
+        // A window under about 1,367 wide narrows the hub tile and its view.
+        QTest::newRow("beyond the right edge of a narrowed tile") << 7 << 0 << 7 << -1 << QSize(1152, 806);
     }
 
     void scrollNewCardIntoView()
@@ -235,15 +243,44 @@ private slots:
         QFETCH(int, scrollX);
         QFETCH(int, index);
         QFETCH(int, expected);
+        QFETCH(QSize, window);
+        // The window's own minimum follows the screen: the row sets the size it needs. A module
+        // in the device row leaves the hub tile less room still.
+        const bool narrow = window.width() < 1367;
+        auto* row = qobject_cast<MainDeviceListWidget*>(m_window->deviceList());
+        const std::vector<int64_t> module =
+            narrow ? Test::addModules({QStringLiteral("PW-HUB")}) : std::vector<int64_t>{};
+        row->reloadModules();
+        const QSize before = m_window->size();
+        const QSize minimum = m_window->minimumSize();
+        const auto restore = qScopeGuard([&] {
+            for (const int64_t id : module)
+                ProjectManager::instance()->getModuleUseCase()->remove(id);
+            row->reloadModules();
+            m_window->setMinimumSize(minimum);
+            m_window->resize(before);
+        });
+        m_window->setMinimumSize(window);
+        m_window->resize(window);
+        QTRY_COMPARE(m_tile->width() < KestrinDeviceUI::kWidth, narrow);
         for (int i = 0; i < cardsBefore; ++i)
             Test::dropOnStrip(m_strip, newCard("clock"), QPoint(5000, 50));
         QScrollBar* bar = m_tile->scrollArea()->horizontalScrollBar();
         bar->setValue(scrollX);
         QCOMPARE(bar->value(), scrollX);
-        const QPoint pos = index == 0 ? QPoint(1, 50) : (centreOf(index - 1) + centreOf(index)) / 2;
+        const QPoint pos = index == 0             ? QPoint(1, 50)
+                           : index == cardsBefore ? QPoint(m_strip->width() + 40, 50)
+                                                  : (centreOf(index - 1) + centreOf(index)) / 2;
         Test::dropOnStrip(m_strip, newCard("timer"), pos);
         QVERIFY(m_strip->cardAt(index)->configuration().contains("hour"));
-        QCOMPARE(bar->value(), expected);
+        if (expected >= 0)
+            QCOMPARE(bar->value(), expected);
+        const QRect inView = m_strip->cardAt(index)->geometry().translated(-bar->value(), 0);
+        QVERIFY2(inView.left() >= 0 && inView.right() < m_tile->scrollArea()->viewport()->width(),
+                 qPrintable(QStringLiteral("card from %1 to %2, view %3 wide")
+                                .arg(inView.left())
+                                .arg(inView.right())
+                                .arg(m_tile->scrollArea()->viewport()->width())));
     }
 
     void deleteNarrowsStripAndFailedDeleteKeepsCard()

@@ -12,6 +12,7 @@
 #include "main/MainWindow.h"
 #include "module/ModuleDetailsDialog.h"
 #include "module/ModulePelloraDialog.h"
+#include "module/ModulePipwickProfileEditor.h"
 #include "project/ProjectDatabase.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectDbProfileBean.h"
@@ -36,6 +37,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -463,6 +465,40 @@ private slots:
             QVERIFY(tile->currentProfile() != MainWindow::currentProfile());
         }
         delete window;
+    }
+
+    // The edit area shows the selected tile's editor only: a module without one (the power card)
+    // leaves it empty, whichever tile was selected before.
+    void theEditAreaFollowsTheSelectedTile()
+    {
+        const Ids knob = Test::addModules({QStringLiteral("PW")});
+        const Ids power = Test::addModules({QStringLiteral("WK")}, ProjectModuleUseCase::kWakerinProductId);
+        QVERIFY(knob.size() == 1 && power.size() == 1);
+        auto* window = new MainWindow;
+        const auto cleanup = qScopeGuard([window] { delete window; });
+        QTRY_VERIFY(MainWindow::currentProfile());
+        auto* row = qobject_cast<MainDeviceListWidget*>(window->deviceList());
+        const auto tileOf = [row](int64_t id) -> MainDeviceListItem* {
+            for (MainDeviceListItem* tile : row->tiles()) {
+                if (tile->deviceId() == id)
+                    return tile;
+            }
+            return nullptr;
+        };
+        const auto shown = [window] {
+            return window->editPanel() ? QString::fromLatin1(window->editPanel()->metaObject()->className())
+                                       : QStringLiteral("nothing");
+        };
+        const QString knobEditor = QString::fromLatin1(ModulePipwickProfileEditor::staticMetaObject.className());
+        QTest::mouseClick(tileOf(knob[0]), Qt::LeftButton);
+        QCOMPARE(shown(), knobEditor);
+        QTest::mouseClick(tileOf(power[0]), Qt::LeftButton);
+        QVERIFY(tileOf(power[0])->isSelected());
+        QCOMPARE(shown(), QStringLiteral("nothing"));
+        QTest::mouseClick(tileOf(knob[0]), Qt::LeftButton);
+        QCOMPARE(shown(), knobEditor);
+        QTest::mouseClick(tileOf(-1), Qt::LeftButton);
+        QCOMPARE(shown(), QStringLiteral("nothing"));
     }
 
     // The hub strip loads its profile's cards once when the window is made; a change of the

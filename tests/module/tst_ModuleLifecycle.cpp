@@ -1,11 +1,13 @@
 // ORVEL_TEST_LABELS: threads
 // Adding, replacing and renaming modules, their details and firmware updates, against the
 // stand-in hub through the process-wide project manager, as the device row opens them.
+#include "core/EventBus.h"
 #include "core/TokenScrambler.h"
 #include "device/KestrinDevice.h"
 #include "module/ModuleAddDialogPogoPin.h"
 #include "module/ModuleDetailsDialog.h"
 #include "module/ModuleOTADialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/ModuleReplaceDialogPogoPin.h"
 #include "project/ProjectDbModuleBean.h"
 #include "project/ProjectManager.h"
@@ -205,6 +207,14 @@ private slots:
         if (const QString dir = Test::screenshotDir(); !dir.isEmpty())
             QVERIFY(dialog->grab().save(dir + QStringLiteral("/module_add_dialog.png")));
 
+        // Lists on screen that offer modules are told of each one added.
+        QObject listener;
+        QList<int64_t> announced;
+        connect(EventBus::instance(), &EventBus::messagePosted, &listener,
+                [&announced](const QSharedPointer<EventBusMessage>& message) {
+                    if (const int64_t id = ModuleRecordWriter::addedRecordId(message); id >= 0)
+                        announced << id;
+                });
         QTest::mouseClick(dialog->actionButton(), Qt::LeftButton);
         QTRY_VERIFY(!dialog);
         QCOMPARE(finished, 1);
@@ -213,6 +223,7 @@ private slots:
         for (const auto& bean : env.storedModules())
             stored.insert(bean->sn, bean);
         QCOMPARE(stored.size(), 4);
+        QCOMPARE(announced, (QList<int64_t>{stored.value("PW-NEW-A")->id, stored.value("RL-NEW-B")->id}));
         QCOMPARE(stored.value("PW-NEW-A")->netId, 1);
         QCOMPARE(stored.value("PW-NEW-A")->workMode, 3);
         QCOMPARE(stored.value("PW-NEW-A")->gatewayType, QStringLiteral("can"));

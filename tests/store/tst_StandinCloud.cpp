@@ -272,7 +272,16 @@ private slots:
         QCOMPARE(picker->items()[0]->picture().toImage().convertToFormat(QImage::Format_ARGB32),
                  QImage::fromData(m_cloud.pictureBytes(pictures[0])).convertToFormat(QImage::Format_ARGB32));
 
-        // "Background" has one page; "Icon" two, the second holding what is left.
+        // "Background" has one page: left from page 2 of "All", it shows that page. "Icon" has
+        // two, the second holding what is left.
+        // The selector makes its buttons anew at every page change.
+        const auto clickNext = [&] {
+            auto* next = picker->paginationWidget()->findChild<QPushButton*>(QStringLiteral("pageNext"));
+            QVERIFY(next);
+            QTest::mouseClick(next, Qt::LeftButton);
+        };
+        clickNext();
+        QTRY_COMPARE(picker->items()[0]->address(), address(size_t(pageSize)));
         const QList<QPushButton*> categories = picker->findChildren<QPushButton*>(QStringLiteral("baseCheckButton"));
         QCOMPARE(categories.size(), 3);
         QTest::mouseClick(categories[2], Qt::LeftButton);
@@ -280,12 +289,15 @@ private slots:
         QTRY_COMPARE(picker->items()[0]->address(), address(size_t(icons)));
         QTRY_VERIFY(loaded(backgrounds));
         QVERIFY(picker->items()[backgrounds]->pictureLabel()->isHidden());
+        QCOMPARE(picker->paginationWidget()->currentPage(), 1);
+        QCOMPARE(picker->currentPage(), 1);
+        QTest::mouseClick(picker->findChild<QPushButton*>(QStringLiteral("windowButton")), Qt::LeftButton);
+        QTRY_VERIFY(loaded(backgrounds));
+        QCOMPARE(picker->items()[0]->address(), address(size_t(icons)));
 
         QTest::mouseClick(categories[1], Qt::LeftButton);
         QTRY_COMPARE(picker->paginationWidget()->totalPages(), pagesOf(icons));
-        auto* next = picker->paginationWidget()->findChild<QPushButton*>(QStringLiteral("pageNext"));
-        QVERIFY(next);
-        QTest::mouseClick(next, Qt::LeftButton);
+        clickNext();
         const int rest = icons - pageSize;
         QTRY_COMPARE(picker->items()[0]->address(), address(size_t(pageSize)));
         QTRY_VERIFY(loaded(rest));
