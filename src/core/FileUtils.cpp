@@ -99,15 +99,7 @@ bool clearDirectory(const QString& path)
 
 bool removeAll(const QString& path)
 {
-    const fs::path p = toPath(path);
-    const auto st = fs::symlink_status(p);
-    if (!fs::exists(st))
-        return true;
-    if (!fs::is_directory(st))
-        return false;
-    std::error_code ec;
-    fs::remove_all(p, ec);
-    return !ec;
+    return removeAll(path, {});
 }
 
 bool removeAll(const QString& path, const std::function<bool()>& stopRequested)

@@ -4,7 +4,6 @@
 #include "core/Logger.h"
 #include "module/ModuleRecordWriter.h"
 #include "project/ProjectDbModuleBean.h"
-#include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "store/StoreUtils.h"
 #include "widgets/MessageDialog.h"
