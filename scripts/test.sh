@@ -30,10 +30,10 @@ fi
 echo "== build"
 if [ "$plain" = 1 ]; then
     build="$root/build/plain"
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_SANITIZE=OFF -DORVEL_WERROR=ON
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_SANITIZE=OFF -DORVEL_WERROR=ON -DORVEL_SHARED_CORE=ON
 else
     build="$root/build/test"
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON -DORVEL_SHARED_CORE=ON
 fi
 # Sources are found by globbing; make moc rescan so headers added since the last build are seen.
 find "$build" -path '*_autogen/timestamp' -delete 2>/dev/null || true
@@ -63,7 +63,7 @@ fi
 echo "== thread sanitizer"
 # Only the tests labelled "threads" (and what they link) are built in this tree.
 tsan="$root/build/tsan"
-cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_WERROR=ON
+cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=thread -DORVEL_WERROR=ON -DORVEL_SHARED_CORE=ON
 find "$tsan" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 cmake --build "$tsan" -j "$jobs" --target orvel_thread_tests
 # Forking a helper process after threads started is fine for these tests; Qt's and glib's
