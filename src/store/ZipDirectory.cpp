@@ -141,24 +141,64 @@ bool extraHas(const QByteArray& zip, qint64 pos, qint64 length, quint32 id)
     return false;
 }
 
-// A member name must be valid UTF-8 and a relative path of plain names: no leading "/",
-// no "\" or ":" (drive letters), no control characters, no empty, "." or ".." segment, none
-// longer than a file system takes.
-bool memberName(const QByteArray& raw, QString* name, bool* directory)
+// Code page 437 from 0x80 up; below, it is ASCII.
+constexpr char16_t kCp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// A name as other readers read it: one marked UTF-8 must be UTF-8. An unmarked one is taken as
+// UTF-8 where its bytes are (what packers on Linux write, and how unzip and Java read it), else
+// as code page 437, as the format says. False for a marked name that is not UTF-8.
+bool decodeName(const QByteArray& raw, bool markedUtf8, QString* name)
 {
-    QString path = QString::fromUtf8(raw);
-    if (raw.isEmpty() || path.toUtf8() != raw)
+    *name = QString::fromUtf8(raw);
+    if (name->toUtf8() == raw)
+        return true;
+    if (markedUtf8)
         return false;
-    *directory = path.endsWith(QLatin1Char('/'));
+    name->resize(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const uchar c = uchar(raw[i]);
+        (*name)[i] = QChar(c < 0x80 ? char16_t(c) : kCp437High[c - 0x80]);
+    }
+    return true;
+}
+
+// A member name, as read, must be a relative path of plain names: no leading "/", no "\" or ":"
+// (drive letters), no control characters, no empty, "." or ".." segment, none longer than a file
+// system takes. A leading "./" is dropped, as other readers drop it; "./" alone is the root,
+// named "" here.
+bool memberName(const QByteArray& raw, bool markedUtf8, QString* name, bool* directory)
+{
+    QString path;
+    if (raw.isEmpty() || !decodeName(raw, markedUtf8, &path))
+        return false;
+    if (path.startsWith(QLatin1String("./")))
+        path.remove(0, 2);
+    *directory = path.isEmpty() || path.endsWith(QLatin1Char('/'));
+    if (path.isEmpty()) {
+        name->clear();
+        return true;
+    }
     if (*directory)
         path.chop(1);
     for (const QChar c : path) {
         if (c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20 || c.unicode() == 0x7F)
             return false;
     }
+    const QByteArray utf8 = path.toUtf8();
     qsizetype segmentStart = 0;
-    for (qsizetype i = 0; i <= raw.size(); ++i) {
-        if (i < raw.size() && raw[i] != '/')
+    for (qsizetype i = 0; i <= utf8.size(); ++i) {
+        if (i < utf8.size() && utf8[i] != '/')
             continue;
         if (i - segmentStart > kMaxSegmentBytes)
             return false;
@@ -208,7 +248,8 @@ struct Extent
 {
     qint64 start;
     qint64 end;
-    size_t member;
+    size_t order; // in the directory
+    QString name;
 };
 
 } // namespace
@@ -255,17 +296,22 @@ bool ZipDirectory::refuse(const QString& reason)
 
 // The end record must be the last signature in reach of a comment and end the file, and no
 // other record may also end the file: a reader that takes another one, or one hidden in the
-// comment, would see another directory than this one.
+// comment, would see another directory than this one. Zero bytes may follow it (packers writing
+// to a pipe pad to whole blocks); any other byte may not.
 qint64 ZipDirectory::findEndRecord()
 {
     const qint64 size = m_zip.size();
+    qint64 padded = size;
+    while (padded > 0 && m_zip.at(padded - 1) == '\0')
+        --padded;
     const qint64 lowest = qMax<qint64>(0, size - kEndSize - kMaxCommentLength);
     qint64 endPos = -1;
     bool last = true;
     for (qint64 pos = size - kEndSize; pos >= lowest; --pos) {
         if (u32(m_zip, pos) != kEndSignature)
             continue;
-        const bool ends = pos + kEndSize + u16(m_zip, pos + 20) == size;
+        const qint64 recordEnd = pos + kEndSize + u16(m_zip, pos + 20);
+        const bool ends = recordEnd >= padded && recordEnd <= size;
         if ((last && !ends) || (ends && endPos >= 0)) {
             refuse(QStringLiteral("ambiguous end record"));
             return -1;
@@ -317,7 +363,7 @@ bool ZipDirectory::read()
     qint64 total = 0;
     qint64 pos = dirOffset;
     while (pos < dirEnd) {
-        if (m_members.size() >= entries)
+        if (extents.size() >= entries)
             return refuse(QStringLiteral("more members than announced"));
         if (pos + kCentralSize > dirEnd || u32(zip, pos) != kCentralSignature)
             return refuse(QStringLiteral("damaged directory"));
@@ -336,24 +382,20 @@ bool ZipDirectory::read()
         const qint64 extra = pos + kCentralSize + nameLength;
 
         Member member;
-        if (!memberName(rawName, &member.name, &member.directory))
+        if (!memberName(rawName, (flags & kFlagUtf8) != 0, &member.name, &member.directory))
             return refuse(
                 QStringLiteral("unsafe member name: %1").arg(shown(QString::fromUtf8(rawName.toPercentEncoding("/")))));
         // A folder member lies as deep as the folder it makes, a file one less.
         if (member.name.count(QLatin1Char('/')) + (member.directory ? 1 : 0) > kMaxFolderDepth)
             return refuse(
                 QStringLiteral("member more than %1 folders deep: %2").arg(kMaxFolderDepth).arg(shown(member.name)));
-        if (rawName.size() > kMaxNameBytes)
+        if (member.name.toUtf8().size() > kMaxNameBytes)
             return refuse(
                 QStringLiteral("member name longer than %1 bytes: %2").arg(kMaxNameBytes).arg(shown(member.name)));
         if (!extraWellFormed(zip, extra, extraLength))
             return refuse(QStringLiteral("malformed extra field: %1").arg(member.name));
         if (extraHas(zip, extra, extraLength, kExtraUnicodePath))
             return refuse(QStringLiteral("Unicode path extra field: %1").arg(member.name));
-        // Without the flag other readers take the name as code page 437, and see another one.
-        if ((flags & kFlagUtf8) == 0 &&
-            std::any_of(rawName.begin(), rawName.end(), [](char c) { return uchar(c) >= 0x80; }))
-            return refuse(QStringLiteral("name not marked as UTF-8: %1").arg(member.name));
         if ((flags & (kFlagEncrypted | kFlagStrongEncryption)) != 0 || method == kMethodAes ||
             extraHas(zip, extra, extraLength, kExtraAes))
             return refuse(QStringLiteral("encrypted member: %1").arg(member.name));
@@ -437,25 +479,29 @@ bool ZipDirectory::read()
         QByteArray none;
         if (member.directory && (uncompressedSize != 0 || !content(member, &none)))
             return refuse(QStringLiteral("folder member holds data: %1").arg(member.name));
-        extents.push_back({localOffset, end, m_members.size()});
-        m_members.push_back(std::move(member));
-        keys.push_back(std::move(key));
+        extents.push_back(
+            {localOffset, end, extents.size(), member.name.isEmpty() ? QStringLiteral("./") : member.name});
+        // The root adds nothing to unpack.
+        if (!member.name.isEmpty()) {
+            m_members.push_back(std::move(member));
+            keys.push_back(std::move(key));
+        }
         pos = next;
     }
-    if (m_members.size() != entries)
+    if (extents.size() != entries)
         return refuse(QStringLiteral("fewer members than announced"));
     // Readers that walk the local headers must meet exactly these members, one after the other
     // up to the directory: members that share bytes (one stored member holding another, entries
     // pointing into one stream) are read differently by them, and a local header that the
     // directory does not name is a member only they see.
     std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) {
-        return a.start < b.start || (a.start == b.start && a.member < b.member);
+        return a.start < b.start || (a.start == b.start && a.order < b.order);
     });
     qint64 reached = 0;
     for (size_t i = 0; i <= extents.size(); ++i) {
         const qint64 start = i < extents.size() ? extents[i].start : dirOffset;
         if (start < reached && i < extents.size())
-            return refuse(QStringLiteral("overlapping members: %1").arg(m_members[extents[i].member].name));
+            return refuse(QStringLiteral("overlapping members: %1").arg(extents[i].name));
         if (start > reached) {
             const bool header = QByteArrayView(zip.constData() + reached, start - reached).contains("PK\x03\x04");
             return refuse(QStringLiteral("%1 at byte %2")

@@ -10,12 +10,13 @@ namespace OV {
 // The one reading of an archive from outside that every reader shares (readZipEntry,
 // verifyPackage, unzipToDirectory), so that all three take or refuse an archive alike, and alike
 // with other common ZIP readers, those that walk the local headers as they stream included:
-// exactly one end record, ending the file and following the directory directly; ZIP64,
+// exactly one end record, followed by nothing but zero bytes and following the directory directly; ZIP64,
 // encrypted and multi-disk archives refused; stored or deflated members needing no more than
 // version 2.0, whose names are relative paths of plain names (no "/" or "\" at the start, no
-// drive, no "\", no empty, "." or ".." segment), marked UTF-8 unless ASCII, named nowhere else
-// (no Unicode Path extra field), unique also after case folding and Unicode NFC, at most 512
-// bytes long and 32 folders deep (a folder member as deep as the folder it makes); extra fields
+// drive, no "\", no empty, "." or ".." segment) once a leading "./" is dropped, read as UTF-8 when
+// marked so or valid as such and as code page 437 otherwise, named nowhere else (no Unicode Path
+// extra field), unique also after case folding and Unicode NFC, at most 512 bytes long as read
+// and 32 folders deep (a folder member as deep as the folder it makes); extra fields
 // of whole records; at most 10,000 members of at most 64 MiB each and 256 MiB in all by their
 // announced sizes, making at most 10,000 folders; each with a local header that agrees with the
 // directory (sizes and CRC may be zero there for a member with a data descriptor, which must
@@ -28,7 +29,7 @@ class ZipDirectory
 public:
     struct Member
     {
-        QString name; // relative path; a folder's trailing "/" removed
+        QString name; // relative path; a leading "./" and a folder's trailing "/" removed
         bool directory = false;
         quint32 method = 0;
         quint32 crc = 0;
@@ -43,7 +44,7 @@ public:
     bool isValid() const { return m_error.isEmpty(); }
     // Why the archive is refused; empty when it is not.
     const QString& error() const { return m_error; }
-    // In directory order; empty when refused.
+    // In directory order, a "./" member (the root) left out; empty when refused.
     const std::vector<Member>& members() const { return m_members; }
     // The file member with exactly this path; null when there is none.
     const Member* find(const QString& name) const;

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QImage>
 #include <QLabel>
 #include <QLayout>
@@ -26,18 +25,7 @@ using namespace OV;
 namespace {
 
 const QString kCorpus = QStringLiteral(ORVEL_TEST_DATA_DIR "/store/package_corpus");
-
-// Every path below the folder, relative, sorted.
-QStringList treeOf(const QString& folder)
-{
-    QStringList paths;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        paths << it.next().mid(folder.size() + 1);
-    paths.sort();
-    return paths;
-}
+using Test::treeOf;
 
 } // namespace
 
@@ -133,9 +121,12 @@ private slots:
         expected.sort();
         QCOMPARE(treeOf(m_root), expected);
 
-        // Every cut of a valid package is refused without leaving anything.
+        // Every cut of a valid package short of its zero padding is refused without leaving anything.
         QDir(target).removeRecursively();
-        for (qsizetype cut = 0; cut < zip.size(); cut += qMax<qsizetype>(1, zip.size() / 97)) {
+        qsizetype whole = zip.size();
+        while (zip.at(whole - 1) == '\0')
+            --whole;
+        for (qsizetype cut = 0; cut < whole; cut += qMax<qsizetype>(1, zip.size() / 97)) {
             QVERIFY2(!unzipToDirectory(zip.left(cut), target), qPrintable(QString::number(cut)));
             QVERIFY(!QFileInfo::exists(target));
         }

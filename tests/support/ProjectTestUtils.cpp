@@ -1,5 +1,6 @@
 #include "support/ProjectTestUtils.h"
 
+#include <QDirIterator>
 #include <QFile>
 
 #include <exception>
@@ -37,6 +38,17 @@ bool writeFileBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList treeOf(const QString& folder)
+{
+    QStringList paths;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        paths << it.next().mid(folder.size() + 1);
+    paths.sort();
+    return paths;
 }
 
 } // namespace OV::Test

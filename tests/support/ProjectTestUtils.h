@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -17,5 +18,7 @@ QString thrownText(const std::function<void()>& call);
 
 QByteArray fileBytes(const QString& path);
 bool writeFileBytes(const QString& path, const QByteArray& bytes);
+// Every path below the folder, relative, sorted.
+QStringList treeOf(const QString& folder);
 
 } // namespace OV::Test

@@ -3,12 +3,13 @@
 fuzz_plugin_package.
 
 valid-*.zip are packages that unpack, among them what ZIP tools make (Python's zipfile to a file
-and to a stream, with data descriptors; Info-ZIP zip to a file and to a pipe, written only where
-zip is installed); hostile-*.zip must each be refused whole, leaving nothing behind: path escapes
+and to a stream, with data descriptors; Info-ZIP zip to a file and to a pipe, and bsdtar to a file
+and to a pipe, each written only where its tool is installed, of one folder with accented and CJK
+names); hostile-*.zip must each be refused whole, leaving nothing behind: path escapes
 in every form, bombs by member size, total size, member count and folder count, ZIP64,
 encryption, truncation, an end record hidden in a comment, duplicate and conflicting names, and
 what other readers read otherwise (missing data descriptors, local headers the directory does
-not name, Unicode Path extra fields, names not marked UTF-8, local flags that differ). Run it in
+not name, Unicode Path extra fields, local flags that differ). Run it in
 this folder. The folder fuzz/ is not written here: it holds the inputs a run of
 fuzz_plugin_package kept (merged with -merge=1), replayed by the same test.
 """
@@ -112,28 +113,38 @@ def python_zip(stream):
     return bytes(out.buf) if stream else out.getvalue()
 
 
-def info_zip():
-    """The same files through Info-ZIP zip, to a file and to a pipe (data descriptors); None
-    where zip is not installed."""
-    if shutil.which("zip") is None:
-        return None
+# The folder the packers pack: Info-ZIP writes its UTF-8 names without the UTF-8 flag, bsdtar
+# starts every name with "./" and pads what it writes to a pipe with zero bytes.
+PACKED = (("config.json", CONFIG), ("a.png", b"a" * 177), ("icons/one.png", PNG), ("icons/caf\u00e9.png", PNG * 3),
+          ("\u6587\u4ef6\u5939/\u56fe\u6807.png", PNG * 2))
+
+
+def packed():
+    """The folder through Info-ZIP zip and bsdtar, each to a file and to a pipe (data descriptors,
+    padding): {file name: bytes} for the tools installed."""
+    made = {}
     with tempfile.TemporaryDirectory() as tmp:
         src = os.path.join(tmp, "src")
-        for path, data in (("config.json", CONFIG), ("icons/one.png", PNG), ("icons/two.png", PNG * 3)):
+        for path, data in PACKED:
             full = os.path.join(src, path)
             os.makedirs(os.path.dirname(full), exist_ok=True)
             with open(full, "wb") as f:
                 f.write(data)
         for root, dirs, files in os.walk(src):
-            for name in dirs + files:
+            for name in dirs + files + ["."]:
                 os.utime(os.path.join(root, name), (1715000000, 1715000000))
-        env = dict(os.environ, TZ="UTC")
-        to_file = os.path.join(tmp, "file.zip")
-        subprocess.run(["zip", "-q", "-X", "-r", to_file, "."], cwd=src, env=env, check=True)
-        piped = subprocess.run(["zip", "-q", "-X", "-r", "-", "."], cwd=src, env=env, check=True,
-                               stdout=subprocess.PIPE).stdout
-        with open(to_file, "rb") as f:
-            return f.read(), piped
+        env = dict(os.environ, TZ="UTC", LC_ALL="C.UTF-8")
+        tools = {"infozip": ["zip", "-q", "-X", "-r"], "bsdtar": ["bsdtar", "--format", "zip", "-cf"]}
+        for tool, command in tools.items():
+            if shutil.which(command[0]) is None:
+                continue
+            to_file = os.path.join(tmp, tool + ".zip")
+            subprocess.run(command + [to_file, "."], cwd=src, env=env, check=True)
+            with open(to_file, "rb") as f:
+                made["valid-%s.zip" % tool] = f.read()
+            made["valid-%s-pipe.zip" % tool] = subprocess.run(command + ["-", "."], cwd=src, env=env, check=True,
+                                                              stdout=subprocess.PIPE).stdout
+    return made
 
 
 def main():
@@ -147,10 +158,8 @@ def main():
     # Sound archives that a store install still refuses: the configuration is an array, or missing.
     write("valid-python.zip", python_zip(False))
     write("valid-python-stream.zip", python_zip(True))
-    made = info_zip()
-    if made:
-        write("valid-infozip.zip", made[0])
-        write("valid-infozip-pipe.zip", made[1])
+    for name, data in packed().items():
+        write(name, data)
     write("valid-descriptors.zip", build([Entry("config.json", CONFIG).descriptor(False), Entry("icons/", method=0),
                                           Entry("icons/one.png", PNG, method=0).descriptor(),
                                           Entry("icons/two.png", PNG * 3).descriptor()]))
@@ -162,7 +171,6 @@ def main():
         "slip-dotdot": "../evil.txt",
         "slip-nested-dotdot": "icons/../../evil.txt",
         "slip-dotdot-end": "icons/..",
-        "slip-dot": "./config2.json",
         "slip-absolute": "/tmp/orvel-evil.txt",
         "slip-backslash-root": "\\evil.txt",
         "slip-backslash": "..\\evil.txt",
@@ -260,9 +268,15 @@ def main():
     e = Entry("plain.txt", b"evil")
     e.extra = struct.pack("<HHB", 0x7075, 5 + 11, 1) + struct.pack("<I", zlib.crc32(b"plain.txt")) + b"../evil.txt"
     write("hostile-unicode-path.zip", build(package(e)))
-    e = Entry("ünï.txt", b"cp437")
+    # Read as other readers read them: a leading "./" dropped, a name not marked UTF-8 as UTF-8 when
+    # it is, as code page 437 when not.
+    e = Entry("ünï.txt", b"utf-8")
     e.flags = 0
-    write("hostile-name-not-utf8.zip", build(package(e)))
+    cp437 = Entry("caf\u00e9 cp437.txt".encode("cp437"), b"cp437")
+    cp437.flags = 0
+    write("valid-names-as-read.zip", build(package(e, cp437, Entry("./", method=0), Entry("./dot/config2.json"))))
+    write("hostile-slip-dot-dotdot.zip", build(package(Entry("./../evil.txt", b"evil"))))
+    write("hostile-slip-dot-dot.zip", build(package(Entry("././evil.txt", b"evil"))))
     e = Entry("needs.txt", b"more")
     e.version = 45
     write("hostile-version-needed.zip", build(package(e)))

@@ -185,7 +185,7 @@ def main():
     write("hostile-unicode-path.zip", build([e]))
     e = Entry("ünï.txt".encode(), b"cp437")
     e.flags = 0
-    write("hostile-name-not-utf8.zip", build([Entry(), e]))
+    write("valid-name-not-marked-utf8.zip", build([Entry(), e]))  # read as UTF-8, as it is
     e = Entry()
     e.version = 51
     write("hostile-version-needed.zip", build([e]))
