@@ -352,20 +352,41 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
     if (!buttons.is_array())
         buttons = nlohmann::json::array();
 
-    for (nlohmann::json& button : buttons) {
+    // Pictures are named after the card too: buttons of other cards, of other plug-ins as well,
+    // may carry the same id. A button without one, as the package format describes buttons, is
+    // named after its place among the card's buttons, under a name no button with an id takes.
+    const auto pictureName = [&card](const QString& stem) -> QString {
+        return card.uid + QLatin1Char('-') + stem + QStringLiteral(".png");
+    };
+    const auto idOf = [](const nlohmann::json& button, QString* id) {
+        const auto found = button.find("id");
+        if (found == button.end() || !found->is_string())
+            return false;
+        *id = OV::fromStdText(found->get<std::string>());
+        return true;
+    };
+    QSet<QString> taken;
+    for (const nlohmann::json& button : buttons) {
+        if (QString id; idOf(button, &id))
+            taken.insert(pictureName(id));
+    }
+    for (size_t index = 0; index < buttons.size(); ++index) {
+        nlohmann::json& button = buttons[index];
         try {
             const QString raw = OV::fromStdText(button.at("icon").get<std::string>()).trimmed().toLower();
             if (!raw.startsWith(QLatin1String("file://")))
                 continue;
-            const QString id = OV::fromStdText(button.at("id").get<std::string>());
+            QString id;
+            const bool hasId = idOf(button, &id);
             // The id names a file in the assets folder.
-            if (!isSafePathComponent(id)) {
+            if (hasId && !isSafePathComponent(id)) {
                 Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());
                 continue;
             }
-            // Named after the card too: buttons of other cards, of other plug-ins as well, may
-            // carry the same id.
-            const QString name = card.uid + QLatin1Char('-') + id + QStringLiteral(".png");
+            QString name = pictureName(hasId ? id : QString::number(index));
+            for (int again = 1; !hasId && taken.contains(name); ++again)
+                name = pictureName(QStringLiteral("%1-%2").arg(index).arg(again));
+            taken.insert(name);
             if (!isSafePathComponent(name)) {
                 Logger::error(kDeployTag, "invalid button picture name: %s, pluginUuid: %s", qUtf8Printable(name),
                               uuid.c_str());

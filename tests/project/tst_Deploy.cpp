@@ -148,18 +148,32 @@ private slots:
 
     // Two plug-ins whose group cards both name a button "btn-1": each card's button points at a
     // picture of its own in the archive, which holds its own plug-in's picture.
+    void pluginButtonPicturesStayApart_data()
+    {
+        QTest::addColumn<bool>("ids");
+        QTest::newRow("buttons with ids") << true;
+        QTest::newRow("buttons without ids, as packages describe them") << false;
+    }
+
     void pluginButtonPicturesStayApart()
     {
+        QFETCH(bool, ids);
         DeployTestProject project(h->pm());
         const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
-        const json button = {{"id", "btn-1"}, {"icon", "file://icons/one.png"}};
+        json buttons = json::array();
+        for (const char* n : {"1", "2"}) {
+            buttons.push_back({{"icon", std::string("file://icons/") + n + ".png"}});
+            if (ids)
+                buttons.back()["id"] = std::string("btn-") + n;
+        }
         const QMap<QString, QByteArray> pictures{{QStringLiteral("plug-1"), "PNG-ONE"},
                                                  {QStringLiteral("plug-2"), "PNG-TWO"}};
         for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
-            const json group = {{"param", {{"button", {button}}}}};
+            const json group = {{"param", {{"button", buttons}}}};
             QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uid-") + it.key(), QString(),
                                  {{"pluginUuid", it.key().toStdString()}, {"deploymentData", group}}) > 0);
-            QVERIFY(project.plugin(it.key(), makeZip({{QStringLiteral("icons/one.png"), it.value()}})) > 0);
+            QVERIFY(project.plugin(it.key(), makeZip({{QStringLiteral("icons/1.png"), it.value() + "-1"},
+                                                      {QStringLiteral("icons/2.png"), it.value() + "-2"}})) > 0);
         }
         QVERIFY(h->startHub());
         const auto outcome = h->deploy();
@@ -170,12 +184,14 @@ private slots:
         QCOMPARE(cards.size(), size_t(2));
         QCOMPARE(h->uploads().size(), 1);
         const QMap<QString, QByteArray> archive = zipEntries(h->uploads().front().parts.value(0).data);
-        QCOMPARE(archive.size(), 2);
+        QCOMPARE(archive.size(), 4);
         const QList<QByteArray> expected = pictures.values();
         for (size_t i = 0; i < cards.size(); ++i) {
-            const QString ref = QString::fromStdString(cards[i]["param"]["button"][0]["icon"].get<std::string>());
-            QVERIFY2(ref.startsWith(QLatin1String("file://")), qPrintable(ref));
-            QCOMPARE(archive.value(ref.mid(7)), expected[qsizetype(i)]);
+            for (size_t b = 0; b < 2; ++b) {
+                const QString ref = QString::fromStdString(cards[i]["param"]["button"][b]["icon"].get<std::string>());
+                QVERIFY2(ref.startsWith(QLatin1String("file://")), qPrintable(ref));
+                QCOMPARE(archive.value(ref.mid(7)), expected[qsizetype(i)] + '-' + QByteArray::number(b + 1));
+            }
         }
     }
 

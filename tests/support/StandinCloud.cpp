@@ -352,6 +352,9 @@ StandinCloud::Plugin makePlugin(const Entry& entry, int index)
                            {"icon", "file://" + iconPath.toStdString()},
                            {"iconScale", 60},
                            {"param", kind.param}});
+        // The first plug-in names its buttons, so that both ways a picture is named can be tried.
+        if (index == 0)
+            buttons.back()["id"] = glyphName(kind.glyph);
     }
     const nlohmann::json config = {
         {"name", entry.name}, {"version", plugin.versionName.toStdString()}, {"button", buttons}};
