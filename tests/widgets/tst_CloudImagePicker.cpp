@@ -230,30 +230,42 @@ private slots:
 
     void repliesNamingOtherPagesCannotLoop_data()
     {
-        QTest::addColumn<bool>("wandering");
+        QTest::addColumn<int>("kind"); // 0: always page 99, 1: always another page, 2: the page asked for
         QTest::addColumn<int>("settledPage");
-        QTest::newRow("out of range") << false << 3;
-        QTest::newRow("always another page") << true << 1;
+        QTest::newRow("out of range") << 0 << 3;
+        QTest::newRow("always another page") << 1 << 1;
+        // From page 5 of "All" (5 pages) to "Icon" (3 pages): the last page, not one before it.
+        QTest::newRow("to a category with fewer pages") << 2 << 3;
     }
 
     void repliesNamingOtherPagesCannotLoop()
     {
-        QFETCH(bool, wandering);
+        QFETCH(int, kind);
         QFETCH(int, settledPage);
-        m_listing = [this, wandering](const HttpRequest& r) {
-            const int current = wandering ? (pageAsked(r) == 1 ? 2 : 1) : 99;
-            return HttpReply::json(page(current, 120, {QStringLiteral("t3.png")}));
+        m_listing = [this, kind](const HttpRequest& r) {
+            const int current = kind == 2 ? pageAsked(r) : kind == 1 ? (pageAsked(r) == 1 ? 2 : 1) : 99;
+            const int total = kind == 2 && r.query.queryItemValue(QStringLiteral("projectId")) == u"20" ? 150 : 250;
+            return HttpReply::json(page(current, kind == 2 ? total : 120, {QStringLiteral("t3.png")}));
         };
         CloudImagePicker picker(nullptr, 50, 80, 90, 60, gateway());
         const int n = sent();
         picker.requestPageData(1, 50, QString(), false);
-        QVERIFY(waitSent(n + 2));
+        const int requests = kind == 2 ? 4 : 2;
+        if (kind == 2) {
+            QVERIFY(waitSent(n + 1) && waitLoaded(picker, 1));
+            picker.paginationWidget()->setCurrentPage(5);
+            QVERIFY(waitSent(n + 2) && waitLoaded(picker, 1));
+            QTest::mouseClick(picker.findChildren<QPushButton*>(QStringLiteral("baseCheckButton")).value(1),
+                              Qt::LeftButton);
+        }
+        QVERIFY(waitSent(n + requests));
         QVERIFY(waitLoaded(picker, 1));
         QTRY_COMPARE(picker.paginationWidget()->currentPage(), settledPage);
         QTest::qWait(300);
-        QCOMPARE(sent(), n + 2);
+        QCOMPARE(sent(), n + requests);
         QCOMPARE(picker.paginationWidget()->currentPage(), settledPage);
         QCOMPARE(picker.currentPage(), settledPage);
+        QCOMPARE(lastQuery("pi"), QString::number(kind == 1 ? 2 : settledPage));
     }
 
     void failuresAreShown_data()
