@@ -11,8 +11,10 @@ namespace OV {
 // What the log shows of the lines exchanged with the hub. Secrets are replaced by their length:
 // the pairing token (the data of a token check, any "token" member), passwords and keys (any
 // "password" or "apiKey" member, at any depth), and the screen cube's Wi-Fi setting (module
-// property 256/7), written or read back. A line that is not a plain JSON object (nesting past the
-// quick reader's depth included) shows its length only.
+// property 256/7), written or read back. A line that can hold none of them (printable ASCII
+// without escapes, none of those names, no such act, no such reply awaited) is shown as it is;
+// any other is read, and one that is not a plain JSON object (nesting past the quick reader's
+// depth included) shows its length only.
 // Message ids are unique in the process, so one instance serves every session; it may be used
 // from any thread.
 class HubLineLog

@@ -274,10 +274,18 @@ private slots:
         QTRY_COMPARE(env.hub().received(30300).size(), 1);
         QTRY_VERIFY(log.text().contains(QLatin1String("write wifiConfig success")));
         tab.hide();
+        // Lines from the hub that hold a secret however they are written: a name escaped or in
+        // other letter case, beside text that is not ASCII.
+        const QByteArray pushed("Pu-S3cret");
+        for (const char* line : {R"({"act":1,"data":{"\u0074oken":"Pu-S3cret"},"id":"a"})",
+                                 R"({"act":1,"data":[{"APIKEY":"Pu-S3cret"}],"id":"b"})",
+                                 R"({"act":1,"data":{"Password":"Pu-S3cret","name":"café"},"id":"c"})"})
+            env.hub().sendRaw(QByteArray(line) + '\n');
+        QTRY_VERIFY(log.text().contains(QLatin1String(R"("id":"c")")));
         Logger::instance()->flush();
 
         const QString text = log.text();
-        for (const QByteArray& secret : {token, readSecret, writeSecret}) {
+        for (const QByteArray& secret : {token, readSecret, writeSecret, pushed}) {
             for (const QByteArray& form : {secret, secret.toHex(), secret.toHex().toUpper()})
                 QVERIFY2(!text.contains(QString::fromLatin1(form)), form.constData());
         }
