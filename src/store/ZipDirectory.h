@@ -10,9 +10,9 @@ namespace OV {
 // The one reading of an archive from outside that every reader shares (readZipEntry,
 // verifyPackage, unzipToDirectory), so that all three take or refuse an archive alike, and alike
 // with other common ZIP readers, those that walk the local headers as they stream included:
-// exactly one end record, followed by nothing but zero bytes and following the directory directly; ZIP64,
-// encrypted and multi-disk archives refused; stored or deflated members needing no more than
-// version 2.0, whose names are relative paths of plain names (no "/" or "\" at the start, no
+// exactly one end record, following the directory directly and followed by zero bytes at most;
+// ZIP64, encrypted and multi-disk archives refused; stored or deflated members needing no more
+// than version 2.0, whose names are relative paths of plain names (no "/" or "\" at the start, no
 // drive, no "\", no empty, "." or ".." segment) once a leading "./" is dropped, read as UTF-8 when
 // marked so or valid as such and as code page 437 otherwise, named nowhere else (no Unicode Path
 // extra field), unique also after case folding and Unicode NFC, at most 512 bytes long as read

@@ -146,8 +146,8 @@ private slots:
         QVERIFY(!log.text().contains(QLatin1String("wk-7Q2xZ9")));
     }
 
-    // Two plug-ins whose group cards both name a button "btn-1": each card's button points at a
-    // picture of its own in the archive, which holds its own plug-in's picture.
+    // Two plug-ins whose group cards name their two buttons alike ("btn-1", "btn-2"), or not at
+    // all: each button points at a picture of its own in the archive, its own plug-in's picture.
     void pluginButtonPicturesStayApart_data()
     {
         QTest::addColumn<bool>("ids");
