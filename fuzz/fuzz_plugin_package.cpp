@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the plug-in package checks, the unpacker and the one-member reader.
 // Findings: any memory error, a package that verifies but does not unpack (or the other way
 // round), any file that appears outside the target folder, a member of an unpacked package that
-// the shared directory cannot read or whose bytes differ from the unpacked file, and a
-// "config.json" that the one-member reader reads otherwise. Linear in the input: the directory
-// is read once and every member read through it. Seeds: tests/store/package_corpus; what a run
-// keeps goes (merged) to tests/store/package_corpus/fuzz, which the ordinary tests replay.
+// the shared directory cannot read or whose bytes differ from the unpacked file, or that a
+// look-up ignoring letter case and Unicode form finds otherwise, and a "config.json" that the
+// one-member reader reads otherwise. The directory is read once and every member read through
+// it. Seeds: tests/store/package_corpus; what a run keeps goes (merged) to
+// tests/store/package_corpus/fuzz, which the ordinary tests replay.
+#include "store/MainUtils.h"
 #include "store/ZipDirectory.h"
 #include "store/ZipUtils.h"
 
@@ -45,6 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         QFile file(target + QLatin1Char('/') + member.name);
         if (!directory.content(member, &content) || !file.open(QIODevice::ReadOnly) || file.readAll() != content)
+            __builtin_trap();
+        // A plug-in's file named in other letter case or Unicode form is the same member in the
+        // package and the same file in the folder.
+        if (directory.find(member.key, Qt::CaseInsensitive) != &member ||
+            OV::MainUtils::pluginFilePath(target, member.key) != file.fileName())
             __builtin_trap();
     }
     QDir(target).removeRecursively();

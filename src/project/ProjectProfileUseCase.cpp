@@ -12,7 +12,7 @@
 #include "project/ProjectPluginUseCase.h"
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectStepResult.h"
-#include "store/ZipUtils.h"
+#include "store/MainUtils.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -353,8 +353,9 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
         buttons = nlohmann::json::array();
 
     // Pictures are named after the card too: buttons of other cards, of other plug-ins as well,
-    // may carry the same id. A button without one, as the package format describes buttons, is
-    // named after its place among the card's buttons, under a name no button with an id takes.
+    // may carry the same id. A button without one, as the package format describes buttons, or
+    // whose id an earlier button of the card took, is named after its place among the card's
+    // buttons, under a name no button with an id takes.
     const auto pictureName = [&card](const QString& stem) -> QString {
         return card.uid + QLatin1Char('-') + stem + QStringLiteral(".png");
     };
@@ -365,16 +366,18 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
         *id = OV::fromStdText(found->get<std::string>());
         return true;
     };
-    QSet<QString> taken;
+    QSet<QString> reserved;
     for (const nlohmann::json& button : buttons) {
         if (QString id; idOf(button, &id))
-            taken.insert(pictureName(id));
+            reserved.insert(pictureName(id));
     }
+    QSet<QString> given;
     for (size_t index = 0; index < buttons.size(); ++index) {
         nlohmann::json& button = buttons[index];
         try {
-            const QString raw = OV::fromStdText(button.at("icon").get<std::string>()).trimmed().toLower();
-            if (!raw.startsWith(QLatin1String("file://")))
+            const QString reference = OV::fromStdText(button.at("icon").get<std::string>());
+            const QString entry = MainUtils::pluginFileEntry(reference);
+            if (entry.isNull())
                 continue;
             QString id;
             const bool hasId = idOf(button, &id);
@@ -383,10 +386,13 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
                 Logger::error(kDeployTag, "invalid button id: %s, pluginUuid: %s", qUtf8Printable(id), uuid.c_str());
                 continue;
             }
-            QString name = pictureName(hasId ? id : QString::number(index));
-            for (int again = 1; !hasId && taken.contains(name); ++again)
-                name = pictureName(QStringLiteral("%1-%2").arg(index).arg(again));
-            taken.insert(name);
+            QString name = hasId ? pictureName(id) : QString();
+            if (!hasId || given.contains(name)) {
+                name = pictureName(QString::number(index));
+                for (int again = 1; reserved.contains(name); ++again)
+                    name = pictureName(QStringLiteral("%1-%2").arg(index).arg(again));
+            }
+            given.insert(name);
             if (!isSafePathComponent(name)) {
                 Logger::error(kDeployTag, "invalid button picture name: %s, pluginUuid: %s", qUtf8Printable(name),
                               uuid.c_str());
@@ -394,13 +400,13 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
             }
             button["icon"] = deployImageRef(name);
             QString why;
-            const QByteArray bytes = readZipEntry(*pack.data, raw.mid(7), &why);
+            const QByteArray bytes = MainUtils::readPluginFile(*pack.data, entry, &why);
             if (bytes.isEmpty())
                 Logger::error(kDeployTag, "read plugin icon error: %s, pluginUuid: %s, rawIcon: %s",
-                              qUtf8Printable(why), uuid.c_str(), qUtf8Printable(raw));
+                              qUtf8Printable(why), uuid.c_str(), qUtf8Printable(reference));
             else if (!ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true))
                 Logger::error(kDeployTag, "writeDeployImageFile error, pluginUuid: %s, rawIcon: %s", uuid.c_str(),
-                              qUtf8Printable(raw));
+                              qUtf8Printable(reference));
         } catch (const std::exception& e) {
             Logger::error(kDeployTag, "exportPCCtrlGroupIcons error: %s", e.what());
         }

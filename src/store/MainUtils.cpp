@@ -10,6 +10,7 @@
 #include "project/ProjectDbPluginBean.h"
 #include "project/ProjectPluginUseCase.h"
 #include "store/StoreUtils.h"
+#include "store/ZipDirectory.h"
 #include "store/ZipUtils.h"
 
 #include <QCryptographicHash>
@@ -20,6 +21,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -399,6 +401,46 @@ BaseResult<void> MainUtils::uninstallPlugin(ProjectPluginUseCase& useCase, const
     return removed;
 }
 
+QString MainUtils::pluginFileEntry(const QString& reference)
+{
+    const QString trimmed = reference.trimmed();
+    const QLatin1String prefix("file://");
+    if (!trimmed.startsWith(prefix, Qt::CaseInsensitive))
+        return {};
+    return trimmed.mid(prefix.size());
+}
+
+QByteArray MainUtils::readPluginFile(const QByteArray& pack, const QString& entry, QString* why)
+{
+    return readZipEntry(pack, entry, why, Qt::CaseInsensitive);
+}
+
+QString MainUtils::pluginFilePath(const QString& folder, const QString& entry)
+{
+    if (folder.isEmpty() || entry.isEmpty())
+        return {};
+    QString path = folder;
+    for (const QString& segment : entry.split(QLatin1Char('/'))) {
+        if (!isSafePathComponent(segment) || segment.contains(QLatin1Char(':')))
+            return {};
+        const QString exact = path + QLatin1Char('/') + segment;
+        if (QFileInfo::exists(exact)) {
+            path = exact;
+            continue;
+        }
+        // The unpack wrote the names as the package spells them.
+        const QString key = ZipDirectory::nameKey(segment);
+        const QStringList names =
+            QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+        const auto found = std::find_if(names.cbegin(), names.cend(),
+                                        [&key](const QString& name) { return ZipDirectory::nameKey(name) == key; });
+        if (found == names.cend())
+            return {};
+        path = path + QLatin1Char('/') + *found;
+    }
+    return path;
+}
+
 void MainUtils::asyncLoadPluginImage(const QString& uuid, const QString& image,
                                      std::function<void(const QPixmap&)> callback)
 {
@@ -407,36 +449,21 @@ void MainUtils::asyncLoadPluginImage(const QString& uuid, const QString& image,
     auto deliver = [callback](const QPixmap& pixmap) {
         callback(trimTransparentEdges(pixmap, StoreUtils::kTrimThreshold));
     };
-    const QString lower = image.trimmed().toLower();
-    const QLatin1String prefix("file://");
-    if (!lower.startsWith(prefix)) {
+    const QString entry = pluginFileEntry(image);
+    if (entry.isNull()) {
         ImageLoader::instance()->load(image, deliver);
         return;
     }
-    // The path inside the package must pass the same rules as the package's member names.
-    QString folder;
+    QString path;
     try {
-        folder = pluginFolder(uuid);
+        path = pluginFilePath(pluginFolder(uuid), entry);
     } catch (const std::exception& e) {
         Logger::error(kTag, "asyncLoadPluginImage error:%s", e.what());
     }
-    const QString relative = lower.mid(prefix.size());
-    const QStringList segments = relative.split(QLatin1Char('/'));
-    bool safe = !folder.isEmpty() && !relative.isEmpty();
-    for (const QString& segment : segments)
-        safe = safe && isSafePathComponent(segment) && !segment.contains(QLatin1Char(':'));
-    if (!safe) {
-        Logger::error(kTag, "plugin image outside its folder:%s", image.toUtf8().constData());
+    if (path.isEmpty()) {
+        Logger::error(kTag, "plugin image not in its folder:%s", image.toUtf8().constData());
         callback(QPixmap());
         return;
-    }
-    // The reference is lower-cased; a package whose names carry capitals is still found on
-    // a case-sensitive file system through the name as written.
-    QString path = folder + QLatin1Char('/') + relative;
-    if (!QFileInfo::exists(path)) {
-        const QString written = image.trimmed().mid(prefix.size());
-        if (written.compare(relative, Qt::CaseInsensitive) == 0)
-            path = folder + QLatin1Char('/') + written;
     }
     ImageLoader::instance()->load(path, deliver);
 }

@@ -68,9 +68,21 @@ public:
     // Removes the plug-in's record with its "pack" and "icon" in one transaction, then its folder.
     static BaseResult<void> uninstallPlugin(ProjectPluginUseCase& useCase, const ProjectDbPluginBean& plugin);
 
-    // Loads a plug-in image: "file://<path>" (any case) inside the unpacked folder, anything else
-    // through the image loader as given; cropped at alpha 5. A path that would leave the folder
-    // gives a null picture.
+    // A plug-in's own file, such as a button's picture, is named "file://<path>" (the prefix in
+    // any letter case, spaces around it dropped); this is the path as written, null for any other
+    // reference. Its file is found in the package and under the unpacked folder by one rule: as
+    // ZipDirectory::nameKey compares names, ignoring letter case and Unicode form like the file
+    // systems packages are written on.
+    static QString pluginFileEntry(const QString& reference);
+    // The file's bytes from the package; empty, with the reason in `why`, when it is not there.
+    static QByteArray readPluginFile(const QByteArray& pack, const QString& entry, QString* why = nullptr);
+    // The file under the folder; empty when it is not there or the path is not one of plain
+    // names (as the package's members are) inside the folder.
+    static QString pluginFilePath(const QString& folder, const QString& entry);
+
+    // Loads a plug-in image: a "file://" one from the unpacked folder, anything else through the
+    // image loader as given; cropped at alpha 5. A path that would leave the folder gives a null
+    // picture.
     static void asyncLoadPluginImage(const QString& uuid, const QString& image,
                                      std::function<void(const QPixmap&)> callback);
     // The stored "icon" of the plug-in; null when missing.

@@ -260,13 +260,19 @@ ZipDirectory::ZipDirectory(const QByteArray& zip) : m_zip(zip)
         m_members.clear();
 }
 
-const ZipDirectory::Member* ZipDirectory::find(const QString& name) const
+const ZipDirectory::Member* ZipDirectory::find(const QString& name, Qt::CaseSensitivity cs) const
 {
+    const QString key = cs == Qt::CaseSensitive ? name : nameKey(name);
     for (const Member& member : m_members) {
-        if (!member.directory && member.name == name)
+        if (!member.directory && (cs == Qt::CaseSensitive ? member.name : member.key) == key)
             return &member;
     }
     return nullptr;
+}
+
+QString ZipDirectory::nameKey(const QString& name)
+{
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
 bool ZipDirectory::content(const Member& member, QByteArray* content, QString* why) const
@@ -352,8 +358,6 @@ bool ZipDirectory::read()
         return refuse(QStringLiteral("bytes between the directory and the end record"));
 
     m_members.reserve(entries);
-    std::vector<QString> keys;
-    keys.reserve(entries);
     std::vector<Extent> extents;
     extents.reserve(entries);
     QSet<QString> names;
@@ -417,12 +421,12 @@ bool ZipDirectory::read()
             return refuse(QStringLiteral("duplicate member: %1").arg(member.name));
         names.insert(member.name);
         // Case-insensitive file systems, and those that normalise names, would put both in one file.
-        QString key = member.name.normalized(QString::NormalizationForm_C).toCaseFolded();
-        if (folded.contains(key))
+        member.key = nameKey(member.name);
+        if (folded.contains(member.key))
             return refuse(QStringLiteral("names differ only in letter case or Unicode form: %1").arg(member.name));
-        folded.insert(key);
+        folded.insert(member.key);
         if (!member.directory)
-            files.insert(key);
+            files.insert(member.key);
         // Every folder the member needs, its own for a folder; once one is known, so are those above.
         QString folder =
             member.directory ? member.name : member.name.left(qMax(0, member.name.lastIndexOf(QLatin1Char('/'))));
@@ -482,10 +486,8 @@ bool ZipDirectory::read()
         extents.push_back(
             {localOffset, end, extents.size(), member.name.isEmpty() ? QStringLiteral("./") : member.name});
         // The root adds nothing to unpack.
-        if (!member.name.isEmpty()) {
+        if (!member.name.isEmpty())
             m_members.push_back(std::move(member));
-            keys.push_back(std::move(key));
-        }
         pos = next;
     }
     if (extents.size() != entries)
@@ -513,12 +515,12 @@ bool ZipDirectory::read()
             reached = extents[i].end;
     }
     // A file may not stand where another member needs a folder.
-    for (size_t i = 0; i < m_members.size(); ++i) {
-        const QString& key = keys[i];
+    for (const Member& member : m_members) {
+        const QString& key = member.key;
         for (qsizetype slash = key.indexOf(QLatin1Char('/')); slash >= 0;
              slash = key.indexOf(QLatin1Char('/'), slash + 1)) {
             if (files.contains(key.left(slash)))
-                return refuse(QStringLiteral("conflicting members: %1").arg(m_members[i].name));
+                return refuse(QStringLiteral("conflicting members: %1").arg(member.name));
         }
     }
     return true;

@@ -30,6 +30,7 @@ public:
     struct Member
     {
         QString name; // relative path; a leading "./" and a folder's trailing "/" removed
+        QString key;  // the name by nameKey, unique in the archive
         bool directory = false;
         quint32 method = 0;
         quint32 crc = 0;
@@ -46,8 +47,12 @@ public:
     const QString& error() const { return m_error; }
     // In directory order, a "./" member (the root) left out; empty when refused.
     const std::vector<Member>& members() const { return m_members; }
-    // The file member with exactly this path; null when there is none.
-    const Member* find(const QString& name) const;
+    // The file member with this path, exactly or, with Qt::CaseInsensitive, by nameKey (as the
+    // file systems packages are written on find a file); null when there is none.
+    const Member* find(const QString& name, Qt::CaseSensitivity cs = Qt::CaseSensitive) const;
+    // A name as file systems that ignore letter case, or normalise names, compare it: Unicode
+    // form NFC, case folded. Members' names are unique under it, so a look-up by it finds one.
+    static QString nameKey(const QString& name);
     // The member's bytes, inflated and checked against its size and CRC; false when damaged,
     // with the reason in `why` when given.
     bool content(const Member& member, QByteArray* content, QString* why = nullptr) const;

@@ -24,14 +24,14 @@ bool refuse(QString* why, const QString& reason)
 
 } // namespace
 
-QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why)
+QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why, Qt::CaseSensitivity cs)
 {
     const ZipDirectory directory(zip);
     if (!directory.isValid()) {
         refuse(why, directory.error());
         return {};
     }
-    const ZipDirectory::Member* member = directory.find(name);
+    const ZipDirectory::Member* member = directory.find(name, cs);
     if (!member) {
         refuse(why, QStringLiteral("no member: %1").arg(name));
         return {};

@@ -11,9 +11,10 @@ namespace OV {
 // take or refuse an archive alike and give the same reason for a refusal (in `why`); see
 // ZipDirectory for the rules.
 
-// The uncompressed bytes of the file member with exactly this path; an empty array when it is
-// missing or the archive is refused.
-QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why = nullptr);
+// The uncompressed bytes of the file member with this path (exactly, or as ZipDirectory::find
+// compares without case); an empty array when it is missing or the archive is refused.
+QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why = nullptr,
+                        Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
 // Checks the whole package, every member inflated and its CRC compared; nothing is written.
 bool verifyPackage(const QByteArray& zip, QString* why = nullptr);

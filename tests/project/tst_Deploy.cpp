@@ -146,34 +146,58 @@ private slots:
         QVERIFY(!log.text().contains(QLatin1String("wk-7Q2xZ9")));
     }
 
-    // Two plug-ins whose group cards name their two buttons alike ("btn-1", "btn-2"), or not at
-    // all: each button points at a picture of its own in the archive, its own plug-in's picture.
+    // Two plug-ins whose group cards name their two buttons alike, or not at all, or one id
+    // twice: each button points at a picture of its own in the archive, its own plug-in's
+    // picture, found in the package as a case-insensitive file system finds it, under
+    // "<card uid>-<stem>.png": its id, else (no string id, or one an earlier button took) its
+    // place, made unique.
     void pluginButtonPicturesStayApart_data()
     {
-        QTest::addColumn<bool>("ids");
-        QTest::newRow("buttons with ids") << true;
-        QTest::newRow("buttons without ids, as packages describe them") << false;
+        QTest::addColumn<QByteArray>("ids");         // the buttons' "id" members, null for none
+        QTest::addColumn<QStringList>("references"); // the buttons' pictures
+        QTest::addColumn<QStringList>("pictures");   // the package's members, for the buttons in turn
+        QTest::addColumn<QStringList>("stems");      // of the buttons' picture names
+        const QStringList refs{QStringLiteral("file://icons/1.png"), QStringLiteral("file://icons/2.png")};
+        const QStringList plain{QStringLiteral("icons/1.png"), QStringLiteral("icons/2.png")};
+        const QByteArray ids(R"(["btn-1","btn-2"])");
+        const QStringList idStems{QStringLiteral("btn-1"), QStringLiteral("btn-2")};
+        QTest::newRow("buttons with ids") << ids << refs << plain << idStems;
+        QTest::newRow("buttons without ids, as packages describe them")
+            << QByteArray("[null,null]") << refs << plain << QStringList{"0", "1"};
+        QTest::newRow("one id twice") << QByteArray(R"(["x","x"])") << refs << plain << QStringList{"x", "1"};
+        QTest::newRow("id 1 beside no id at position 1")
+            << QByteArray(R"(["1",null])") << refs << plain << QStringList{"1", "1-1"};
+        QTest::newRow("id a number") << QByteArray(R"([0,"0"])") << refs << plain << QStringList{"0-1", "0"};
+        QTest::newRow("capitals in the package")
+            << ids << QStringList{QStringLiteral("file://icons/Louder.png"), QStringLiteral("file://icons/softer.png")}
+            << QStringList{QStringLiteral("icons/Louder.png"), QStringLiteral("Icons/SOFTER.png")} << idStems;
+        QTest::newRow("capitals in the reference")
+            << ids << QStringList{QStringLiteral("FILE://ICONS/1.PNG"), QStringLiteral("file://Icons/2.png")} << plain
+            << idStems;
     }
 
     void pluginButtonPicturesStayApart()
     {
-        QFETCH(bool, ids);
+        QFETCH(QByteArray, ids);
+        QFETCH(QStringList, references);
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, stems);
         DeployTestProject project(h->pm());
         const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
         json buttons = json::array();
-        for (const char* n : {"1", "2"}) {
-            buttons.push_back({{"icon", std::string("file://icons/") + n + ".png"}});
-            if (ids)
-                buttons.back()["id"] = std::string("btn-") + n;
+        for (const json& id : json::parse(ids.toStdString())) {
+            buttons.push_back({{"icon", references[qsizetype(buttons.size())].toStdString()}});
+            if (!id.is_null())
+                buttons.back()["id"] = id;
         }
-        const QMap<QString, QByteArray> pictures{{QStringLiteral("plug-1"), "PNG-ONE"},
+        const json group = {{"param", {{"button", buttons}}}};
+        const QMap<QString, QByteArray> contents{{QStringLiteral("plug-1"), "PNG-ONE"},
                                                  {QStringLiteral("plug-2"), "PNG-TWO"}};
-        for (auto it = pictures.cbegin(); it != pictures.cend(); ++it) {
-            const json group = {{"param", {{"button", buttons}}}};
+        for (auto it = contents.cbegin(); it != contents.cend(); ++it) {
             QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uid-") + it.key(), QString(),
                                  {{"pluginUuid", it.key().toStdString()}, {"deploymentData", group}}) > 0);
-            QVERIFY(project.plugin(it.key(), makeZip({{QStringLiteral("icons/1.png"), it.value() + "-1"},
-                                                      {QStringLiteral("icons/2.png"), it.value() + "-2"}})) > 0);
+            QVERIFY(project.plugin(it.key(),
+                                   makeZip({{pictures[0], it.value() + "-1"}, {pictures[1], it.value() + "-2"}})) > 0);
         }
         QVERIFY(h->startHub());
         const auto outcome = h->deploy();
@@ -185,11 +209,13 @@ private slots:
         QCOMPARE(h->uploads().size(), 1);
         const QMap<QString, QByteArray> archive = zipEntries(h->uploads().front().parts.value(0).data);
         QCOMPARE(archive.size(), 4);
-        const QList<QByteArray> expected = pictures.values();
+        const QList<QByteArray> expected = contents.values();
         for (size_t i = 0; i < cards.size(); ++i) {
             for (size_t b = 0; b < 2; ++b) {
                 const QString ref = QString::fromStdString(cards[i]["param"]["button"][b]["icon"].get<std::string>());
                 QVERIFY2(ref.startsWith(QLatin1String("file://")), qPrintable(ref));
+                QCOMPARE(ref.section(QLatin1Char('/'), -1),
+                         QStringLiteral("uid-%1-%2.png").arg(contents.keys()[qsizetype(i)], stems[qsizetype(b)]));
                 QCOMPARE(archive.value(ref.mid(7)), expected[qsizetype(i)] + '-' + QByteArray::number(b + 1));
             }
         }

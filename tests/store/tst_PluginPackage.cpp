@@ -277,8 +277,8 @@ private slots:
         QCOMPARE(MainUtils::uninstallPlugin(*m_plugins, *bean).code(), 2006);
     }
 
-    // "file://" images stay inside the plug-in's folder; the lower-cased path is tried first,
-    // then the name as written; the picture is cropped.
+    // "file://" images stay inside the plug-in's folder and are found there ignoring letter case
+    // and Unicode form; the picture is cropped.
     void pluginImages_data()
     {
         QTest::addColumn<QString>("reference");
@@ -286,6 +286,8 @@ private slots:
         QTest::newRow("lower") << "file://icons/one.png" << QSize(4, 4);
         QTest::newRow("capital prefix and path") << "  FILE://Icons/One.PNG " << QSize(4, 4);
         QTest::newRow("mixed case on disk") << "file://Pics/Mixed.png" << QSize(4, 4);
+        QTest::newRow("other case on disk") << "file://pics/MIXED.png" << QSize(4, 4);
+        QTest::newRow("other form and case on disk") << "file://pics/CAFE\xcc\x81.png" << QSize(4, 4);
         QTest::newRow("parent") << "file://../u7b/icons/one.png" << QSize(0, 0);
         QTest::newRow("deep parent") << "file://icons/../../../secret.png" << QSize(0, 0);
         QTest::newRow("absolute") << "file:///etc/secret.png" << QSize(0, 0);
@@ -303,9 +305,10 @@ private slots:
         for (int x = 2; x < 6; ++x)
             for (int y = 2; y < 6; ++y)
                 image.setPixelColor(x, y, Qt::blue);
-        for (const char* path : {"u7/icons/one.png", "u7/Pics/Mixed.png", "u7b/icons/one.png", "secret.png"}) {
-            QVERIFY(QDir().mkpath(QFileInfo(m_root + QLatin1Char('/') + QLatin1String(path)).path()));
-            QVERIFY(image.save(m_root + QLatin1Char('/') + QLatin1String(path)));
+        for (const char* path :
+             {"u7/icons/one.png", "u7/Pics/Mixed.png", "u7/Pics/Caf\xc3\xa9.png", "u7b/icons/one.png", "secret.png"}) {
+            QVERIFY(QDir().mkpath(QFileInfo(m_root + QLatin1Char('/') + QString::fromUtf8(path)).path()));
+            QVERIFY(image.save(m_root + QLatin1Char('/') + QString::fromUtf8(path)));
         }
         int calls = 0;
         QPixmap got;
