@@ -125,6 +125,25 @@ int leadingAct(const QByteArray& line)
     return i > kStart.size() && i < line.size() && (line[i] == ',' || line[i] == '}') ? act : -1;
 }
 
+// Remembers a request's id; the oldest go first past a small bound, so requests never answered
+// do not pile up.
+void remember(std::deque<std::string>& ids, std::string id)
+{
+    if (ids.size() >= kRememberedReplies)
+        ids.pop_front();
+    ids.push_back(std::move(id));
+}
+
+// Whether the id was remembered; it is forgotten.
+bool take(std::deque<std::string>& ids, const std::string& id)
+{
+    const auto found = std::find(ids.begin(), ids.end(), id);
+    if (found == ids.end())
+        return false;
+    ids.erase(found);
+    return true;
+}
+
 } // namespace
 
 std::string HubLineLog::sent(const QByteArray& line)
@@ -143,12 +162,10 @@ std::string HubLineLog::sent(const QByteArray& line)
         } else if (act == kActWriteProperty && isWifiConfig(*data)) {
             if (data->contains("value"))
                 (*data)["value"] = hidden((*data)["value"]);
-        } else if (act == kActReadProperty && isWifiConfig(*data)) {
+        } else if (act == kActReadProperty) {
             if (std::string id = idOf(message); !id.empty()) {
                 const std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_secretReplies.size() >= kRememberedReplies)
-                    m_secretReplies.pop_front();
-                m_secretReplies.push_back(std::move(id));
+                remember(isWifiConfig(*data) ? m_secretReplies : m_plainReads, std::move(id));
             }
         }
         hideSecrets(*data);
@@ -158,7 +175,9 @@ std::string HubLineLog::sent(const QByteArray& line)
 
 std::string HubLineLog::received(const QByteArray& line)
 {
-    if (plain(line)) {
+    // A second "act" would be the one read (the last of equal keys counts).
+    const int act = leadingAct(line);
+    if (act >= 0 && act != kActReadProperty && line.indexOf("\"act\"", 2) < 0 && plain(line)) {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_secretReplies.empty())
             return line.toStdString();
@@ -168,12 +187,14 @@ std::string HubLineLog::received(const QByteArray& line)
         return notJson(line);
     const std::string id = idOf(message);
     bool secret = false;
-    if (!id.empty()) {
+    {
+        // A property read's reply not tied to a read of another property than the Wi-Fi setting
+        // may hold that setting: its request may have been sent before the log began, or have
+        // been forgotten.
         const std::lock_guard<std::mutex> lock(m_mutex);
-        const auto found = std::find(m_secretReplies.begin(), m_secretReplies.end(), id);
-        secret = found != m_secretReplies.end();
-        if (secret)
-            m_secretReplies.erase(found);
+        const bool secretRead = take(m_secretReplies, id);
+        const bool plainRead = take(m_plainReads, id);
+        secret = secretRead || (intOf(message, "act") == kActReadProperty && !plainRead);
     }
     const auto data = message.find("data");
     if (secret && data != message.end())

@@ -236,6 +236,9 @@ void KestrinDevice::onDataReceived(const QByteArray& line)
         const std::shared_ptr<KestrinMessage> message = KestrinMessage::parse(line.constBegin(), line.constEnd());
         m_lastReceive = now();
         m_dispatcher.dispatchMessage(*message);
+    } catch (const nlohmann::json::parse_error& e) {
+        // The parser's own text quotes what it read last, which may be part of a secret.
+        Logger::error(kTag, "recv error:%d bytes, not JSON at byte %zu", static_cast<int>(line.size()), e.byte);
     } catch (const std::exception& e) {
         Logger::error(kTag, "recv error:%s", e.what());
     }

@@ -1,6 +1,7 @@
 #include "store/ZipDirectory.h"
 
 #include <QSet>
+#include <QStringDecoder>
 
 #include <zlib.h>
 
@@ -160,8 +161,12 @@ constexpr char16_t kCp437High[128] = {
 // as code page 437, as the format says. False for a marked name that is not UTF-8.
 bool decodeName(const QByteArray& raw, bool markedUtf8, QString* name)
 {
-    *name = QString::fromUtf8(raw);
-    if (name->toUtf8() == raw)
+    // Validity is the bytes' own: a byte-order mark at the start is kept as the character it
+    // is, not dropped as a decoder for text would drop it.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    *name = utf8(raw);
+    if (!utf8.hasError() && name->toUtf8() == raw)
         return true;
     if (markedUtf8)
         return false;
@@ -174,9 +179,9 @@ bool decodeName(const QByteArray& raw, bool markedUtf8, QString* name)
 }
 
 // A member name, as read, must be a relative path of plain names: no leading "/", no "\" or ":"
-// (drive letters), no control characters, no empty, "." or ".." segment, none longer than a file
-// system takes. A leading "./" is dropped, as other readers drop it; "./" alone is the root,
-// named "" here.
+// (drive letters), no control characters (C0, DEL or C1), no empty, "." or ".." segment, none
+// longer than a file system takes. A leading "./" is dropped, as other readers drop it; "./"
+// alone is the root, named "" here.
 bool memberName(const QByteArray& raw, bool markedUtf8, QString* name, bool* directory)
 {
     QString path;
@@ -192,7 +197,8 @@ bool memberName(const QByteArray& raw, bool markedUtf8, QString* name, bool* dir
     if (*directory)
         path.chop(1);
     for (const QChar c : path) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20 || c.unicode() == 0x7F)
+        if (c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() < 0x20 ||
+            (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
             return false;
     }
     const QByteArray utf8 = path.toUtf8();

@@ -275,11 +275,17 @@ private slots:
         QTRY_VERIFY(log.text().contains(QLatin1String("write wifiConfig success")));
         tab.hide();
         // Lines from the hub that hold a secret however they are written: a name escaped or in
-        // other letter case, beside text that is not ASCII.
+        // other letter case, beside text that is not ASCII or a control byte; the Wi-Fi setting
+        // read back for a request the log never saw. A line that can hold none is shown unread.
         const QByteArray pushed("Pu-S3cret");
-        for (const char* line : {R"({"act":1,"data":{"\u0074oken":"Pu-S3cret"},"id":"a"})",
-                                 R"({"act":1,"data":[{"APIKEY":"Pu-S3cret"}],"id":"b"})",
-                                 R"({"act":1,"data":{"Password":"Pu-S3cret","name":"café"},"id":"c"})"})
+        const char* unread = R"({"act":1,"data":[1.50],"id":"g"})";
+        for (const char* line :
+             {R"({"act":1,"data":{"\u0074oken":"Pu-S3cret"},"id":"a"})",
+              R"({"act":1,"data":[{"APIKEY":"Pu-S3cret"}],"id":"b"})",
+              "{\"act\":1,\"data\":\"Pu-S3cret\x1b[0m\",\"id\":\"d\"}",
+              R"({"act":30200,"code":200,"data":{"result":"044465736B0950752D533363726574"},"id":"e"})",
+              R"({"act":1,"act":30200,"code":200,"data":{"result":"50752D533363726574"},"id":"f"})", unread,
+              R"({"act":1,"data":{"Password":"Pu-S3cret","name":"café"},"id":"c"})"})
             env.hub().sendRaw(QByteArray(line) + '\n');
         QTRY_VERIFY(log.text().contains(QLatin1String(R"("id":"c")")));
         Logger::instance()->flush();
@@ -290,6 +296,7 @@ private slots:
                 QVERIFY2(!text.contains(QString::fromLatin1(form)), form.constData());
         }
         QVERIFY2(text.contains(QLatin1String("wifiConfig: ssid:Desk, password length:9")), qPrintable(text));
+        QVERIFY(text.contains(QLatin1String(unread)));
     }
 
     // Only 2.4 GHz networks, each once, also over repeated scans; "Finish" hands the name over.

@@ -12,7 +12,29 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <iconv.h>
+
 using namespace OV;
+
+namespace {
+
+// Code page 437 as the C library converts it; null when it cannot.
+QString fromCp437(const QByteArray& bytes)
+{
+    const iconv_t cd = iconv_open("UTF-8", "CP437");
+    if (cd == iconv_t(-1))
+        return {};
+    QByteArray out(bytes.size() * 4, '\0');
+    char* in = const_cast<char*>(bytes.constData());
+    char* to = out.data();
+    size_t inLeft = size_t(bytes.size());
+    size_t outLeft = size_t(out.size());
+    const bool done = iconv(cd, &in, &inLeft, &to, &outLeft) != size_t(-1) && inLeft == 0;
+    iconv_close(cd);
+    return done ? QString::fromUtf8(out.constData(), out.size() - qsizetype(outLeft)) : QString();
+}
+
+} // namespace
 
 class TestStoreHelpers : public QObject
 {
@@ -144,6 +166,16 @@ private slots:
         const QByteArray twoByte = QByteArray("\xc3\xa9").repeated(100);
         auto unflagged = [&](const QByteArray& name) { return changed({name, "1"}, [](auto& m) { m.flags = 0; }); };
         const QByteArray cp437Long = QByteArray(QByteArray("\x82").repeated(120) + '/').repeated(3) + "f";
+        // Every upper byte of code page 437, in a folder and a file within a segment's bound, read
+        // as the C library reads them.
+        QByteArray upperFolder;
+        QByteArray upperFile;
+        for (int c = 0x80; c <= 0xFF; ++c)
+            (c < 0xC0 ? upperFolder : upperFile) += char(c);
+        const QByteArray cp437Tree =
+            ("a.png " + fromCp437(upperFolder) + ' ' + fromCp437(upperFolder + '/' + upperFile)).toUtf8();
+        const QByteArray bom("\xef\xbb\xbf");
+        const QByteArray bomTree = "a.png " + bom + "b.txt";
         // One folder packed by everyday packers: accented and CJK names.
         const QString packages = QStringLiteral(ORVEL_TEST_DATA_DIR "/store/package_corpus/");
         const char* packedTree = "a.png config.json icons icons/café.png icons/one.png 文件夹 文件夹/图标.png";
@@ -181,9 +213,27 @@ private slots:
              "a.png caf\xc3\xa9.txt"},
             {"code page 437 long as read", Test::hostileZip({{"a.png", ok}, unflagged(cp437Long)}), false,
              "member name longer than 512 bytes"},
+            {"code page 437 segment long as read", Test::hostileZip({{"a.png", ok}, unflagged(QByteArray(86, '\xb0'))}),
+             false, "unsafe member name"},
+            {"code page 437 upper half", Test::hostileZip({{"a.png", ok}, unflagged(upperFolder + '/' + upperFile)}),
+             true, "", cp437Tree.constData()},
+            {"byte-order mark", Test::hostileZip({{"a.png", ok}, unflagged(bom + "b.txt")}), true, "",
+             bomTree.constData()},
+            {"byte-order mark marked utf-8", Test::hostileZip({{"a.png", ok}, {bom + "b.txt", "1"}}), true, "",
+             bomTree.constData()},
+            {"delete", Test::hostileZip({{"a.png", ok}, {"b\x7f.txt", "1"}}), false, "unsafe member name"},
+            {"C1 control first", Test::hostileZip({{"a.png", ok}, unflagged("b\xc2\x80.txt")}), false,
+             "unsafe member name"},
+            {"C1 control last marked utf-8", Test::hostileZip({{"a.png", ok}, {"b\xc2\x9f.txt", "1"}}), false,
+             "unsafe member name"},
             {"leading dot", Test::hostileZip({{"./", ""}, {"./a.png", ok}, {"./d/", ""}}), true, "", "a.png d"},
             {"leading dot twice", Test::hostileZip({{"a.png", ok}, {"./a.png", ok}}), false, "duplicate member: a.png"},
             {"zero padding", plain + QByteArray(10000, '\0'), true, ""},
+            {"zero padding past reach", plain + QByteArray(70000, '\0'), false, "no end record"},
+            {"comment then zeros past reach", withComment(plain, QByteArray(65000, 'c')) + QByteArray(1000, '\0'),
+             false, "no end record"},
+            {"longest comment", withComment(plain, QByteArray(65535, 'c')), true, ""},
+            {"zeros then another byte", plain + QByteArray(100, '\0') + 'x', false, "ambiguous end record"},
             {"info-zip", Test::fileBytes(packages + "valid-infozip.zip"), true, "", packedTree},
             {"info-zip pipe", Test::fileBytes(packages + "valid-infozip-pipe.zip"), true, "", packedTree},
             {"bsdtar", Test::fileBytes(packages + "valid-bsdtar.zip"), true, "", packedTree},
