@@ -13,6 +13,7 @@
 #include "project/ProjectProfileKsWidgetUseCase.h"
 #include "project/ProjectStepResult.h"
 #include "store/MainUtils.h"
+#include "store/ZipDirectory.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -371,6 +372,8 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
         if (QString id; idOf(button, &id))
             reserved.insert(pictureName(id));
     }
+    // Read once for all the card's buttons.
+    const ZipDirectory package(*pack.data);
     QSet<QString> given;
     for (size_t index = 0; index < buttons.size(); ++index) {
         nlohmann::json& button = buttons[index];
@@ -400,7 +403,7 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
             }
             button["icon"] = deployImageRef(name);
             QString why;
-            const QByteArray bytes = MainUtils::readPluginFile(*pack.data, entry, &why);
+            const QByteArray bytes = MainUtils::readPluginFile(package, entry, &why);
             if (bytes.isEmpty())
                 Logger::error(kDeployTag, "read plugin icon error: %s, pluginUuid: %s, rawIcon: %s",
                               qUtf8Printable(why), uuid.c_str(), qUtf8Printable(reference));

@@ -410,9 +410,9 @@ QString MainUtils::pluginFileEntry(const QString& reference)
     return trimmed.mid(prefix.size());
 }
 
-QByteArray MainUtils::readPluginFile(const QByteArray& pack, const QString& entry, QString* why)
+QByteArray MainUtils::readPluginFile(const ZipDirectory& package, const QString& entry, QString* why)
 {
-    return readZipEntry(pack, entry, why, Qt::CaseInsensitive);
+    return readZipEntry(package, entry, why, Qt::CaseInsensitive);
 }
 
 QString MainUtils::pluginFilePath(const QString& folder, const QString& entry)

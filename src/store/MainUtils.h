@@ -14,6 +14,7 @@ namespace OV {
 
 class ProjectDbPluginBean;
 class ProjectPluginUseCase;
+class ZipDirectory;
 
 // Plug-in helpers shared by the store and the editing screens: the unpacked folder of a plug-in
 // ("<plugin folder>/<uuid>"), its images and its stored icon.
@@ -75,7 +76,7 @@ public:
     // systems packages are written on.
     static QString pluginFileEntry(const QString& reference);
     // The file's bytes from the package; empty, with the reason in `why`, when it is not there.
-    static QByteArray readPluginFile(const QByteArray& pack, const QString& entry, QString* why = nullptr);
+    static QByteArray readPluginFile(const ZipDirectory& package, const QString& entry, QString* why = nullptr);
     // The file under the folder; empty when it is not there or the path is not one of plain
     // names (as the package's members are) inside the folder.
     static QString pluginFilePath(const QString& folder, const QString& entry);

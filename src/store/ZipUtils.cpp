@@ -26,7 +26,11 @@ bool refuse(QString* why, const QString& reason)
 
 QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why, Qt::CaseSensitivity cs)
 {
-    const ZipDirectory directory(zip);
+    return readZipEntry(ZipDirectory(zip), name, why, cs);
+}
+
+QByteArray readZipEntry(const ZipDirectory& directory, const QString& name, QString* why, Qt::CaseSensitivity cs)
+{
     if (!directory.isValid()) {
         refuse(why, directory.error());
         return {};

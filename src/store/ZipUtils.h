@@ -7,6 +7,8 @@
 
 namespace OV {
 
+class ZipDirectory;
+
 // Plug-in packages come from outside: all three read them through one ZipDirectory, so they
 // take or refuse an archive alike and give the same reason for a refusal (in `why`); see
 // ZipDirectory for the rules.
@@ -14,6 +16,9 @@ namespace OV {
 // The uncompressed bytes of the file member with this path (exactly, or as ZipDirectory::find
 // compares without case); an empty array when it is missing or the archive is refused.
 QByteArray readZipEntry(const QByteArray& zip, const QString& name, QString* why = nullptr,
+                        Qt::CaseSensitivity cs = Qt::CaseSensitive);
+// The same from a directory already read, for callers that read several members.
+QByteArray readZipEntry(const ZipDirectory& directory, const QString& name, QString* why = nullptr,
                         Qt::CaseSensitivity cs = Qt::CaseSensitive);
 
 // Checks the whole package, every member inflated and its CRC compared; nothing is written.
