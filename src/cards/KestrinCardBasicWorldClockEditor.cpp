@@ -5,6 +5,7 @@
 #include "cards/KestrinCardBasicWorldClock.h"
 #include "project/ProjectDbProfileKsWidgetBean.h"
 #include "widgets/EditStateWatcher.h"
+#include "widgets/MessageDialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -51,6 +52,21 @@ void KestrinCardBasicWorldClockEditor::load()
     m_zoneChanged = false;
 }
 
+int KestrinCardBasicWorldClockEditor::zoneNamedBy(const QString& typed) const
+{
+    const QString text = typed.trimmed();
+    int found = kNoZone;
+    for (int i = 0; i < m_zones.size(); ++i) {
+        const QString item = m_zones[i].text(m_language);
+        if (item == text)
+            return i;
+        // As the completer offers them: letter case ignored, anywhere in the item's text.
+        if (!text.isEmpty() && item.contains(text, Qt::CaseInsensitive))
+            found = found == kNoZone ? i : kSeveralZones;
+    }
+    return found;
+}
+
 void KestrinCardBasicWorldClockEditor::onSaveEdit(BaseResultCallback<void> resultCallback)
 {
     if (!saveDelegate || !card())
@@ -63,14 +79,22 @@ void KestrinCardBasicWorldClockEditor::onSaveEdit(BaseResultCallback<void> resul
         timeZone = OV::fromStdText(config.at("timeZone").get<std::string>());
         offset = OV::fromStdText(config.value("offset", offset.toStdString()));
     } else {
-        const QString text = m_zone->currentText();
-        for (const KestrinChoiceLists::TimeZone& zone : m_zones) {
-            if (zone.text(m_language) == text) {
-                timeZone = text;
-                offset = zone.offset;
-                break;
-            }
+        const QString typed = m_zone->currentText();
+        const int index = zoneNamedBy(typed);
+        if (index < 0) {
+            // Saving anyway would store UTC and lose the zone the card had.
+            MessageDialog::error(
+                index == kNoZone
+                    ? tr("No time zone matches \"%1\". Choose a time zone from the list.").arg(typed)
+                    : tr("\"%1\" matches several time zones. Choose a time zone from the list.").arg(typed),
+                true);
+            return;
         }
+        timeZone = m_zones[index].text(m_language);
+        offset = m_zones[index].offset;
+        // The box shows what is saved, not the fragment typed.
+        m_zone->setCurrentIndex(index);
+        m_zone->setEditText(timeZone);
     }
     saveDelegate(std::move(resultCallback), m_name->text().trimmed(), timeZone, offset);
 }

@@ -11,7 +11,8 @@ class QLineEdit;
 namespace OV {
 
 // The world clock's name and time zone. The zone is stored by its displayed text; a stored
-// zone is recognised in either language and kept unless the user picks another.
+// zone is recognised in either language and kept unless the user picks another. A typed zone
+// must name one item of the list, else nothing is saved.
 class KestrinCardBasicWorldClockEditor : public KestrinCardEditor
 {
     Q_OBJECT
@@ -31,6 +32,12 @@ protected:
     void onSaveEdit(BaseResultCallback<void> resultCallback) override;
 
 private:
+    static constexpr int kNoZone = -1;
+    static constexpr int kSeveralZones = -2;
+    // The item a typed text names: its exact text, else the one item containing it with letter
+    // case ignored; kNoZone or kSeveralZones otherwise.
+    int zoneNamedBy(const QString& typed) const;
+
     QLineEdit* m_name;
     QComboBox* m_zone;
     QList<KestrinChoiceLists::TimeZone> m_zones;

@@ -35,6 +35,21 @@ bool isDesktopEntryPath(const QString& path)
     return path.size() > suffix.size() && path.endsWith(suffix, Qt::CaseInsensitive);
 }
 
+// People type "www.example.org" or "example.org/docs" into a URL field; such an address is
+// opened over http, as a desktop shell does. Returns the address to open, or empty when the text
+// has a scheme of its own, or names no valid host with a dot (a local path, "~", an option), or
+// carries a user part. What is returned starts with "http://", so never reads as an option.
+QString webAddressAsTyped(const QString& text)
+{
+    const QString typed = text.trimmed();
+    const QUrl web(QStringLiteral("http://") + typed, QUrl::TolerantMode);
+    // "example.org:8080" parses as the scheme "example.org"; a port after the host says otherwise.
+    const bool hasScheme = !QUrl(typed, QUrl::TolerantMode).scheme().isEmpty() && web.port() == -1;
+    if (hasScheme || !web.userInfo().isEmpty() || !web.host().contains(QLatin1Char('.')))
+        return {};
+    return QString::fromLatin1(web.toEncoded());
+}
+
 } // namespace
 
 OSControllerWin::OSControllerWin() : OSControllerWin(OSPlatform::system(), SystemMonitors::instance()) {}
@@ -118,12 +133,16 @@ bool OSControllerWin::openBrowser(const std::string& url)
     const QString scheme = parsed.scheme().toLower();
     const bool allowed =
         scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto");
+    QString target = text;
     if (!parsed.isValid() || !allowed) {
-        Logger::warn(kTag, "openBrowser refused: %s", text.toUtf8().constData());
-        return false;
+        target = webAddressAsTyped(text);
+        if (target.isEmpty()) {
+            Logger::warn(kTag, "openBrowser refused: %s", text.toUtf8().constData());
+            return false;
+        }
     }
     // Started detached: the caller never waits for the browser.
-    return m_platform.launcher->startDetached(kOpener, {text});
+    return m_platform.launcher->startDetached(kOpener, {target});
 }
 
 QString OSControllerWin::executableFor(const QString& path)

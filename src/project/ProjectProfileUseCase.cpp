@@ -356,7 +356,9 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
     // Pictures are named after the card too: buttons of other cards, of other plug-ins as well,
     // may carry the same id. A button without one, as the package format describes buttons, or
     // whose id an earlier button of the card took, is named after its place among the card's
-    // buttons, under a name no button with an id takes.
+    // buttons, under a name no button with an id takes. Names are compared as the archive reader
+    // compares members (Unicode form and letter case aside): "Vol" and "vol" would be one file
+    // on a file system that ignores case, and an archive holding both is refused.
     const auto pictureName = [&card](const QString& stem) -> QString {
         return card.uid + QLatin1Char('-') + stem + QStringLiteral(".png");
     };
@@ -390,12 +392,12 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
                 continue;
             }
             QString name = hasId ? pictureName(id) : QString();
-            if (!hasId || given.contains(name)) {
+            if (!hasId || given.contains(ZipDirectory::nameKey(name))) {
                 name = pictureName(QString::number(index));
                 for (int again = 1; reserved.contains(name); ++again)
                     name = pictureName(QStringLiteral("%1-%2").arg(index).arg(again));
             }
-            given.insert(name);
+            given.insert(ZipDirectory::nameKey(name));
             if (!isSafePathComponent(name)) {
                 Logger::error(kDeployTag, "invalid button picture name: %s, pluginUuid: %s", qUtf8Printable(name),
                               uuid.c_str());

@@ -17,6 +17,8 @@ void EditStateWatcher::watch(QCheckBox* box)
 void EditStateWatcher::watch(QComboBox* box)
 {
     connect(box, &QComboBox::currentIndexChanged, this, &EditStateWatcher::markDirty);
+    // Text typed into an editable box is an edit too, before any item is picked.
+    connect(box, &QComboBox::editTextChanged, this, &EditStateWatcher::markDirty);
 }
 
 void EditStateWatcher::watch(QLineEdit* edit)

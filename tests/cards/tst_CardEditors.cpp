@@ -67,11 +67,12 @@ private:
     KestrinDeviceScreenUI* m_strip = nullptr;
     QStringList m_dialogs;
 
-    // A new card from a widget-list payload, with its editor open.
+    // A new card from a widget-list payload, with its editor open. Dropped past the strip's end,
+    // however many cards earlier rows left there.
     KestrinCard* dropCard(const char* widgetType, const Json& config)
     {
         const Json payload = {{"config", config}, {"from", "configPanel"}, {"id", 0}, {"widgetType", widgetType}};
-        Test::dropOnStrip(m_strip, QByteArray::fromStdString(payload.dump()), QPoint(5000, 50));
+        Test::dropOnStrip(m_strip, QByteArray::fromStdString(payload.dump()), QPoint(m_strip->width() + 5000, 50));
         return m_strip->cardAt(m_strip->cardCount() - 1);
     }
 
@@ -192,16 +193,38 @@ private slots:
         QTest::addColumn<int>("shownIndex");
         QTest::addColumn<QString>("savedZone");
         QTest::addColumn<QString>("savedOffset");
+        QTest::addColumn<QString>("refusal");
         QTest::newRow("unknown zone opens on the first and is kept")
             << "Atlantis - Nowhere" << -1 << "" << 0 << "Atlantis - Nowhere"
-            << "GMT+0:00";
+            << "GMT+0:00"
+            << "";
         QTest::newRow("zone stored in Chinese is found and kept")
             << "阿德莱德 - 澳大利亚" << -1 << "" << 2 << "阿德莱德 - 澳大利亚"
-            << "GMT+0:00";
+            << "GMT+0:00"
+            << "";
         QTest::newRow("a picked zone") << "" << 2 << "" << 0 << "Adelaide - Australia"
-                                       << "GMT+9:30";
-        QTest::newRow("typed text matching nothing") << "" << -1 << "Nowhere at all" << 0 << ""
-                                                     << "GMT+0:00";
+                                       << "GMT+9:30"
+                                       << "";
+        // A typed text is the one item it names, as the completer matches; otherwise nothing is
+        // saved and the zone saved before stays.
+        QTest::newRow("typed text matching nothing") << "" << 2 << "Nowhere at all" << 0 << "Adelaide - Australia"
+                                                     << "GMT+9:30"
+                                                     << "No time zone matches";
+        QTest::newRow("typed text matching several") << "" << 2 << "australia" << 0 << "Adelaide - Australia"
+                                                     << "GMT+9:30"
+                                                     << "\"australia\" matches several";
+        QTest::newRow("typed empty") << "" << 2 << " " << 0 << "Adelaide - Australia"
+                                     << "GMT+9:30"
+                                     << "No time zone matches";
+        QTest::newRow("typed city") << "" << -1 << "Sydney" << 0 << "Sydney - Australia"
+                                    << "GMT+10:00"
+                                    << "";
+        QTest::newRow("typed in other case, blanks around") << "" << 2 << " sYDNEY - aus " << 0 << "Sydney - Australia"
+                                                            << "GMT+10:00"
+                                                            << "";
+        QTest::newRow("typed item text") << "" << -1 << "Paris - France" << 0 << "Paris - France"
+                                         << "GMT+1:00"
+                                         << "";
     }
 
     void worldClockZones()
@@ -212,22 +235,37 @@ private slots:
         QFETCH(int, shownIndex);
         QFETCH(QString, savedZone);
         QFETCH(QString, savedOffset);
+        QFETCH(QString, refusal);
         KestrinCard* card = dropCard("basic", {{"typeId", "worldClock"}});
         card->configuration()["timeZone"] = storedZone.toStdString();
         auto* editor = editorOf<KestrinCardBasicWorldClockEditor>(card);
         editor->resetButton()->click();
         QCOMPARE(editor->zoneBox()->currentIndex(), shownIndex);
-        if (pick >= 0)
-            editor->zoneBox()->setCurrentIndex(pick);
-        if (!typed.isEmpty())
-            editor->zoneBox()->setEditText(typed);
         editor->nameEdit()->setText(QStringLiteral("Home"));
+        if (pick >= 0) {
+            editor->zoneBox()->setCurrentIndex(pick);
+            editor->saveButton()->click();
+        }
+        if (!typed.isEmpty()) {
+            editor->zoneBox()->setEditText(typed);
+            QVERIFY(editor->saveButton()->isEnabled());
+        }
         editor->saveButton()->click();
+        QCoreApplication::processEvents(); // a message is answered once the event loop runs
         const Json data = stored(card);
         QCOMPARE(QString::fromStdString(data.at("timeZone").get<std::string>()), savedZone);
         QCOMPARE(QString::fromStdString(data.at("deploymentData").at("param").at("offset").get<std::string>()),
                  savedOffset);
         QVERIFY(data.at("deploymentData").at("name") == "Home");
+        if (refusal.isEmpty()) {
+            QVERIFY2(m_dialogs.isEmpty(), qPrintable(m_dialogs.join('|')));
+            if (!typed.isEmpty())
+                QCOMPARE(editor->zoneBox()->currentText(), savedZone);
+        } else {
+            QTRY_COMPARE(m_dialogs.size(), 1);
+            QVERIFY2(m_dialogs[0].startsWith(refusal), qPrintable(m_dialogs[0]));
+            QVERIFY(editor->saveButton()->isEnabled()); // the edit is still there to mend
+        }
         if (pick >= 0)
             shoot(editor, "world_clock");
     }

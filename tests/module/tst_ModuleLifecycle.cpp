@@ -832,7 +832,7 @@ private slots:
         QVERIFY(env.start());
         env.modules().setPacketReply(1, Packet::Silent);
         env.modules().setStartErr(0);
-        KestrinTimings timings = Test::StandinHub::fastTimings(2000);
+        KestrinTimings timings = Test::StandinHub::steadyTimings();
         timings.requestTimeout = [](int act, int ms) { return act == 30401 ? 300 : ms; };
         auto host = std::make_shared<KestrinHost>();
         host->connType = QStringLiteral("tcp");

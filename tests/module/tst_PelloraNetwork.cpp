@@ -2,12 +2,14 @@
 // stand-in hub, and the scan dialog.
 
 #include "core/Logger.h"
+#include "device/KestrinApi.h"
 #include "module/ByteRingBuffer.h"
 #include "module/HexUtils.h"
 #include "module/ModulePelloraNetwork.h"
 #include "module/ScanWifiDialog.h"
 #include "module/TaskSequenceTimer.h"
 #include "project/ProjectDbModuleBean.h"
+#include "project/ProjectManager.h"
 #include "project/ProjectModuleUseCase.h"
 #include "support/ModuleTestEnv.h"
 #include "support/ProjectTestUtils.h"
@@ -268,6 +270,12 @@ private slots:
         tab.show();
         tab.readButton()->click();
         QTRY_COMPARE(tab.passwordEdit()->text(), QString::fromLatin1(readSecret));
+        // Another property's reply holds no secret and is shown.
+        env.pellora().setProperty(256, 1, 4711);
+        bool otherRead = false;
+        KestrinApi::readProperty(ProjectManager::instance()->getCurrentKestrin(), "PL-LOG", 256, 1, {},
+                                 [&otherRead](const BaseResult<json>& result) { otherRead = result.isOk(); });
+        QTRY_VERIFY(otherRead);
         tab.passwordEdit()->setText(QString::fromLatin1(writeSecret));
         tab.writeButton()->click();
         QTRY_COMPARE(env.pellora().writeCount(), 1);
@@ -297,6 +305,7 @@ private slots:
         }
         QVERIFY2(text.contains(QLatin1String("wifiConfig: ssid:Desk, password length:9")), qPrintable(text));
         QVERIFY(text.contains(QLatin1String(unread)));
+        QVERIFY2(text.contains(QLatin1String(R"("result":4711)")), "the reply to a read of another property");
     }
 
     // Only 2.4 GHz networks, each once, also over repeated scans; "Finish" hands the name over.

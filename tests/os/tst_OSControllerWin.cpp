@@ -137,6 +137,11 @@ private slots:
             {true, "HTTP://example.org", opener, {"HTTP://example.org"}},
             {true, "mailto:someone@example.org", opener, {"mailto:someone@example.org"}},
             {true, "", opener, {"https://"}},
+            // Typed without a scheme: read as a person types an address, opened over http.
+            {true, "www.example.org", opener, {"http://www.example.org"}},
+            {true, " example.org/docs?q=a b#top ", opener, {"http://example.org/docs?q=a%20b#top"}},
+            {true, "example.org:8080/x", opener, {"http://example.org:8080/x"}},
+            {true, "192.0.2.7/admin", opener, {"http://192.0.2.7/admin"}},
         };
         for (const auto& c : cases) {
             QVERIFY(c.browser ? controller->openBrowser(c.input) : controller->openFile(c.input));
@@ -149,8 +154,16 @@ private slots:
         QVERIFY(fakes.launcher->calls.back().program.endsWith("/sh"));
 
         fakes.launcher->calls.clear();
-        for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm", "-e x",
-                                    "ftp://example.org", "smb://host/share", " https://example.org"})
+        for (const char* refused : {"file:///etc/passwd",   "javascript:alert(1)",
+                                    "/usr/bin/xterm",       "-e x",
+                                    "ftp://example.org",    "smb://host/share",
+                                    " https://example.org", "localhost",
+                                    "someone@example.org",  "-www.example.org",
+                                    "~/www.example.org",    "./www.example.org",
+                                    "www.exa mple.org",     "example.org\\docs",
+                                    "c:/example.org",       "data:text/html,x",
+                                    "example.org:x/docs",   "   ",
+                                    "~user.example.org/x",  "org.example.tool://run"})
             QVERIFY2(!controller->openBrowser(refused), refused);
         QVERIFY(fakes.launcher->calls.empty());
     }

@@ -174,6 +174,13 @@ private slots:
         QTest::newRow("capitals in the reference")
             << ids << QStringList{QStringLiteral("FILE://ICONS/1.PNG"), QStringLiteral("file://Icons/2.png")} << plain
             << idStems;
+        QTest::newRow("other form in the reference")
+            << ids << QStringList{QStringLiteral("file://icons/cafe\u0301.png"), refs[1]}
+            << QStringList{QStringLiteral("icons/caf\u00e9.png"), plain[1]} << idStems;
+        QTest::newRow("ids apart only in case")
+            << QByteArray(R"(["Vol","vol"])") << refs << plain << QStringList{"Vol", "1"};
+        QTest::newRow("ids apart only in form")
+            << QByteArray("[\"caf\u00e9\",\"cafe\u0301\"]") << refs << plain << QStringList{"caf\u00e9", "1"};
     }
 
     void pluginButtonPicturesStayApart()

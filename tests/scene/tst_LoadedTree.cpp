@@ -228,7 +228,7 @@ private slots:
         QVERIFY(hub.listen());
         hub.setValidToken(QStringLiteral("tok"));
         Test::installActionTree(hub);
-        KestrinTimings timings = Test::StandinHub::fastTimings();
+        KestrinTimings timings = Test::StandinHub::steadyTimings();
         timings.requestTimeout = [](int, int ms) { return ms / 20; };
         const KestrinHost host{"tcp", "", Test::StandinHub::address(), hub.port(), "", encodeToken("tok")};
         auto device = std::make_shared<KestrinDevice>(std::make_shared<KestrinHost>(host), timings);

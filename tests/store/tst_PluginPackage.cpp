@@ -288,6 +288,7 @@ private slots:
         QTest::newRow("mixed case on disk") << "file://Pics/Mixed.png" << QSize(4, 4);
         QTest::newRow("other case on disk") << "file://pics/MIXED.png" << QSize(4, 4);
         QTest::newRow("other form and case on disk") << "file://pics/CAFE\xcc\x81.png" << QSize(4, 4);
+        QTest::newRow("other form on disk, other case") << "file://other/caf\xc3\x89.png" << QSize(4, 4);
         QTest::newRow("parent") << "file://../u7b/icons/one.png" << QSize(0, 0);
         QTest::newRow("deep parent") << "file://icons/../../../secret.png" << QSize(0, 0);
         QTest::newRow("absolute") << "file:///etc/secret.png" << QSize(0, 0);
@@ -305,8 +306,8 @@ private slots:
         for (int x = 2; x < 6; ++x)
             for (int y = 2; y < 6; ++y)
                 image.setPixelColor(x, y, Qt::blue);
-        for (const char* path :
-             {"u7/icons/one.png", "u7/Pics/Mixed.png", "u7/Pics/Caf\xc3\xa9.png", "u7b/icons/one.png", "secret.png"}) {
+        for (const char* path : {"u7/icons/one.png", "u7/Pics/Mixed.png", "u7/Pics/Caf\xc3\xa9.png",
+                                 "u7/Other/CAFE\xcc\x81.png", "u7b/icons/one.png", "secret.png"}) {
             QVERIFY(QDir().mkpath(QFileInfo(m_root + QLatin1Char('/') + QString::fromUtf8(path)).path()));
             QVERIFY(image.save(m_root + QLatin1Char('/') + QString::fromUtf8(path)));
         }

@@ -40,7 +40,7 @@ DeployHarness::DeployHarness(const QString& workDir)
     connect(EventBus::instance(), &EventBus::messagePosted, this,
             [this](QSharedPointer<EventBusMessage> message) { topics << message->topic; });
     m_pm = std::make_unique<ProjectManager>(workDir + QStringLiteral("/recent.json"), workDir,
-                                            StandinHub::fastTimings(2000));
+                                            StandinHub::steadyTimings());
     m_hub = std::make_unique<StandinHub>();
     m_http = std::make_unique<StandInHttpServer>();
     m_valid = QDir().mkpath(workDir) && m_pm->createProject(QStringLiteral("Deploy"), workDir).isOk() &&

@@ -443,4 +443,15 @@ KestrinTimings StandinHub::fastTimings(int connectTimeoutMs)
     return t;
 }
 
+KestrinTimings StandinHub::steadyTimings(int connectTimeoutMs)
+{
+    KestrinTimings t = fastTimings(connectTimeoutMs);
+    t.tokenCheckTimeoutMs = 5000;
+    t.tokenRequestTimeoutMs = 5000;
+    t.heartbeatIntervalMs = 1000;
+    t.heartbeatSilenceMs = 500;
+    t.readyWindowMs = 15000;
+    return t;
+}
+
 } // namespace OV::Test
