@@ -91,7 +91,7 @@ void KestrinCard::updateName(const QString& text)
 
 void KestrinCard::setName(const QString& text)
 {
-    setToolTip(text);
+    setToolTip(plainToolTip(text));
 }
 
 std::shared_ptr<ProjectProfileKsWidgetUseCase> KestrinCard::widgetUseCase()

@@ -44,6 +44,7 @@ void KestrinCardEditor::onResetEdit()
 QLabel* KestrinCardEditor::makeLabel(const QString& text, int width, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFixedWidth(width);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
@@ -68,6 +69,7 @@ QWidget* KestrinCardEditor::addFrameRow(QWidget* frame, QVBoxLayout* column, con
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(16, 16, 16, 0);
     auto* text = new QLabel(label, row);
+    text->setTextFormat(Qt::PlainText);
     text->setMinimumWidth(80);
     layout->addWidget(text, 0, Qt::AlignTop);
     input->setParent(row);

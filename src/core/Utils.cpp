@@ -2,6 +2,7 @@
 
 #include "core/JsonTextReader.h"
 
+#include <QTextDocument>
 #include <QUuid>
 
 namespace OV {
@@ -15,6 +16,13 @@ QString createUuid()
 QString fromStdText(const std::string& text)
 {
     return JsonTextReader::textFromUtf8(text.data(), text.data() + text.size());
+}
+
+QString plainToolTip(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre-wrap'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 bool jsonContainsPath(const nlohmann::json& value, const QStringList& keys)

@@ -17,6 +17,11 @@ QString createUuid();
 // for a byte order mark and drop it.
 QString fromStdText(const std::string& text);
 
+// A tool tip that shows the text as written. Qt reads a tool tip that looks like markup as rich
+// text, so such a text is escaped (spaces and line breaks kept); any other text is returned
+// unchanged.
+QString plainToolTip(const QString& text);
+
 // True when each key exists in turn in nested JSON objects; an empty list gives true.
 bool jsonContainsPath(const nlohmann::json& value, const QStringList& keys);
 

@@ -31,6 +31,7 @@ BaseEditPanel::BaseEditPanel(QWidget* parent, const QString& titleBarName, int t
     titleLayout->setAlignment(Qt::AlignVCenter);
 
     m_titleLabel = new QLabel(title, titleBar);
+    m_titleLabel->setTextFormat(Qt::PlainText);
     m_leftSpacer = new QWidget(titleBar);
     m_leftSpacer->setFixedHeight(titleBarHeight);
     m_leftSpacer->hide();

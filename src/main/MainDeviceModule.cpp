@@ -40,7 +40,7 @@ MainDeviceModule::MainDeviceModule(std::shared_ptr<ProjectDbModuleBean> module, 
     setObjectName(QStringLiteral("deviceListItem"));
     setFixedSize(180, 180);
     setBackgroundMargin(2);
-    setToolTip(m_module->name);
+    setToolTip(plainToolTip(m_module->name));
 
     m_onlineDot = new QWidget(this);
     m_onlineDot->setObjectName(QStringLiteral("deviceModuleOffline"));
@@ -208,7 +208,7 @@ void MainDeviceModule::onMessage(const QSharedPointer<EventBusMessage>& message)
 void MainDeviceModule::refreshModule()
 {
     if (ModuleRecordWriter::refreshFromStore(*m_module))
-        setToolTip(m_module->name);
+        setToolTip(plainToolTip(m_module->name));
 }
 
 void MainDeviceModule::onClickMenuConfig()
@@ -242,7 +242,7 @@ void MainDeviceModule::onClickMenuDetail()
     const QPointer<MainDeviceModule> self(this);
     dialog->finishedHandler = [self] {
         if (self)
-            self->setToolTip(self->m_module->name);
+            self->setToolTip(plainToolTip(self->m_module->name));
     };
     // A firmware update or a rename may have happened in there.
     dialog->setClosedHandler([self] {

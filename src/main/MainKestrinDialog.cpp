@@ -134,7 +134,9 @@ BaseWidget* MainKestrinDialog::createRow(bool header, const QString& first, cons
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setAlignment(Qt::AlignLeft);
+    // Hub names and addresses as the hubs announce them.
     auto* firstLabel = new QLabel(first, row);
+    firstLabel->setTextFormat(Qt::PlainText);
     firstLabel->setFixedWidth(150);
     firstLabel->setAlignment(Qt::AlignCenter);
     auto* divider = new QWidget(row);
@@ -142,6 +144,7 @@ BaseWidget* MainKestrinDialog::createRow(bool header, const QString& first, cons
     divider->setFixedWidth(1);
     divider->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     auto* secondLabel = new QLabel(second, row);
+    secondLabel->setTextFormat(Qt::PlainText);
     secondLabel->setAlignment(Qt::AlignCenter);
     layout->addWidget(firstLabel);
     layout->addWidget(divider);

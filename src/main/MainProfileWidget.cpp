@@ -4,6 +4,7 @@
 #include "core/MainThread.h"
 #include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
+#include "core/Utils.h"
 #include "main/DelayOpMessageDialog.h"
 #include "project/ProjectDbProfileBean.h"
 #include "project/ProjectManager.h"
@@ -377,7 +378,7 @@ void MainProfileWidget::setCurrentProfile(ProfilePtr profile)
         m_nameLabel->setEnabled(true);
         m_nameLabel->fullText = profile->name;
         m_nameLabel->updateText();
-        setToolTip(profile->name);
+        setToolTip(plainToolTip(profile->name));
         if (changed && currentProfileCallback)
             currentProfileCallback(profile);
         else if (reread && currentProfileRefreshedCallback)

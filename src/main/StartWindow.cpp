@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "core/PngPicture.h"
 #include "core/ThemeLoader.h"
+#include "core/Utils.h"
 #include "main/MainWindow.h"
 #include "main/NewProjectWindow.h"
 #include "main/StartRecentListItem.h"
@@ -176,7 +177,7 @@ void StartWindow::reloadRecentList()
         const QFileInfo info(path);
         auto* row = new StartRecentListItem(info.completeBaseName(), info.path(), m_recentList->viewport());
         // The row may cut the name and folder; the whole path is a pointer rest away.
-        row->clickArea()->setToolTip(QDir::toNativeSeparators(path));
+        row->clickArea()->setToolTip(plainToolTip(QDir::toNativeSeparators(path)));
         auto* item = new QListWidgetItem(m_recentList);
         item->setSizeHint(QSize(0, 60));
         item->setFlags(item->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));

@@ -63,7 +63,9 @@ ModuleDetailsDialog::ModuleDetailsDialog(std::shared_ptr<ProjectDbModuleBean> mo
         titleLabel->setObjectName(QStringLiteral("rowTitle"));
         titleLabel->setFixedSize(80, 40);
         titleLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // Names and versions from the module record and the hub.
         auto* valueLabel = new QLabel(value, row);
+        valueLabel->setTextFormat(Qt::PlainText);
         valueLabel->setFixedSize(250, 40);
         valueLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         valueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);

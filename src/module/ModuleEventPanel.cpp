@@ -25,6 +25,7 @@ ModuleEventPanel::ModuleEventPanel(QWidget* parent, EditStateWatcher* watcher) :
     auto* titleLayout = new QHBoxLayout(titleBar);
     titleLayout->setContentsMargins(10, 0, 10, 0);
     m_titleLabel = new QLabel(QStringLiteral("title"), titleBar);
+    m_titleLabel->setTextFormat(Qt::PlainText);
     m_titleLabel->setObjectName(QStringLiteral("configPanelTitle2"));
     m_titleLabel->setMinimumWidth(100);
     titleLayout->addWidget(m_titleLabel);

@@ -99,7 +99,9 @@ ModuleOTADialog::ModuleOTADialog(std::shared_ptr<ProjectDbModuleBean> module, QW
     auto* statusRow = new QHBoxLayout();
     statusRow->setContentsMargins(0, 10, 10, 10);
     statusRow->setSpacing(10);
+    // Shows the version name read from the update file.
     m_status = new QLabel(content);
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setObjectName(QStringLiteral("statusLabel"));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusRow->addWidget(m_status, 1);

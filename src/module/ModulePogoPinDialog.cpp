@@ -43,7 +43,9 @@ QFrame* makeDivider(QWidget* parent)
 
 QLabel* makeCell(const QString& text, int width, QWidget* parent)
 {
+    // Cells hold module names and serial numbers from the hub.
     auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
     label->setFixedWidth(width);
     label->setContentsMargins(10, 0, 4, 0);
     return label;

@@ -26,6 +26,7 @@ PelloraLayerItemWidget::PelloraLayerItemWidget(int layerId, const QString& name,
     auto* row = new QHBoxLayout(area);
     row->setContentsMargins(12, 0, 12, 0);
     m_nameLabel = new QLabel(name, area);
+    m_nameLabel->setTextFormat(Qt::PlainText);
     m_star = new QLabel(area);
     m_star->setFixedSize(16, 16);
     m_star->setGraphicsEffect(new QGraphicsOpacityEffect(m_star));

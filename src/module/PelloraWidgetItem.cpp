@@ -33,6 +33,7 @@ PelloraWidgetItem::PelloraWidgetItem(QWidget* parent) : DragFlowLayoutWidget(par
     m_imageLabel->setAlignment(Qt::AlignCenter);
     areaLayout->addWidget(screen, 0, Qt::AlignCenter);
     m_nameLabel = new QLabel(this);
+    m_nameLabel->setTextFormat(Qt::PlainText);
     m_nameLabel->setFixedHeight(30);
     m_nameLabel->setAlignment(Qt::AlignCenter);
     layout->addWidget(area);

@@ -179,7 +179,9 @@ void ScanWifiDialog::addRow(const QString& name, const QString& signal)
     row->setProperty("signal", signal);
     auto* rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(10, 0, 10, 0);
+    // The network's name as the cube found it.
     auto* label = new QLabel(name, row);
+    label->setTextFormat(Qt::PlainText);
     rowLayout->addWidget(label, 1);
     auto* icon = new QLabel(row);
     icon->setFixedSize(20, 20);

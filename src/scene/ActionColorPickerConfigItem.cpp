@@ -1,5 +1,6 @@
 #include "scene/ActionColorPickerConfigItem.h"
 
+#include "scene/SceneActionRecord.h"
 #include "widgets/ColorWheelWidget.h"
 
 #include <QGroupBox>
@@ -50,9 +51,8 @@ void ActionColorPickerConfigItem::showEvent(QShowEvent* event)
 
 nlohmann::json ActionColorPickerConfigItem::buildItemJson()
 {
-    const QString text =
-        QStringLiteral("<span style='color:%1;font-size:18px;'>\u25A0</span>").arg(m_color.name(QColor::HexRgb));
-    return makeItemJson(nlohmann::json::array({m_color.red(), m_color.green(), m_color.blue()}), text);
+    return makeItemJson(nlohmann::json::array({m_color.red(), m_color.green(), m_color.blue()}),
+                        SceneActionRecord::swatch(m_color));
 }
 
 void ActionColorPickerConfigItem::reset()

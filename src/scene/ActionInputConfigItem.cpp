@@ -46,7 +46,9 @@ ActionInputConfigItem::ActionInputConfigItem(QWidget* parent, const nlohmann::js
     m_edit = new QLineEdit(m_groupBox);
     m_edit->setFixedHeight(32);
     row->addWidget(m_edit, 1);
+    // The unit as the hub's action tree gives it.
     m_unitLabel = new QLabel(m_unit, m_groupBox);
+    m_unitLabel->setTextFormat(Qt::PlainText);
     m_unitLabel->setAlignment(Qt::AlignVCenter);
     row->addWidget(m_unitLabel);
     m_groupLayout->addLayout(row);

@@ -1,6 +1,7 @@
 #include "scene/LoadedTreeModel.h"
 
 #include "core/Logger.h"
+#include "core/Utils.h"
 #include "scene/LoadedTreeItem.h"
 
 #include <QCoreApplication>
@@ -83,7 +84,7 @@ void LoadedTreeModel::complete(LoadedTreeItem* item, const BaseResult<nlohmann::
         const ErrorCode error = result.isOk() ? Errors::KestrinReplyError : result.error;
         const QString detail = result.isOk() ? tr("the reply holds no list") : result.message;
         const QString text = QCoreApplication::translate("OV::ErrorCode", error.text);
-        retry->setToolTip(detail.isEmpty() ? text : tr("%1, details: %2").arg(text, detail));
+        retry->setToolTip(plainToolTip(detail.isEmpty() ? text : tr("%1, details: %2").arg(text, detail)));
         item->appendRow(retry);
         return;
     }

@@ -1,6 +1,7 @@
 #include "scene/MainSceneActionListItemWidget.h"
 
 #include "core/ThemeLoader.h"
+#include "scene/SceneActionRecord.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -24,9 +25,14 @@ MainSceneActionListItemWidget::MainSceneActionListItemWidget(const QString& text
     auto* row = new QHBoxLayout(container);
     row->setContentsMargins(8, 0, 8, 0);
     row->setAlignment(Qt::AlignVCenter);
-    QString oneLine = text;
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    m_label = new QLabel(oneLine, container);
+    m_text = text;
+    m_text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    // The description holds names and texts from the hub and the project file: shown as written,
+    // with only the colour swatches drawn.
+    const QString html = SceneActionRecord::swatchHtml(m_text);
+    m_label = new QLabel(container);
+    m_label->setTextFormat(html.isEmpty() ? Qt::PlainText : Qt::RichText);
+    m_label->setText(html.isEmpty() ? m_text : html);
     m_label->setWordWrap(false);
     m_label->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     m_label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -42,7 +48,7 @@ MainSceneActionListItemWidget::MainSceneActionListItemWidget(const QString& text
 
 QString MainSceneActionListItemWidget::text() const
 {
-    return m_label->text();
+    return m_text;
 }
 
 void MainSceneActionListItemWidget::mousePressEvent(QMouseEvent* event)

@@ -27,6 +27,7 @@ protected:
 
 private:
     QLabel* m_label = nullptr;
+    QString m_text;
 };
 
 } // namespace OV

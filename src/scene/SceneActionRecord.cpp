@@ -1,6 +1,9 @@
 #include "scene/SceneActionRecord.h"
 #include "core/Utils.h"
 
+#include <QColor>
+#include <QRegularExpression>
+
 namespace OV {
 
 nlohmann::json SceneActionRecord::make(const nlohmann::json& node, const QString& configDesc, nlohmann::json deployData)
@@ -49,6 +52,31 @@ QString SceneActionRecord::describe(const nlohmann::json& record)
             return OV::fromStdText(it->get<std::string>());
     }
     return tr("(action without description)");
+}
+
+QString SceneActionRecord::swatch(const QColor& color)
+{
+    return QStringLiteral("<span style='color:%1;font-size:18px;'>\u25A0</span>").arg(color.name(QColor::HexRgb));
+}
+
+QString SceneActionRecord::swatchHtml(const QString& description)
+{
+    static const QRegularExpression shape(
+        QStringLiteral("<span style='color:(#[0-9A-Fa-f]{6});font-size:18px;'>\u25A0</span>"));
+    QString html;
+    qsizetype from = 0;
+    bool found = false;
+    for (QRegularExpressionMatchIterator it = shape.globalMatch(description); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        found = true;
+        html += description.mid(from, match.capturedStart() - from).toHtmlEscaped();
+        html += swatch(QColor(match.captured(1)));
+        from = match.capturedEnd();
+    }
+    if (!found)
+        return QString();
+    html += description.mid(from).toHtmlEscaped();
+    return QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>");
 }
 
 } // namespace OV

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+class QColor;
+
 namespace OV {
 
 // The action record every action editor makes and every action list stores:
@@ -40,6 +42,14 @@ public:
     // The record's "configDesc" to show; a placeholder when it has none as text, so a stored
     // record of another shape is still listed (and kept) rather than refused.
     static QString describe(const nlohmann::json& record);
+
+    // The colour swatch a colour value puts into "configDesc": a span of markup, the one part
+    // of a description that is not shown as written.
+    static QString swatch(const QColor& color);
+    // A description as rich text: each swatch of exactly swatch()'s shape drawn, everything
+    // else (names and texts from the hub, what the user typed) escaped, spaces kept. Empty when
+    // the description holds no swatch: it is then shown as plain text.
+    static QString swatchHtml(const QString& description);
 };
 
 } // namespace OV

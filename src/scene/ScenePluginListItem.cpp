@@ -18,7 +18,9 @@ ScenePluginListItem::ScenePluginListItem(const QString& name, int iconSide, QWid
     m_iconLabel->setFixedSize(iconSide, iconSide);
     m_iconLabel->setAlignment(Qt::AlignCenter);
     row->addWidget(m_iconLabel);
+    // Plug-in and button names from the package.
     m_nameLabel = new QLabel(name, this);
+    m_nameLabel->setTextFormat(Qt::PlainText);
     m_nameLabel->setEnabled(false);
     row->addWidget(m_nameLabel, 1);
 }

@@ -31,7 +31,9 @@ BaseDownloadDialog::BaseDownloadDialog(QWidget* parent) : BaseDialog(parent)
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(12);
+    // A failure is shown with its reason, which may quote the server.
     m_status = new QLabel(tr("Ready to download"), content);
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setObjectName(QStringLiteral("downloadStatus"));
     m_status->setWordWrap(true);
     m_progressBar = new QProgressBar(content);

@@ -158,6 +158,7 @@ PluginCloudItem::PluginCloudItem(QWidget* parent) : QWidget(parent)
     column->addLayout(top);
 
     m_descLabel = new QLabel(this);
+    m_descLabel->setTextFormat(Qt::PlainText);
     m_descLabel->setObjectName(QStringLiteral("storePluginItemDesc"));
     m_descLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     column->addWidget(m_descLabel, 1);

@@ -96,6 +96,8 @@ BaseWindow::BaseWindow(QWidget* parent) : BaseWidget(parent)
     m_iconLabel->setFixedSize(26, 26);
     m_titleLabel = new QLabel(m_titleBar);
     m_titleLabel->setObjectName(QStringLiteral("windowTitle"));
+    // Titles may name a profile or plug-in ("Delete [name]"): plain text.
+    m_titleLabel->setTextFormat(Qt::PlainText);
     m_titleLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     leftLayout->addWidget(m_iconLabel, 0, Qt::AlignVCenter);
     leftLayout->addWidget(m_titleLabel, 0, Qt::AlignVCenter);

@@ -5,6 +5,11 @@
 
 namespace OV {
 
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
 void ElidedLabel::updateText()
 {
     // Inside a window, the label's font is not the one the sheets give it until it is polished:

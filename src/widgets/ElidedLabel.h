@@ -5,11 +5,12 @@
 namespace OV {
 
 // A label that shows its full text elided (at the right unless told otherwise) when it does not
-// fit its width.
+// fit its width. Its text is plain: the names it shows mostly come from outside and are never
+// read as markup.
 class ElidedLabel : public QLabel
 {
 public:
-    using QLabel::QLabel;
+    explicit ElidedLabel(QWidget* parent = nullptr);
 
     // Owners assign it and then call updateText().
     QString fullText;

@@ -47,6 +47,8 @@ MessageDialog::MessageDialog(QWidget* parent, Icon icon) : BaseDialog(parent)
     right->setSpacing(0);
     m_textLabel = new QLabel(content);
     m_textLabel->setObjectName(QStringLiteral("messageText"));
+    // Messages quote names from outside (profiles, plug-ins, modules): never read as markup.
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setWordWrap(true);
     m_textLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_textLabel->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

@@ -5,6 +5,7 @@ namespace OV {
 SelectableLabel::SelectableLabel(QWidget* parent) : QLabel(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
+    setTextFormat(Qt::PlainText);
 }
 
 void SelectableLabel::focusInEvent(QFocusEvent* event)

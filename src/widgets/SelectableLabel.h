@@ -4,7 +4,8 @@
 
 namespace OV {
 
-// A label that takes the keyboard focus when pressed and reports gaining and losing it.
+// A label of plain text that takes the keyboard focus when pressed and reports gaining and losing
+// it.
 class SelectableLabel : public QLabel
 {
     Q_OBJECT

@@ -31,6 +31,7 @@ ToastWidget::ToastWidget(QWidget* parent) : QFrame(parent)
     m_iconLabel->setFixedSize(32, 32);
     m_textLabel = new QLabel(this);
     m_textLabel->setObjectName(QStringLiteral("toastText"));
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setWordWrap(true);
     layout->addWidget(m_iconLabel);
     layout->addWidget(m_textLabel, 1);

@@ -23,6 +23,7 @@ WaitDialog::WaitDialog(QWidget* parent, int timeoutMs) : BaseWindow(parent), m_t
     m_indicator->setFixedSize(50, 50);
     m_textLabel = new QLabel(content);
     m_textLabel->setObjectName(QStringLiteral("waitText"));
+    m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setWordWrap(true);
     m_textLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_textLabel->setFixedHeight(60);
