@@ -62,19 +62,18 @@ QString SceneActionRecord::swatch(const QColor& color)
 QString SceneActionRecord::swatchHtml(const QString& description)
 {
     static const QRegularExpression shape(
-        QStringLiteral("<span style='color:(#[0-9A-Fa-f]{6});font-size:18px;'>\u25A0</span>"));
+        QStringLiteral("<span style='color:#[0-9A-Fa-f]{6};font-size:18px;'>\u25A0</span>"));
+    QRegularExpressionMatchIterator it = shape.globalMatch(description);
+    if (!it.hasNext())
+        return QString();
     QString html;
     qsizetype from = 0;
-    bool found = false;
-    for (QRegularExpressionMatchIterator it = shape.globalMatch(description); it.hasNext();) {
+    while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
-        found = true;
-        html += description.mid(from, match.capturedStart() - from).toHtmlEscaped();
-        html += swatch(QColor(match.captured(1)));
+        // A match holds nothing but a colour of six hex digits: safe to keep as it stands.
+        html += description.mid(from, match.capturedStart() - from).toHtmlEscaped() + match.captured();
         from = match.capturedEnd();
     }
-    if (!found)
-        return QString();
     html += description.mid(from).toHtmlEscaped();
     return QStringLiteral("<p style='white-space:pre'>") + html + QStringLiteral("</p>");
 }

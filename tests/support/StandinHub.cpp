@@ -443,9 +443,9 @@ KestrinTimings StandinHub::fastTimings(int connectTimeoutMs)
     return t;
 }
 
-KestrinTimings StandinHub::steadyTimings(int connectTimeoutMs)
+KestrinTimings StandinHub::steadyTimings()
 {
-    KestrinTimings t = fastTimings(connectTimeoutMs);
+    KestrinTimings t = fastTimings(2000);
     t.tokenCheckTimeoutMs = 5000;
     t.tokenRequestTimeoutMs = 5000;
     t.heartbeatIntervalMs = 1000;

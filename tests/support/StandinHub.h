@@ -53,7 +53,7 @@ public:
     static KestrinTimings fastTimings(int connectTimeoutMs = 500);
     // For tests that are not about the session's timing: it connects and reconnects as fast,
     // but a stall of seconds on a busy machine neither ends the session nor fails its checks.
-    static KestrinTimings steadyTimings(int connectTimeoutMs = 2000);
+    static KestrinTimings steadyTimings();
 
     // Scripts for one act, replacing the built-in behaviour.
     void replyOk(int act, Json data = nullptr);
