@@ -70,5 +70,18 @@ else
 fi
 export ORVEL_TEST_PULSE=1
 
+# The tests' temporary files go to a folder of this run's own; whatever a test leaves there
+# (a killed child's scratch folder, say) fails the run, so no run litters the machine.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
+
 cd "$build" || exit 1
 ctest --output-on-failure -j "$jobs" --timeout 300 "$@"
+status=$?
+left="$(find "$TMPDIR" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort)"
+if [ -n "$left" ]; then
+    echo "run-tests-isolated: the tests left $(wc -l <<<"$left") entries in the temporary folder:" >&2
+    head -n 20 <<<"$left" >&2
+    status=1
+fi
+exit "$status"

@@ -1,7 +1,10 @@
 #include "core/Settings.h"
 
+#include "core/Logger.h"
 #include "core/PersistentStore.h"
 #include "os/StartupProvider.h"
+
+#include <QFileInfo>
 
 namespace OV {
 
@@ -13,7 +16,15 @@ Settings* Settings::instance()
 
 Settings::Settings()
     : m_store(std::make_unique<PersistentStore>(QStringLiteral("settings.json"), PersistentStore::ReadWrite))
-{}
+{
+    // Which file: a start from elsewhere (a log-on entry, a shortcut) reads another folder's.
+    const QFileInfo file(m_store->filePath());
+    const QByteArray path = file.absoluteFilePath().toUtf8();
+    if (file.exists())
+        Logger::info("Settings", "settings from %s", path.constData());
+    else
+        Logger::info("Settings", "no %s: default settings", path.constData());
+}
 
 Settings::~Settings() = default;
 

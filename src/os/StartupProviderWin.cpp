@@ -12,11 +12,15 @@ namespace {
 const char* const kAutostartArg = "--autostart";
 }
 
-StartupProviderWin::StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath)
-    : m_name(std::move(name)), m_executablePath(std::move(executablePath)), m_store(std::move(store))
+StartupProviderWin::StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath,
+                                       QString workingDirectory)
+    : m_name(std::move(name)), m_executablePath(std::move(executablePath)),
+      m_workingDirectory(std::move(workingDirectory)), m_store(std::move(store))
 {
     if (m_executablePath.isEmpty())
         m_executablePath = QCoreApplication::applicationFilePath();
+    if (m_workingDirectory.isEmpty())
+        m_workingDirectory = QDir::currentPath();
     m_executablePath = QDir::toNativeSeparators(m_executablePath);
     m_commandLine = m_executablePath + QLatin1Char(' ') + QLatin1String(kAutostartArg);
 }
@@ -34,7 +38,7 @@ bool StartupProviderWin::isEnabled()
 
 bool StartupProviderWin::enable()
 {
-    const bool ok = m_store->write(m_name, {m_executablePath, QLatin1String(kAutostartArg)});
+    const bool ok = m_store->write(m_name, {m_executablePath, QLatin1String(kAutostartArg)}, m_workingDirectory);
     if (!ok)
         Logger::error("StartupProvider", "enable failed for %s", m_name.toUtf8().constData());
     return ok;

@@ -8,12 +8,14 @@ namespace OV {
 
 class AutostartStore;
 
-// Keeps one start-at-log-on entry whose command line is this program's path and "--autostart".
+// Keeps one start-at-log-on entry whose command line is this program's path and "--autostart",
+// started in this program's working directory, so that it reads the same "settings.json".
 class StartupProviderWin : public StartupProvider
 {
 public:
-    // executablePath defaults to the running program.
-    StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath = {});
+    // executablePath defaults to the running program, workingDirectory to its working directory.
+    StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath = {},
+                       QString workingDirectory = {});
 
     bool isEnabled() override;
     bool enable() override;
@@ -24,6 +26,7 @@ public:
 private:
     QString m_name;
     QString m_executablePath;
+    QString m_workingDirectory;
     QString m_commandLine;
     std::shared_ptr<AutostartStore> m_store;
 };

@@ -10,6 +10,7 @@
 #include "cards/KestrinCardMDWakerinEditor.h"
 #include "cards/KestrinCardPCCtrlEditor.h"
 #include "cards/KestrinCardPCCtrlGroupEditor.h"
+#include "cards/KestrinChoiceLists.h"
 #include "cards/KestrinDeviceScreenUI.h"
 #include "cards/KestrinDeviceUI.h"
 #include "cards/SimpleKestrinCard.h"
@@ -33,6 +34,7 @@
 #include "scene/SceneOSCtrlStartApp.h"
 #include "support/CardsTestUtils.h"
 #include "support/ProjectTestUtils.h"
+#include "support/TestUtils.h"
 #include "support/WidgetTestEnv.h"
 #include "widgets/BaseDialog.h"
 #include "widgets/EditStateWatcher.h"
@@ -194,37 +196,56 @@ private slots:
         QTest::addColumn<QString>("savedZone");
         QTest::addColumn<QString>("savedOffset");
         QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("language"); // of the interface, which names the zones
         QTest::newRow("unknown zone opens on the first and is kept")
             << "Atlantis - Nowhere" << -1 << "" << 0 << "Atlantis - Nowhere"
             << "GMT+0:00"
-            << "";
+            << ""
+            << "en_US";
         QTest::newRow("zone stored in Chinese is found and kept")
             << "阿德莱德 - 澳大利亚" << -1 << "" << 2 << "阿德莱德 - 澳大利亚"
             << "GMT+0:00"
-            << "";
+            << ""
+            << "en_US";
         QTest::newRow("a picked zone") << "" << 2 << "" << 0 << "Adelaide - Australia"
                                        << "GMT+9:30"
-                                       << "";
+                                       << ""
+                                       << "en_US";
         // A typed text is the one item it names, as the completer matches; otherwise nothing is
         // saved and the zone saved before stays.
         QTest::newRow("typed text matching nothing") << "" << 2 << "Nowhere at all" << 0 << "Adelaide - Australia"
                                                      << "GMT+9:30"
-                                                     << "No time zone matches";
+                                                     << "No time zone matches"
+                                                     << "en_US";
         QTest::newRow("typed text matching several") << "" << 2 << "australia" << 0 << "Adelaide - Australia"
                                                      << "GMT+9:30"
-                                                     << "\"australia\" matches several";
+                                                     << "\"australia\" matches several"
+                                                     << "en_US";
         QTest::newRow("typed empty") << "" << 2 << " " << 0 << "Adelaide - Australia"
                                      << "GMT+9:30"
-                                     << "No time zone matches";
+                                     << "No time zone matches"
+                                     << "en_US";
         QTest::newRow("typed city") << "" << -1 << "Sydney" << 0 << "Sydney - Australia"
                                     << "GMT+10:00"
-                                    << "";
+                                    << ""
+                                    << "en_US";
         QTest::newRow("typed in other case, blanks around") << "" << 2 << " sYDNEY - aus " << 0 << "Sydney - Australia"
                                                             << "GMT+10:00"
-                                                            << "";
+                                                            << ""
+                                                            << "en_US";
         QTest::newRow("typed item text") << "" << -1 << "Paris - France" << 0 << "Paris - France"
                                          << "GMT+1:00"
-                                         << "";
+                                         << ""
+                                         << "en_US";
+        // Named and matched in the interface's language.
+        QTest::newRow("a picked zone, Chinese") << "" << 2 << "" << 0 << "阿德莱德 - 澳大利亚"
+                                                << "GMT+9:30"
+                                                << ""
+                                                << "zh_CN";
+        QTest::newRow("typed city, Chinese") << "" << -1 << "悉尼" << 0 << "悉尼 - 澳大利亚"
+                                             << "GMT+10:00"
+                                             << ""
+                                             << "zh_CN";
     }
 
     void worldClockZones()
@@ -236,6 +257,13 @@ private slots:
         QFETCH(QString, savedZone);
         QFETCH(QString, savedOffset);
         QFETCH(QString, refusal);
+        QFETCH(QString, language);
+        if (language != KestrinChoiceLists::language()) {
+            QString output;
+            QVERIFY2(Test::runRowWithSettings("{\"language\": \"" + language.toUtf8() + "\"}", &output),
+                     qPrintable(output));
+            return;
+        }
         KestrinCard* card = dropCard("basic", {{"typeId", "worldClock"}});
         card->configuration()["timeZone"] = storedZone.toStdString();
         auto* editor = editorOf<KestrinCardBasicWorldClockEditor>(card);

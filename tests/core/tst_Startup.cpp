@@ -1,3 +1,6 @@
+#include "os/StartupProviderWin.h"
+#include "os/platform/DesktopEntry.h"
+#include "os/platform/XdgAutostartStore.h"
 #include "project/ProjectManager.h"
 #include "support/TestUtils.h"
 
@@ -22,10 +25,10 @@ private:
 
     // The exit code; -1 when the process was still running once `until` appeared in its output
     // (it was then ended).
-    int start(const QStringList& args, const QString& until = {})
+    int start(const QStringList& args, const QString& until = {}, const QString& workingDirectory = {})
     {
         QProcess p;
-        p.setWorkingDirectory(m_dir.path());
+        p.setWorkingDirectory(workingDirectory.isEmpty() ? m_dir.path() : workingDirectory);
         p.start(m_exe, args);
         m_out.clear();
         QElapsedTimer clock;
@@ -164,6 +167,33 @@ private slots:
         QFile::remove(m_dir.filePath(file));
         QVERIFY(exitCode != 0);
         QVERIFY2(m_err.contains(message), qPrintable(m_err));
+    }
+
+    // "Launch at startup" turned on by the program running in its folder: the session runs the
+    // entry as desktops do (in its "Path", else in the home folder) and the start reads the
+    // settings.json the program was using.
+    void logOnStartReadsTheSettingsOfTheProgramThatTurnedItOn()
+    {
+        QTemporaryDir config;
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        put(QStringLiteral("settings.json"), "{\"language\": \"en_US\"}");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        const bool enabled =
+            OV::StartupProviderWin(QStringLiteral("OrvelWorkSpace"), std::make_shared<OV::XdgAutostartStore>(), m_exe)
+                .enable();
+        QVERIFY(QDir::setCurrent(before));
+        QVERIFY(enabled);
+        const auto entry = OV::DesktopEntry::load(OV::XdgAutostartStore::entryPath(QStringLiteral("OrvelWorkSpace")));
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(entry);
+        QCOMPARE(entry->execArguments(), (QStringList{m_exe, QStringLiteral("--autostart")}));
+        const QString folder = entry->value(QStringLiteral("Path"));
+        QCOMPARE(start({QStringLiteral("--autostart")}, {}, folder.isEmpty() ? home.path() : folder), 0);
+        QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("settings.json"))));
+        const QString read = QFileInfo(m_dir.path()).canonicalFilePath() + QStringLiteral("/settings.json");
+        QVERIFY2(m_out.contains(QStringLiteral("[I] [Settings] settings from %1\n").arg(read)), qPrintable(m_out));
     }
 
     // A start at log-on with a usable last project opens it into a hidden main window and keeps

@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -47,6 +48,15 @@ class TestDesktopServices : public QObject
         platform.audio = std::make_shared<PulseAudioMixer>(pulseServer);
         platform.icons = std::make_shared<ThemeFileIconSource>();
         return OSControllerWin(platform, nullptr);
+    }
+
+    static uint64_t windowTitled(const QString& title)
+    {
+        for (const WindowSystem::Window& window : X11WindowSystem().windows()) {
+            if (window.title == title)
+                return window.id;
+        }
+        return 0;
     }
 
     static bool showWindow(QWidget& window, const QString& title)
@@ -143,8 +153,47 @@ private slots:
         QVERIFY(!windows.activate(0x7ffff02));
     }
 
-    void x11TypedTextArrivesInTheFocusedLineEdit()
+    // Text typed by a hub button arrives exactly in the focused window, a terminal's included,
+    // where Ctrl+V is not paste.
+    void x11TypedTextArrivesInTheFocusedWindow_data()
     {
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Qt line edit") << false << QStringLiteral("Grüße, 世界 — ok ✓ 100%");
+        QTest::newRow("xterm running cat") << true << QStringLiteral("Grüße, 世界 — ok ✓ 100% {é@ß€}");
+    }
+
+    void x11TypedTextArrivesInTheFocusedWindow()
+    {
+        QFETCH(bool, terminal);
+        QFETCH(QString, text);
+        if (terminal) {
+            QTemporaryDir dir;
+            const QString out = dir.filePath(QStringLiteral("typed"));
+            QProcess xterm;
+            xterm.start(QStringLiteral("xterm"),
+                        {QStringLiteral("-u8"), QStringLiteral("-title"), QStringLiteral("Typing target terminal"),
+                         QStringLiteral("-e"), QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                         // Raw and silent: each byte pasted reaches cat as it comes, no line to end.
+                         QStringLiteral("stty raw -echo && : >\"$1.ready\" && exec cat >\"$1\""), QStringLiteral("sh"),
+                         out});
+            QVERIFY2(xterm.waitForStarted(10000), "xterm is not installed (scripts/deps.sh installs it)");
+            uint64_t window = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((window = windowTitled(QStringLiteral("Typing target terminal"))) != 0, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out + QStringLiteral(".ready")), 20000);
+            QVERIFY(X11WindowSystem().activate(window));
+
+            QVERIFY(desktopController().inputText(text.toStdString()));
+            const auto typed = [&out] {
+                QFile file(out);
+                return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(typed(), text, 10000);
+            QCOMPARE(QGuiApplication::clipboard()->text(), text);
+            xterm.kill();
+            xterm.waitForFinished(5000);
+            return;
+        }
         QWidget window;
         auto* edit = new QLineEdit(&window);
         (new QVBoxLayout(&window))->addWidget(edit);
@@ -154,7 +203,6 @@ private slots:
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
 
-        const QString text = QStringLiteral("Grüße, 世界 — ok ✓ 100%");
         QVERIFY(desktopController().inputText(text.toStdString()));
         QTRY_COMPARE(edit->text(), text);
         QCOMPARE(QGuiApplication::clipboard()->text(), text);

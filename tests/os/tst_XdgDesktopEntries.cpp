@@ -99,14 +99,18 @@ private slots:
         QVERIFY(text.startsWith("[Desktop Entry]\n"));
         QVERIFY(
             text.contains(QByteArray("Exec=" + QCoreApplication::applicationFilePath().toUtf8() + " --autostart\n")));
+        // Started where this program runs, so that it reads the same settings.json.
+        QVERIFY(text.contains(QByteArray("Path=" + QDir::currentPath().toUtf8() + "\n")));
         QVERIFY(provider->disable());
         QVERIFY(!QFile::exists(autostartEntry()));
         QVERIFY(!provider->isEnabled());
 
         // A path with characters the Exec line reserves comes back as it was.
         const QString odd = "/opt/My Apps/it's \"$HOME\" 100%/OrvelWorkSpace";
-        QVERIFY(StartupProviderWin("OrvelWorkSpace", std::make_shared<XdgAutostartStore>(), odd).enable());
+        const QString oddFolder = "/srv/My Desk/back\\slash\ttab\nline %f";
+        QVERIFY(StartupProviderWin("OrvelWorkSpace", std::make_shared<XdgAutostartStore>(), odd, oddFolder).enable());
         QCOMPARE(XdgAutostartStore().read("OrvelWorkSpace"), std::optional<QStringList>({odd, "--autostart"}));
+        QCOMPARE(DesktopEntry::load(autostartEntry())->value("Path"), oddFolder);
     }
 
     void autostartEntriesWrittenElsewhere()

@@ -181,6 +181,9 @@ private slots:
             << QByteArray(R"(["Vol","vol"])") << refs << plain << QStringList{"Vol", "1"};
         QTest::newRow("ids apart only in form")
             << QByteArray("[\"caf\u00e9\",\"cafe\u0301\"]") << refs << plain << QStringList{"caf\u00e9", "1"};
+        // Folded alike (the archive reader's rule), lower-cased apart: a final sigma.
+        QTest::newRow("ids apart only in a final sigma")
+            << QByteArray(R"(["ΟΔΟΣ","οδος"])") << refs << plain << QStringList{"ΟΔΟΣ", "1"};
     }
 
     void pluginButtonPicturesStayApart()

@@ -37,6 +37,7 @@ namespace {
 const char* const kChildPath = "ORVEL_PROJECT_CRASH_CHILD";
 const char* const kChildNext = "ORVEL_PROJECT_CRASH_NEXT";
 const char* const kChildPackages = "ORVEL_PROJECT_CRASH_PACKAGES";
+const char* const kChildScratch = "ORVEL_PROJECT_CRASH_SCRATCH";
 const QString kPluginUuid = QStringLiteral("crash-plugin");
 constexpr int kCards = 3;
 constexpr int kRounds = 40;
@@ -132,11 +133,11 @@ BaseResult<void> runCommit(ProjectManager& manager, int n, const QString& packag
 
 // Opens the project through the program and commits 'next', 'next'+1 ... until it is killed.
 // Markers: "B n" before commit n starts, "C" when SQLite starts committing, "D n" once done.
-int runWriter(const QString& path, int next, const QString& packages)
+// The killed writer cleans up nothing: its scratch folder is the parent's to remove.
+int runWriter(const QString& path, int next, const QString& packages, const QString& scratch)
 {
     Logger::instance()->setMinLevel(LogError);
-    QTemporaryDir scratch;
-    ProjectManager manager(scratch.filePath(QStringLiteral("recent.json")), scratch.path());
+    ProjectManager manager(scratch + QStringLiteral("/recent.json"), scratch);
     if (!manager.openProject(path).isOk())
         return 2;
     if (!Test::ProjectRawSqlite::setCommitHook(QLatin1String(ProjectManager::kConnectionName), commitStarts))
@@ -331,6 +332,9 @@ private slots:
             env.insert(QString::fromLatin1(kChildPath), file);
             env.insert(QString::fromLatin1(kChildNext), QString::number(reported + 1));
             env.insert(QString::fromLatin1(kChildPackages), m_dir.path());
+            const QString scratch = m_dir.filePath(QStringLiteral("writer-%1").arg(round));
+            QVERIFY(QDir().mkpath(scratch));
+            env.insert(QString::fromLatin1(kChildScratch), scratch);
             writer.setProcessEnvironment(env);
             writer.start(QCoreApplication::applicationFilePath(), {});
             static const QByteArray triggers[] = {"ready\n", "B ", "C\n", "D "};
@@ -357,6 +361,7 @@ private slots:
             writer.kill(); // SIGKILL
             QVERIFY(writer.waitForFinished(10000));
             out += writer.readAllStandardOutput();
+            QVERIFY(QDir(scratch).removeRecursively());
 
             const qsizetype lastMarker = std::max(
                 {out.lastIndexOf("B "), out.lastIndexOf("C\n"), out.lastIndexOf("D "), out.lastIndexOf("ready\n")});
@@ -416,7 +421,7 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     if (!writerPath.isEmpty())
         return runWriter(QString::fromLocal8Bit(writerPath), qEnvironmentVariableIntValue(kChildNext),
-                         qEnvironmentVariable(kChildPackages));
+                         qEnvironmentVariable(kChildPackages), qEnvironmentVariable(kChildScratch));
     TestProjectCrash test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -4,7 +4,7 @@
 
 namespace OV::Test {
 
-// Scripted windows; records what was activated and how often Ctrl+V was pressed.
+// Scripted windows; records what was activated and how often the paste keys were pressed.
 class FakeWindowSystem : public WindowSystem
 {
 public:

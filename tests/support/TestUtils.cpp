@@ -1,5 +1,11 @@
 #include "support/TestUtils.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include <iostream>
 #include <mutex>
 #include <streambuf>
@@ -68,6 +74,39 @@ QString LogCapture::text() const
 QString appExecutable()
 {
     return QStringLiteral(ORVEL_APP_EXECUTABLE);
+}
+
+bool runRowWithSettings(const QByteArray& settings, QString* output)
+{
+    // A row that asks again inside its own run would start runs without end.
+    const char* const marker = "ORVEL_TEST_ROW_RERUN";
+    if (qEnvironmentVariableIsSet(marker)) {
+        *output = QStringLiteral("the settings did not take in the run started for them");
+        return false;
+    }
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("settings.json")));
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
+        return false;
+    file.close();
+    QProcess run;
+    run.setWorkingDirectory(folder.path());
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(marker), QStringLiteral("1"));
+    run.setProcessEnvironment(environment);
+    const QString row = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') +
+                        QString::fromUtf8(QTest::currentDataTag());
+    run.start(QCoreApplication::applicationFilePath(), {row});
+    const bool ended = run.waitForFinished(120000);
+    // The test's verdict and its details, without the program's log.
+    output->clear();
+    for (const QString& line : QString::fromUtf8(run.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("FAIL!")) || line.startsWith(QLatin1String("   ")) ||
+            line.startsWith(QLatin1String("Totals")))
+            *output += line + QLatin1Char('\n');
+    }
+    return ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
 }
 
 } // namespace OV::Test

@@ -25,4 +25,9 @@ private:
 // Path of the built application executable.
 QString appExecutable();
 
+// Runs the current row of the current test function again in a new process of this test, started
+// in a folder whose "settings.json" holds `settings`: the program reads its settings once per
+// process. True when the row passed there; `output` gets what that run's test reported.
+bool runRowWithSettings(const QByteArray& settings, QString* output);
+
 } // namespace OV::Test

@@ -14,6 +14,7 @@
 #include "module/ModuleCommonKeyConfigPanel.h"
 #include "module/ModuleDetailsDialog.h"
 #include "module/ModuleOTADialog.h"
+#include "module/ModuleRecordWriter.h"
 #include "module/PelloraLayerItemWidget.h"
 #include "module/PelloraWidgetItem.h"
 #include "module/ScanWifiDialog.h"
@@ -54,6 +55,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -175,6 +177,41 @@ private:
         return bean;
     }
 
+    // A module record stored in the open project under the name, as the device row shows one.
+    static std::shared_ptr<ProjectDbModuleBean> storedModule(const QString& name)
+    {
+        static int serial = 0;
+        auto bean = module(name);
+        bean->id = 0;
+        bean->gatewayType = QStringLiteral("can");
+        bean->sn = QStringLiteral("SN-TIP-%1").arg(++serial);
+        ProjectModuleUseCase::BeanList beans{bean};
+        return ModuleRecordWriter::add(beans).isOk() ? bean : nullptr;
+    }
+
+    // The tile's tool tip once its details window, opened from the tile, has done its work.
+    static Shown moduleTileTipAfterDetails(const std::shared_ptr<ProjectDbModuleBean>& stored, const QString& name,
+                                           const std::function<void(ModuleDetailsDialog&)>& work)
+    {
+        if (!stored)
+            return {QStringLiteral("(not stored)"), QString()};
+        MainDeviceModule tile(std::make_shared<ProjectDbModuleBean>(*stored));
+        tile.onClickMenuDetail();
+        QPointer<ModuleDetailsDialog> details;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<ModuleDetailsDialog*>(window); found && found->isVisible())
+                details = found;
+        }
+        if (!details)
+            return {QStringLiteral("(no details window)"), QString()};
+        work(*details);
+        const Shown shown = byToolTip(tile.toolTip(), name);
+        if (details && details->isVisible())
+            details->close();
+        ModuleRecordWriter::remove(stored->id);
+        return shown;
+    }
+
     void addPlaces()
     {
         m_places[QStringLiteral("profile name")] = [](const QString& name) {
@@ -239,6 +276,21 @@ private:
         m_places[QStringLiteral("module tile tip")] = [](const QString& name) {
             MainDeviceModule tile(module(name));
             return byToolTip(tile.toolTip(), name);
+        };
+        m_places[QStringLiteral("module tile tip after rename")] = [](const QString& name) {
+            return moduleTileTipAfterDetails(storedModule(QStringLiteral("Desk")), name, [&name](auto& details) {
+                details.onClickRename();
+                details.renameEdit()->setText(name);
+                details.renameDialog()->button2->click();
+            });
+        };
+        // Renamed in another window while the tile showed the old name: closing the details
+        // window shows the stored one.
+        m_places[QStringLiteral("module tile tip after details close")] = [](const QString& name) {
+            const auto stored = storedModule(name);
+            if (stored)
+                stored->name = QStringLiteral("Desk");
+            return moduleTileTipAfterDetails(stored, name, [](auto& details) { details.close(); });
         };
         m_places[QStringLiteral("module details")] = [](const QString& name) {
             ModuleDetailsDialog dialog(module(name));
@@ -451,6 +503,8 @@ private slots:
         QTest::newRow("store description") << "<h1>Big</h1> news";
         QTest::newRow("module tile tip") << image;
         QTest::newRow("module tile tip, plain") << "R&amp;D desk";
+        QTest::newRow("module tile tip after rename") << "<b>Desk</b> <i>2</i>";
+        QTest::newRow("module tile tip after details close") << image;
         QTest::newRow("module details") << "<b>Desk</b>";
         QTest::newRow("hub name") << "<b>Hub</b>";
         QTest::newRow("hub search row") << "<u>Study</u>";
@@ -503,6 +557,8 @@ private slots:
         QTest::newRow("two swatches, capitals")
             << swatch("#00FF00") + " & " + swatch("#ff0000") << QStringList{"#00FF00", "#ff0000"};
         QTest::newRow("no swatch") << QStringLiteral("<h1>Scene</h1> -> On") << QStringList{};
+        QTest::newRow("text after the last swatch")
+            << swatch("#3d7eff") + " <b>dim</b> & <i>warm</i>" << QStringList{"#3d7eff"};
         QTest::newRow("span of another shape")
             << QStringLiteral("<span style='color:red;font-size:18px;'>\u25A0</span>") << QStringList{};
         QTest::newRow("swatch with markup inside")

@@ -9,6 +9,8 @@ class ClipboardService
 {
 public:
     virtual ~ClipboardService() = default;
+    // Offers the text for pasting: as the clipboard and, where the desktop has one, as the
+    // primary selection, which terminals paste.
     virtual bool setText(const QString& text) = 0;
 };
 

@@ -16,7 +16,12 @@ bool QtClipboardService::setText(const QString& text)
         return false;
     }
     // The clipboard belongs to the GUI thread; another thread hands the text over and waits.
-    auto set = [text] { QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard); };
+    auto set = [text] {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(text, QClipboard::Clipboard);
+        if (clipboard->supportsSelection())
+            clipboard->setText(text, QClipboard::Selection);
+    };
     if (QThread::currentThread() == app->thread())
         set();
     else

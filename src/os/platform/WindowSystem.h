@@ -24,7 +24,8 @@ public:
     virtual std::vector<Window> windows() = 0;
     // Restores the window when minimised, raises it and gives it the input focus.
     virtual bool activate(uint64_t window) = 0;
-    // Presses and releases Ctrl+V in the focused window.
+    // Presses and releases the paste keys in the focused window: the ones that text fields and
+    // terminals alike read as paste.
     virtual bool sendPasteShortcut() = 0;
 };
 

@@ -265,16 +265,19 @@ bool X11WindowSystem::sendPasteShortcut()
         Logger::warn(kTag, "the X server has no XTest extension");
         return false;
     }
-    const KeyCode ctrl = XKeysymToKeycode(x.dpy, XK_Control_L);
-    const KeyCode v = XKeysymToKeycode(x.dpy, XK_v);
-    if (ctrl == 0 || v == 0) {
-        Logger::warn(kTag, "the keyboard map has no Ctrl or V key");
+    // Shift+Insert, not Ctrl+V: Qt, GTK and Tk paste the clipboard on it and terminals the
+    // primary selection, where Ctrl+V would type a control character. Keys by keysym, so any
+    // layout finds them.
+    const KeyCode shift = XKeysymToKeycode(x.dpy, XK_Shift_L);
+    const KeyCode insert = XKeysymToKeycode(x.dpy, XK_Insert);
+    if (shift == 0 || insert == 0) {
+        Logger::warn(kTag, "the keyboard map has no Shift or Insert key");
         return false;
     }
-    XTestFakeKeyEvent(x.dpy, ctrl, True, CurrentTime);
-    XTestFakeKeyEvent(x.dpy, v, True, CurrentTime);
-    XTestFakeKeyEvent(x.dpy, v, False, CurrentTime);
-    XTestFakeKeyEvent(x.dpy, ctrl, False, CurrentTime);
+    XTestFakeKeyEvent(x.dpy, shift, True, CurrentTime);
+    XTestFakeKeyEvent(x.dpy, insert, True, CurrentTime);
+    XTestFakeKeyEvent(x.dpy, insert, False, CurrentTime);
+    XTestFakeKeyEvent(x.dpy, shift, False, CurrentTime);
     XSync(x.dpy, False);
     return x.errors() == 0;
 }

@@ -125,7 +125,7 @@ std::optional<QStringList> XdgAutostartStore::read(const QString& name)
     return parseExec(exec);
 }
 
-bool XdgAutostartStore::write(const QString& name, const QStringList& arguments)
+bool XdgAutostartStore::write(const QString& name, const QStringList& arguments, const QString& workingDirectory)
 {
     if (!QDir().mkpath(autostartDir()))
         return false;
@@ -134,6 +134,9 @@ bool XdgAutostartStore::write(const QString& name, const QStringList& arguments)
     text += QLatin1String("Type=Application\n");
     text += QLatin1String("Name=") + escapeValue(name) + QLatin1Char('\n');
     text += QLatin1String("Exec=") + escapeValue(quoteExec(arguments)) + QLatin1Char('\n');
+    // Without it the session starts the program in the home folder, away from its settings.json.
+    if (!workingDirectory.isEmpty())
+        text += QLatin1String("Path=") + escapeValue(workingDirectory) + QLatin1Char('\n');
     text += QLatin1String("Terminal=false\n");
     text += QLatin1String("X-GNOME-Autostart-enabled=true\n");
     QSaveFile file(entryPath(name));

@@ -9,7 +9,7 @@ class XdgAutostartStore : public AutostartStore
 {
 public:
     std::optional<QStringList> read(const QString& name) override;
-    bool write(const QString& name, const QStringList& arguments) override;
+    bool write(const QString& name, const QStringList& arguments, const QString& workingDirectory) override;
     bool remove(const QString& name) override;
 
     static QString autostartDir();
