@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <thread>
 
 #include <unistd.h>
@@ -167,10 +168,13 @@ private slots:
     {
         QFETCH(bool, terminal);
         QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("typed"));
+        QProcess xterm;
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        std::function<QString()> received = [edit] { return edit->text(); };
         if (terminal) {
-            QTemporaryDir dir;
-            const QString out = dir.filePath(QStringLiteral("typed"));
-            QProcess xterm;
             xterm.start(QStringLiteral("xterm"),
                         {QStringLiteral("-u8"), QStringLiteral("-title"), QStringLiteral("Typing target terminal"),
                          QStringLiteral("-e"), QStringLiteral("/bin/sh"), QStringLiteral("-c"),
@@ -178,34 +182,30 @@ private slots:
                          QStringLiteral("stty raw -echo && : >\"$1.ready\" && exec cat >\"$1\""), QStringLiteral("sh"),
                          out});
             QVERIFY2(xterm.waitForStarted(10000), "xterm is not installed (scripts/deps.sh installs it)");
-            uint64_t window = 0;
-            QTRY_VERIFY_WITH_TIMEOUT((window = windowTitled(QStringLiteral("Typing target terminal"))) != 0, 20000);
+            uint64_t id = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((id = windowTitled(QStringLiteral("Typing target terminal"))) != 0, 20000);
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out + QStringLiteral(".ready")), 20000);
-            QVERIFY(X11WindowSystem().activate(window));
-
-            QVERIFY(desktopController().inputText(text.toStdString()));
-            const auto typed = [&out] {
+            QVERIFY(X11WindowSystem().activate(id));
+            received = [&out] {
                 QFile file(out);
                 return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
             };
-            QTRY_COMPARE_WITH_TIMEOUT(typed(), text, 10000);
-            QCOMPARE(QGuiApplication::clipboard()->text(), text);
-            xterm.kill();
-            xterm.waitForFinished(5000);
-            return;
+        } else {
+            (new QVBoxLayout(&window))->addWidget(edit);
+            QVERIFY(showWindow(window, QStringLiteral("Typing target")));
+            QVERIFY(X11WindowSystem().activate(window.winId()));
+            QTRY_VERIFY(window.isActiveWindow());
+            edit->setFocus();
+            QTRY_VERIFY(edit->hasFocus());
         }
-        QWidget window;
-        auto* edit = new QLineEdit(&window);
-        (new QVBoxLayout(&window))->addWidget(edit);
-        QVERIFY(showWindow(window, QStringLiteral("Typing target")));
-        QVERIFY(X11WindowSystem().activate(window.winId()));
-        QTRY_VERIFY(window.isActiveWindow());
-        edit->setFocus();
-        QTRY_VERIFY(edit->hasFocus());
 
         QVERIFY(desktopController().inputText(text.toStdString()));
-        QTRY_COMPARE(edit->text(), text);
+        QTRY_COMPARE_WITH_TIMEOUT(received(), text, 10000);
         QCOMPARE(QGuiApplication::clipboard()->text(), text);
+        if (terminal) {
+            xterm.kill();
+            xterm.waitForFinished(5000);
+        }
     }
 
     void pulseVolumeAndMuteOfTheDefaultSink()
