@@ -5,6 +5,7 @@
 #include "scene/SceneActionRecord.h"
 #include "widgets/EditStateWatcher.h"
 #include "widgets/MessageDialog.h"
+#include "widgets/PlainTextEdit.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +20,7 @@ SceneOSCtrlInputText::SceneOSCtrlInputText(const nlohmann::json& node, QWidget* 
     auto* layout = new QVBoxLayout(this);
     auto* row = new QHBoxLayout();
     row->addWidget(new QLabel(tr("Text"), this), 0, Qt::AlignTop);
-    m_edit = new QPlainTextEdit(this);
+    m_edit = new PlainTextEdit(this);
     m_edit->setFixedHeight(300);
     row->addWidget(m_edit, 1);
     layout->addLayout(row);

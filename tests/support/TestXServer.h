@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace OV::Test {
+
+// An X server of one test's own (Xvfb on a free display), optionally with a window manager, so
+// that what the test does to selections and window placement meets no other test.
+class TestXServer
+{
+public:
+    TestXServer() = default;
+    ~TestXServer();
+    TestXServer(const TestXServer&) = delete;
+    TestXServer& operator=(const TestXServer&) = delete;
+
+    // Starts the server, then `windowManager` (program and arguments) on it when given, and waits
+    // until each accepts work. False with `error` set when either does not start.
+    bool start(const QStringList& windowManager = {}, QString* error = nullptr);
+    // ":N" once started.
+    QString display() const { return m_display; }
+    // The environment for a child process to run on this server with Qt's X11 platform.
+    QProcessEnvironment environment() const;
+
+private:
+    QProcess m_server;
+    QProcess m_windowManager;
+    QString m_display;
+};
+
+// Makes this process run on `display` (when not empty) as a desktop program does, before the
+// application object exists: Qt's X11 platform on that display. Under AddressSanitizer's strict
+// string checks the process starts again without them: the X keyboard library Qt loads hands
+// strndup unterminated sources, which the check reports against that library, not our code.
+void useDisplay(char** argv, const QByteArray& display);
+
+} // namespace OV::Test
