@@ -174,12 +174,17 @@ void BaseWidget::paintEvent(QPaintEvent* event)
     QWidget::paintEvent(event);
 }
 
-void BaseWidget::showEvent(QShowEvent* event)
+void BaseWidget::applyPendingTheme()
 {
     if (m_themePending) {
         onThemeChanged(ThemeLoader::instance());
         m_themePending = false;
     }
+}
+
+void BaseWidget::showEvent(QShowEvent* event)
+{
+    applyPendingTheme();
     QWidget::showEvent(event);
 }
 

@@ -53,6 +53,8 @@ protected:
 
     // Still true until the first show has applied the theme.
     bool isThemePending() const { return m_themePending; }
+    // Applies the theme now if no show has yet.
+    void applyPendingTheme();
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -252,9 +252,21 @@ bool BaseWindow::canClose(QCloseEvent*)
 
 void BaseWindow::onClose() {}
 
-void BaseWindow::showEvent(QShowEvent* event)
+void BaseWindow::prepareToShow() {}
+
+void BaseWindow::setVisible(bool visible)
 {
+    if (!visible)
+        m_centreWhenExposed = false;
+    if (!visible || isVisible() || !isWindow()) {
+        BaseWidget::setVisible(visible);
+        return;
+    }
+    // Sized and placed before the window manager maps the window: one that reparents frames it
+    // at the place it first sees, and a move sent while it does so leaves Qt believing another
+    // position (popups then open off the mark, drops miss), with no later event to correct it.
     if (isThemePending()) {
+        applyPendingTheme();
         const QSize size = defaultWindowSize();
         if (size.width() > 0 && size.height() > 0) {
             // A resize drops a maximised or full-screen state; the default becomes the normal size.
@@ -264,12 +276,46 @@ void BaseWindow::showEvent(QShowEvent* event)
                 setWindowState(state);
         }
     }
-    BaseWidget::showEvent(event);
-    if (!isMaximized()) {
-        const QRect area = availableScreenGeometry();
-        if (area.isValid())
-            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    ensurePolished();
+    prepareToShow();
+    // A window shown before keeps its native window: a move now would reach the window manager
+    // before the map does, so it waits until the window is on screen.
+    const bool shownBefore = testAttribute(Qt::WA_WState_Created);
+    if (!isMaximized() && !shownBefore)
+        centreOnScreen();
+    BaseWidget::setVisible(true);
+    if (!isMaximized() && shownBefore) {
+        if (QWindow* handle = windowHandle()) {
+            m_centreWhenExposed = true;
+            handle->removeEventFilter(this);
+            handle->installEventFilter(this);
+            if (handle->isExposed()) {
+                m_centreWhenExposed = false;
+                centreOnScreen();
+            }
+        }
     }
+}
+
+bool BaseWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_centreWhenExposed && event->type() == QEvent::Expose && watched == windowHandle() &&
+        windowHandle()->isExposed()) {
+        m_centreWhenExposed = false;
+        if (!isMaximized())
+            centreOnScreen();
+    }
+    return BaseWidget::eventFilter(watched, event);
+}
+
+void BaseWindow::centreOnScreen()
+{
+    const QRect area = availableScreenGeometry();
+    if (!area.isValid())
+        return;
+    const QPoint centred(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    if (pos() != centred)
+        move(centred);
 }
 
 void BaseWindow::closeEvent(QCloseEvent* event)

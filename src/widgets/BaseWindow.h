@@ -34,6 +34,9 @@ public:
     void setFixedWindowSize(int w, int h);
     void moveToCenter();
 
+    // Every show centres the window on its screen unless it is maximised.
+    void setVisible(bool visible) override;
+
     void hideMinimizeButton();
     void hideMaximizeButton();
     void hideCloseButton();
@@ -56,14 +59,18 @@ protected:
     virtual QSize defaultWindowSize();
     virtual bool canClose(QCloseEvent* event);
     virtual void onClose();
+    // Called on each show, themed and before the window is placed: a window whose size follows
+    // its content fits it here.
+    virtual void prepareToShow();
 
-    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     QRect availableScreenGeometry() const;
+    void centreOnScreen();
 
     FramelessWidgetsHelper* m_frameless = nullptr;
     QVBoxLayout* m_rootLayout = nullptr;
@@ -79,6 +86,7 @@ private:
     QWidget* m_contentHost = nullptr;
     std::function<bool()> m_closeRequestHandler;
     std::function<void()> m_closedHandler;
+    bool m_centreWhenExposed = false;
 };
 
 // Puts `widget` as the only content of `host`: whatever the host's layout held is detached (not

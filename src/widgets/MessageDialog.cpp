@@ -174,10 +174,29 @@ void MessageDialog::setAnswerProvider(AnswerProvider provider)
     answerProvider() = std::move(provider);
 }
 
+void MessageDialog::prepareToShow()
+{
+    // The wrapped text's height follows the width the layouts give the label, and Qt lays out
+    // a window's children only as it shows them, after its native window exists. Showing them
+    // here (still hidden with the dialog) and laying out from the top lets the dialog take its
+    // size before its window is mapped.
+    const QList<QWidget*> children = findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (!child->isWindow() && !child->testAttribute(Qt::WA_WState_ExplicitShowHide))
+            child->show();
+    }
+    for (QWidget* widget : QList<QWidget*>{this} + children) {
+        if (QLayout* own = widget->layout()) {
+            own->invalidate();
+            own->activate();
+        }
+    }
+    fitToText();
+}
+
 void MessageDialog::showEvent(QShowEvent* event)
 {
     BaseDialog::showEvent(event);
-    fitToText();
     if (!answerProvider())
         return;
     QPointer<MessageDialog> self(this);

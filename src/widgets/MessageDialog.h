@@ -38,6 +38,7 @@ public:
     static void setAnswerProvider(AnswerProvider provider);
 
 protected:
+    void prepareToShow() override;
     void showEvent(QShowEvent* event) override;
 
 private:

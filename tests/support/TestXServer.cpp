@@ -1,6 +1,8 @@
 #include "support/TestXServer.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTest>
 #include <QThread>
 
 #include <unistd.h>
@@ -14,6 +16,7 @@ namespace OV::Test {
 namespace {
 
 constexpr int kStartMs = 15000;
+const char* const kRowMarker = "ORVEL_TEST_ROW_ON_SERVER";
 
 // Whether a window manager announces itself on the display's root (EWMH's check window).
 bool windowManagerRuns(const QByteArray& display)
@@ -117,6 +120,31 @@ void useDisplay(char** argv, const QByteArray& display)
     }
     qputenv("DISPLAY", display);
     qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+bool runRowOnServer(const TestXServer& server, QString* output)
+{
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = server.environment();
+    environment.insert(QString::fromLatin1(kRowMarker), QStringLiteral("1"));
+    run.setProcessEnvironment(environment);
+    const QString row = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') +
+                        QString::fromUtf8(QTest::currentDataTag());
+    run.start(QCoreApplication::applicationFilePath(), {row});
+    const bool ended = run.waitForFinished(120000);
+    output->clear();
+    for (const QString& line : QString::fromUtf8(run.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("FAIL!")) || line.startsWith(QLatin1String("   ")) ||
+            line.startsWith(QLatin1String("Totals")))
+            *output += line + QLatin1Char('\n');
+    }
+    return ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+}
+
+bool isRowOnServer()
+{
+    return qEnvironmentVariableIsSet(kRowMarker);
 }
 
 } // namespace OV::Test

@@ -36,4 +36,10 @@ private:
 // strndup unterminated sources, which the check reports against that library, not our code.
 void useDisplay(char** argv, const QByteArray& display);
 
+// Runs the current test row again in a child process on `server`, which runs it under
+// `isRowOnServer()`. True when the child passed; `output` gets its verdict lines.
+bool runRowOnServer(const TestXServer& server, QString* output);
+// Whether this process is such a child.
+bool isRowOnServer();
+
 } // namespace OV::Test
