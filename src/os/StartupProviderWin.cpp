@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace OV {
 
@@ -30,7 +31,11 @@ bool StartupProviderWin::isEnabled()
     const auto stored = m_store->read(m_name);
     if (!stored)
         return false;
-    QString text = stored->join(QLatin1Char(' ')).trimmed();
+    // The session refuses an entry whose folder is gone (removed, renamed, or a file now), so
+    // nothing would start; an entry naming none starts in the home folder.
+    if (!stored->workingDirectory.isEmpty() && !QFileInfo(stored->workingDirectory).isDir())
+        return false;
+    QString text = stored->arguments.join(QLatin1Char(' ')).trimmed();
     if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
         text = text.mid(1, text.size() - 2);
     return text.startsWith(m_commandLine, Qt::CaseInsensitive);

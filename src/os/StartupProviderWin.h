@@ -17,6 +17,8 @@ public:
     StartupProviderWin(QString name, std::shared_ptr<AutostartStore> store, QString executablePath = {},
                        QString workingDirectory = {});
 
+    // On only when the entry would start this program: its command line names it, and the folder
+    // it names, where it names one, exists.
     bool isEnabled() override;
     bool enable() override;
     bool disable() override;

@@ -196,6 +196,17 @@ private slots:
         QVERIFY2(m_out.contains(QStringLiteral("[I] [Settings] settings from %1\n").arg(read)), qPrintable(m_out));
     }
 
+    // Which settings.json was looked for, by its folder: a start from elsewhere (a log-on entry,
+    // a shortcut) reads another folder's, and the line is how a user finds out.
+    void settingsLineNamesTheFolderLookedIn()
+    {
+        QTemporaryDir empty;
+        QCOMPARE(start({QStringLiteral("--autostart")}, {}, empty.path()), 0);
+        const QString looked = QFileInfo(empty.path()).canonicalFilePath() + QStringLiteral("/settings.json");
+        QVERIFY2(m_out.contains(QStringLiteral("[I] [Settings] no %1: default settings\n").arg(looked)),
+                 qPrintable(m_out));
+    }
+
     // A start at log-on with a usable last project opens it into a hidden main window and keeps
     // running in the tray.
     void autostartOpensTheLastProjectHidden()

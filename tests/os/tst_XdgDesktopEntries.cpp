@@ -109,7 +109,10 @@ private slots:
         const QString odd = "/opt/My Apps/it's \"$HOME\" 100%/OrvelWorkSpace";
         const QString oddFolder = "/srv/My Desk/back\\slash\ttab\nline %f";
         QVERIFY(StartupProviderWin("OrvelWorkSpace", std::make_shared<XdgAutostartStore>(), odd, oddFolder).enable());
-        QCOMPARE(XdgAutostartStore().read("OrvelWorkSpace"), std::optional<QStringList>({odd, "--autostart"}));
+        const auto stored = XdgAutostartStore().read("OrvelWorkSpace");
+        QVERIFY(stored);
+        QCOMPARE(stored->arguments, (QStringList{odd, "--autostart"}));
+        QCOMPARE(stored->workingDirectory, oddFolder);
         QCOMPARE(DesktopEntry::load(autostartEntry())->value("Path"), oddFolder);
     }
 
@@ -127,6 +130,55 @@ private slots:
             writeEntry(autostartEntry(), "Type=Application\nExec=" + exec + "\n");
             QVERIFY2(provider.isEnabled() == enabled, exec.constData());
         }
+    }
+
+    // The session refuses an entry whose folder is gone, so the switch must not show it on; the
+    // program turned on again from where it runs now writes that folder over the stale one.
+    void autostartOnlyWhereTheFolderIs_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("folder there") << "kept" << true;
+        QTest::newRow("no Path") << "none" << true;
+        QTest::newRow("empty Path") << "empty" << true;
+        QTest::newRow("folder removed") << "removed" << false;
+        QTest::newRow("folder renamed") << "renamed" << false;
+        QTest::newRow("a file in its place") << "file" << false;
+    }
+
+    void autostartOnlyWhereTheFolderIs()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, enabled);
+        QTemporaryDir scratch;
+        const QString desk = scratch.filePath("desk");
+        QVERIFY(QDir().mkpath(desk));
+        QByteArray body =
+            "Type=Application\nExec=" +
+            XdgAutostartStore::quoteExec({QCoreApplication::applicationFilePath(), "--autostart"}).toUtf8() + "\n";
+        if (folder != "none")
+            body += "Path=" + (folder == "empty" ? QByteArray() : desk.toUtf8()) + "\n";
+        writeEntry(autostartEntry(), body);
+        if (folder == "removed" || folder == "file")
+            QVERIFY(QDir(desk).removeRecursively());
+        if (folder == "renamed")
+            QVERIFY(QDir().rename(desk, scratch.filePath("desk 2")));
+        if (folder == "file") {
+            QFile file(desk);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(StartupProvider::instance()->isEnabled(), enabled);
+
+        const QString now = scratch.filePath("now");
+        QVERIFY(QDir().mkpath(now));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(now));
+        const bool turnedOn = StartupProvider::instance()->enable();
+        QVERIFY(QDir::setCurrent(before));
+        QVERIFY(turnedOn);
+        QCOMPARE(DesktopEntry::load(autostartEntry())->value("Path"), QFileInfo(now).canonicalFilePath());
+        QVERIFY(StartupProvider::instance()->isEnabled());
+        QVERIFY(StartupProvider::instance()->disable());
     }
 };
 

@@ -7,13 +7,21 @@
 
 namespace OV {
 
+// One stored entry: what it starts and in which folder.
+struct AutostartEntry
+{
+    QStringList arguments;
+    // Empty when the entry names none (the session then uses the home folder).
+    QString workingDirectory;
+};
+
 // Where the desktop keeps the programs it starts at log-on, one named entry each.
 class AutostartStore
 {
 public:
     virtual ~AutostartStore() = default;
-    // The entry's command line as arguments; nothing when there is no such entry.
-    virtual std::optional<QStringList> read(const QString& name) = 0;
+    // Nothing when there is no such entry or it has no command line.
+    virtual std::optional<AutostartEntry> read(const QString& name) = 0;
     // The entry starts the command line in the working directory, as the program that wrote it ran.
     virtual bool write(const QString& name, const QStringList& arguments, const QString& workingDirectory) = 0;
     // False when there was no entry to remove.

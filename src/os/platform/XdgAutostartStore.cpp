@@ -114,7 +114,7 @@ QStringList XdgAutostartStore::parseExec(const QString& value)
     return args;
 }
 
-std::optional<QStringList> XdgAutostartStore::read(const QString& name)
+std::optional<AutostartEntry> XdgAutostartStore::read(const QString& name)
 {
     const auto entry = DesktopEntry::load(entryPath(name));
     if (!entry)
@@ -122,7 +122,7 @@ std::optional<QStringList> XdgAutostartStore::read(const QString& name)
     const QString exec = entry->value(QStringLiteral("Exec"));
     if (exec.isEmpty())
         return std::nullopt;
-    return parseExec(exec);
+    return AutostartEntry{parseExec(exec), entry->value(QStringLiteral("Path"))};
 }
 
 bool XdgAutostartStore::write(const QString& name, const QStringList& arguments, const QString& workingDirectory)

@@ -8,7 +8,7 @@ namespace OV {
 class XdgAutostartStore : public AutostartStore
 {
 public:
-    std::optional<QStringList> read(const QString& name) override;
+    std::optional<AutostartEntry> read(const QString& name) override;
     bool write(const QString& name, const QStringList& arguments, const QString& workingDirectory) override;
     bool remove(const QString& name) override;
 
