@@ -91,6 +91,7 @@ void KestrinCard::updateName(const QString& text)
 
 void KestrinCard::setName(const QString& text)
 {
+    m_shownName = text;
     setToolTip(plainToolTip(text));
 }
 
@@ -115,11 +116,14 @@ void KestrinCard::applyAndSave(const std::function<void()>& change, const BaseRe
     const QString name = m_bean->name;
     const QString iconText = m_bean->icon;
     const nlohmann::json data = m_bean->data;
+    // The label as it stands, not one rebuilt from the record: each kind of card makes its
+    // label its own way (a timer without a name shows its time, the weather card a fixed text).
+    const QString shown = m_shownName;
     const auto restore = [&]() {
         m_bean->name = name;
         m_bean->icon = iconText;
         m_bean->data = data;
-        updateName(name);
+        setName(shown);
     };
     try {
         change();

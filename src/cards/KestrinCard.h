@@ -54,8 +54,8 @@ public:
     virtual void setName(const QString& text);
 
     // Applies an editor's change to the record and stores it with the icon, when given. When the
-    // change throws or the store fails, the record in memory is put back as it was, so memory
-    // and project stay equal; the callback gets the failure.
+    // change throws or the store fails, the record in memory and the label are put back as they
+    // were, so memory, screen and project stay equal; the callback gets the failure.
     void applyAndSave(const std::function<void()>& change, const BaseResultCallback<void>& callback, QPixmap* icon);
 
     // Stores the record and, when given, its icon in one transaction.
@@ -87,6 +87,8 @@ private:
     std::shared_ptr<ProjectProfileKsWidgetUseCase> m_widgetUseCase;
     bool m_editable = false;
     QString m_editPanelKey;
+    // What the label shows, put back when an edit is not stored.
+    QString m_shownName;
 };
 
 } // namespace OV

@@ -55,10 +55,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <memory>
 
 using namespace OV;
 using Json = nlohmann::json;
+
+// What a row does in an open card editor.
+using EditorStep = std::function<void(KestrinCardEditor*)>;
+Q_DECLARE_METATYPE(EditorStep)
 
 class TestCardEditors : public QObject
 {
@@ -114,6 +119,22 @@ private:
         const auto found =
             ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->findById(card->bean()->id);
         return found.isOk() && *found.data ? (*found.data)->data : Json();
+    }
+
+    // Types a new name into the editor's form and, where it has a picture, picks a new one.
+    template <typename Form>
+    static EditorStep renameIn()
+    {
+        return [](KestrinCardEditor* editor) {
+            auto* form = qobject_cast<Form*>(editor);
+            QVERIFY(form);
+            form->nameEdit()->setText(QStringLiteral("Never"));
+            if constexpr (requires { form->iconEditor(); }) {
+                QPixmap red(40, 40);
+                red.fill(Qt::red);
+                form->iconEditor()->setIcon(QStringLiteral("https://127.0.0.1:9/red.png"), red, 70);
+            }
+        };
     }
 
     void shoot(QWidget* editor, const char* name)
@@ -865,6 +886,92 @@ private slots:
         // Memory and project stay equal.
         QVERIFY(card->configuration() == before);
         QVERIFY(stored(card) == before);
+    }
+
+    // Every card editor stores through its card's one save path: a save the database refuses
+    // leaves the card showing what is stored (label, tooltip, icon), also after a Reset.
+    void failedSaveKeepsWhatTheCardShows_data()
+    {
+        QTest::addColumn<QByteArray>("widgetType");
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<EditorStep>("edit");
+        QTest::newRow("timer") << QByteArray("basic") << QByteArray(R"({"typeId":"timer"})")
+                               << renameIn<KestrinCardBasicTimerEditor>();
+        QTest::newRow("world clock") << QByteArray("basic") << QByteArray(R"({"typeId":"worldClock"})")
+                                     << renameIn<KestrinCardBasicWorldClockEditor>();
+        QTest::newRow("white noise") << QByteArray("basic") << QByteArray(R"({"typeId":"whiteNoise"})")
+                                     << EditorStep([](KestrinCardEditor* editor) {
+                                            auto* form = qobject_cast<KestrinCardBasicWhiteNoiseEditor*>(editor);
+                                            QVERIFY(form);
+                                            form->soundBox()->setCurrentIndex(2);
+                                        });
+        QTest::newRow("weather") << QByteArray("basic") << QByteArray(R"({"typeId":"accuWeather"})")
+                                 << EditorStep([](KestrinCardEditor* editor) {
+                                        auto* form = qobject_cast<KestrinCardBasicAccuWeatherEditor*>(editor);
+                                        QVERIFY(form);
+                                        form->latitudeEdit()->setText(QStringLiteral("47.37"));
+                                        form->longitudeEdit()->setText(QStringLiteral("8.54"));
+                                    });
+        QTest::newRow("module") << QByteArray("module")
+                                << QByteArray(R"({"name":"Thessa Temp & Humidity","typeId":"thessaTempAndHu",)"
+                                              R"("icon":":/profile/image/icon_md_thessa_temp_hu.png"})")
+                                << renameIn<KestrinCardMDThessaTHEditor>();
+        QTest::newRow("multi-action") << QByteArray("multiAction")
+                                      << QByteArray(R"({"name":"Multi-Action","typeId":"multiAction"})")
+                                      << renameIn<KestrinCardMAMultiActionEditor>();
+        QTest::newRow("pc control") << QByteArray("pcCtrl")
+                                    << QByteArray(R"({"name":"Open Browser","typeId":"openBrowser",)"
+                                                  R"("icon":":/profile/image/icon_pc_open_browser.png","extCmd":""})")
+                                    << renameIn<KestrinCardPCCtrlEditor>();
+        QTest::newRow("plug-in group")
+            << QByteArray("pcCtrlGroup")
+            << QByteArray(R"({"pluginUuid":"kept-uuid","name":"Keys","icon":"","iconScale":50,"deploymentData":)"
+                          R"({"id":"row","type":"HOT_KEY_GROUP","name":"Keys","iconScale":50,"icon":"",)"
+                          R"("param":{"button":[]}}})")
+            << renameIn<KestrinCardPCCtrlGroupEditor>();
+    }
+
+    void failedSaveKeepsWhatTheCardShows()
+    {
+        QFETCH(QByteArray, widgetType);
+        QFETCH(QByteArray, config);
+        QFETCH(EditorStep, edit);
+        const Json payload = Json::parse(config.toStdString());
+        if (payload.contains("pluginUuid"))
+            QVERIFY(Test::installTestPlugin(QStringLiteral("kept-uuid"), QStringLiteral("Keys"), "[]", m_dir.path()) >
+                    0);
+        auto* card = qobject_cast<SimpleKestrinCard*>(dropCard(widgetType.constData(), payload));
+        QVERIFY(card);
+        QTRY_VERIFY(!card->iconImage().isNull());
+        const QString label = card->nameText();
+        const QString tip = card->toolTip();
+        const QImage icon = card->iconImage().toImage();
+        QVERIFY(!label.isEmpty());
+        const Json before = stored(card);
+        auto* editor = editorOf<KestrinCardEditor>(card);
+        QVERIFY(editor);
+
+        auto database = ProjectManager::instance()->getProfileKsWidgetUseCase()->accessor->database();
+        QVERIFY(database
+                    ->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON json_store "
+                                          "BEGIN SELECT RAISE(ABORT, 'refused'); END"))
+                    .isOk());
+        auto dropTrigger = qScopeGuard([&] { database->exec(QStringLiteral("DROP TRIGGER refuse")); });
+        edit(editor);
+        QVERIFY(editor->saveButton()->isEnabled());
+        editor->saveButton()->click();
+        QTRY_COMPARE(m_dialogs.size(), 1);
+        QVERIFY2(m_dialogs.first().contains(QLatin1String("refused")), qPrintable(m_dialogs.first()));
+        QCOMPARE(card->nameText(), label);
+        QCOMPARE(card->toolTip(), tip);
+        QVERIFY(card->iconImage().toImage() == icon);
+        QVERIFY(card->configuration() == before);
+        QVERIFY(stored(card) == before);
+
+        editor->resetButton()->click();
+        QVERIFY(!editor->saveButton()->isEnabled());
+        QCOMPARE(card->nameText(), label);
+        QCOMPARE(card->toolTip(), tip);
     }
 
     void preDeploySavesOpenEditorOnce()
