@@ -89,11 +89,17 @@ bool runRowWithSettings(const QByteArray& settings, QString* output)
     if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
         return false;
     file.close();
-    QProcess run;
-    run.setWorkingDirectory(folder.path());
-    run.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(marker), QStringLiteral("1"));
+    return runRowInChild(environment, folder.path(), output);
+}
+
+bool runRowInChild(const QProcessEnvironment& environment, const QString& workingDirectory, QString* output)
+{
+    QProcess run;
+    if (!workingDirectory.isEmpty())
+        run.setWorkingDirectory(workingDirectory);
+    run.setProcessChannelMode(QProcess::MergedChannels);
     run.setProcessEnvironment(environment);
     const QString row = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') +
                         QString::fromUtf8(QTest::currentDataTag());

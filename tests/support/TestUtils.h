@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <functional>
@@ -29,5 +30,8 @@ QString appExecutable();
 // in a folder whose "settings.json" holds `settings`: the program reads its settings once per
 // process. True when the row passed there; `output` gets what that run's test reported.
 bool runRowWithSettings(const QByteArray& settings, QString* output);
+// Runs the current row again in a new process of this test with `environment`, in
+// `workingDirectory` when given. True when the row passed there; `output` gets its verdict.
+bool runRowInChild(const QProcessEnvironment& environment, const QString& workingDirectory, QString* output);
 
 } // namespace OV::Test

@@ -1,8 +1,9 @@
 #include "support/TestXServer.h"
 
+#include "support/TestUtils.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTest>
 #include <QThread>
 
 #include <unistd.h>
@@ -124,22 +125,9 @@ void useDisplay(char** argv, const QByteArray& display)
 
 bool runRowOnServer(const TestXServer& server, QString* output)
 {
-    QProcess run;
-    run.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment environment = server.environment();
     environment.insert(QString::fromLatin1(kRowMarker), QStringLiteral("1"));
-    run.setProcessEnvironment(environment);
-    const QString row = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') +
-                        QString::fromUtf8(QTest::currentDataTag());
-    run.start(QCoreApplication::applicationFilePath(), {row});
-    const bool ended = run.waitForFinished(120000);
-    output->clear();
-    for (const QString& line : QString::fromUtf8(run.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("FAIL!")) || line.startsWith(QLatin1String("   ")) ||
-            line.startsWith(QLatin1String("Totals")))
-            *output += line + QLatin1Char('\n');
-    }
-    return ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+    return runRowInChild(environment, QString(), output);
 }
 
 bool isRowOnServer()
