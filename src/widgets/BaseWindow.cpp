@@ -308,6 +308,14 @@ bool BaseWindow::eventFilter(QObject* watched, QEvent* event)
     return BaseWidget::eventFilter(watched, event);
 }
 
+void BaseWindow::showEvent(QShowEvent* event)
+{
+    BaseWidget::showEvent(event);
+    // Back from minimised: the window manager has it on screen already, so it may move now.
+    if (event->spontaneous() && !isMaximized())
+        centreOnScreen();
+}
+
 void BaseWindow::centreOnScreen()
 {
     const QRect area = availableScreenGeometry();

@@ -55,6 +55,11 @@ private slots:
         w.hide();
         w.show();
         QTRY_COMPARE(w.geometry(), QRect(660, 320, 600, 400));
+        // Back from minimised, too.
+        w.move(5, 5);
+        w.showMinimized();
+        w.showNormal();
+        QTRY_COMPARE(w.geometry(), QRect(660, 320, 600, 400));
 
         BaseWindow maximised; // centring never moves a maximised window
         maximised.showMaximized();
