@@ -150,6 +150,7 @@ private slots:
     {
         os.calls.clear();
         os.callTimes.clear();
+        os.failingText.clear();
     }
 
     void answersQueriesWithTheirFigures()
@@ -219,7 +220,6 @@ private slots:
         typist.executePcControl({}, pc("inputText", {{"text", "later"}}).at("payload"));
         QCOMPARE(os.calls.size(), 5);
         QCOMPARE(os.calls.last(), QStringLiteral("inputText later"));
-        os.failingText.clear();
     }
 
     // The shared executor outlives the application: ending with texts still waiting is quiet.
