@@ -4,6 +4,9 @@
 #include "device/KestrinDevice.h"
 #include "os/OSController.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <algorithm>
 #include <array>
 #include <stdexcept>
@@ -37,6 +40,11 @@ OSCtrlExecutor::OSCtrlExecutor(OSController* controller) : m_controller(controll
         throw std::invalid_argument("no OSController");
 }
 
+OSCtrlExecutor::~OSCtrlExecutor()
+{
+    delete m_settle.data();
+}
+
 void OSCtrlExecutor::executePcControl(const KestrinMessage& message, const nlohmann::json& payload)
 {
     const std::string action = readString(payload, "action");
@@ -51,10 +59,55 @@ void OSCtrlExecutor::executePcControl(const KestrinMessage& message, const nlohm
         const int launchMode = KestrinMessage::readInt(params, "launchMode");
         m_controller->startApplication(path, launchMode != 0 ? SingleInstance : NewInstance);
     } else if (action == "inputText") {
-        m_controller->inputText(readString(params, "text"));
+        typeText(readString(params, "text"));
     } else if (action == "execCmd") {
         m_controller->execCommand(readString(params, "cmd"), false, nullptr);
     }
+}
+
+void OSCtrlExecutor::typeText(std::string text)
+{
+    m_typing.push_back(std::move(text));
+    QTimer* settle = settleTimer();
+    if (!settle) {
+        // Nothing can wait without an event loop, and no window fetches anything either.
+        while (!m_typing.empty())
+            typeNext(nullptr);
+    } else if (!settle->isActive()) {
+        typeNext(settle);
+    }
+}
+
+void OSCtrlExecutor::typeNext(QTimer* settle)
+{
+    if (m_typing.empty())
+        return;
+    const std::string text = std::move(m_typing.front());
+    m_typing.pop_front();
+    // Started first, so that a text arriving meanwhile waits its turn. A failed paste waits
+    // the same and never holds up the texts behind it.
+    if (settle)
+        settle->start();
+    try {
+        m_controller->inputText(text);
+    } catch (const std::exception& e) {
+        Logger::warn(kTag, "inputText failed: %s", e.what());
+    }
+}
+
+QTimer* OSCtrlExecutor::settleTimer()
+{
+    if (!m_settle) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app)
+            return nullptr;
+        m_settle = new QTimer(app);
+        m_settle->setSingleShot(true);
+        m_settle->setTimerType(Qt::PreciseTimer);
+        m_settle->setInterval(kTypedTextSettleMs);
+        QObject::connect(m_settle, &QTimer::timeout, m_settle, [this] { typeNext(m_settle); });
+    }
+    return m_settle;
 }
 
 bool OSCtrlExecutor::isSystemType(const std::string& type)

@@ -6,7 +6,10 @@
 #include "support/StandinHub.h"
 #include "support/TestUtils.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 using namespace OV;
 using Test::StandinHub;
@@ -19,6 +22,9 @@ class FakeOSController : public OSController
 {
 public:
     QStringList calls;
+    QList<qint64> callTimes; // ms on clock
+    QElapsedTimer clock;
+    std::string failingText;
     int volume = 35;
     bool mute = true;
     int memory = 57;
@@ -36,7 +42,10 @@ public:
     {
         return record(QStringLiteral("start %1 %2").arg(path.c_str()).arg(int(mode)));
     }
-    bool inputText(const std::string& text) override { return record("inputText " + QString::fromStdString(text)); }
+    bool inputText(const std::string& text) override
+    {
+        return record("inputText " + QString::fromStdString(text)) && text != failingText;
+    }
     bool setVolume(int percent) override { return record(QStringLiteral("setVolume %1").arg(percent)); }
     int getVolume() override { return volume; }
     bool setMute(bool on) override { return record(QStringLiteral("setMute %1").arg(on)); }
@@ -54,6 +63,7 @@ private:
     bool record(const QString& call)
     {
         calls.append(call);
+        callTimes.append(clock.isValid() ? clock.elapsed() : -1);
         return true;
     }
 };
@@ -61,6 +71,18 @@ private:
 Json pc(const char* action, Json params)
 {
     return {{"type", "PC_CONTROL"}, {"payload", {{"action", action}, {"params", std::move(params)}}}};
+}
+
+// Set in the child that types through the shared executor and ends with texts still waiting.
+constexpr const char* kSharedExecutorChild = "ORVEL_TEST_SHARED_EXECUTOR_CHILD";
+
+int typeThroughTheSharedExecutorAndQuit(QCoreApplication& app)
+{
+    for (const char* text : {"one", "two", "three"})
+        OSCtrlExecutor::instance()->executePcControl({}, pc("inputText", {{"text", text}}).at("payload"));
+    // One has waited its turn; the last still waits when the application goes.
+    QTimer::singleShot(OSCtrlExecutor::kTypedTextSettleMs + 50, &app, &QCoreApplication::quit);
+    return app.exec();
 }
 
 } // namespace
@@ -124,7 +146,12 @@ private slots:
 
     void cleanupTestCase() { device->stop(); }
 
-    void init() { os.calls.clear(); }
+    void init()
+    {
+        os.calls.clear();
+        os.callTimes.clear();
+        os.failingText.clear();
+    }
 
     void answersQueriesWithTheirFigures()
     {
@@ -168,6 +195,49 @@ private slots:
                                         "inputText héllo", "exec echo hi 0 0", "setVolume 30", "setMute 1"}));
     }
 
+    // Texts sent in one go each stay offered their settle time before the next replaces them,
+    // in the order received; a failed one holds none up, and other commands wait for none.
+    void typesTextsOneAfterAnotherWithoutHoldingOthersUp()
+    {
+        OSCtrlExecutor typist(&os); // none of the other cases' texts still waiting
+        os.clock.start();
+        os.failingText = "second-";
+        for (const char* text : {"first-", "second-", "third"})
+            typist.executePcControl({}, pc("inputText", {{"text", text}}).at("payload"));
+        typist.executePcControl({}, pc("execCmd", {{"cmd", "echo hi"}}).at("payload"));
+        QCOMPARE(os.calls, (QStringList{"inputText first-", "exec echo hi 0 0"}));
+        QTRY_COMPARE_WITH_TIMEOUT(os.calls.size(), 4, 5000);
+        QCOMPARE(os.calls,
+                 (QStringList{"inputText first-", "exec echo hi 0 0", "inputText second-", "inputText third"}));
+        const qint64 settled = OSCtrlExecutor::kTypedTextSettleMs - 2; // the clock reads whole ms
+        QVERIFY2(os.callTimes[2] - os.callTimes[0] >= settled && os.callTimes[3] - os.callTimes[2] >= settled,
+                 qPrintable(QStringLiteral("typed at %1, %2, %3 ms")
+                                .arg(os.callTimes[0])
+                                .arg(os.callTimes[2])
+                                .arg(os.callTimes[3])));
+        // Once the last has settled, the next is typed at once.
+        QTest::qWait(OSCtrlExecutor::kTypedTextSettleMs + 50);
+        typist.executePcControl({}, pc("inputText", {{"text", "later"}}).at("payload"));
+        QCOMPARE(os.calls.size(), 5);
+        QCOMPARE(os.calls.last(), QStringLiteral("inputText later"));
+    }
+
+    // The shared executor outlives the application: ending with texts still waiting is quiet.
+    void sharedExecutorEndsWithTheApplication()
+    {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kSharedExecutorChild, "1");
+        env.remove("DISPLAY"); // no keys sent to a desktop
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(30000));
+        const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+        QCOMPARE(errors, QString());
+    }
+
     void keepsServingAfterMalformedCommands()
     {
         const Json malformed[] = {
@@ -190,5 +260,13 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestKSCmdUseCase)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(kSharedExecutorChild))
+        return typeThroughTheSharedExecutorAndQuit(app);
+    TestKSCmdUseCase test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_KSCmdUseCase.moc"
