@@ -7,6 +7,7 @@
 #include "os/platform/ThemeFileIconSource.h"
 #include "os/platform/X11WindowSystem.h"
 #include "support/FakeOsPlatform.h"
+#include "support/TestXServer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -295,32 +296,10 @@ private slots:
     }
 };
 
-namespace {
-
-// libxkbcommon-x11, which Qt's X11 platform loads, hands strndup sources that are not
-// NUL-terminated; AddressSanitizer's strict string checks then report that library, not this
-// code. The test runs again with that one check off.
-void relaxStrictStringChecks(char** argv)
-{
-    QByteArray options = qgetenv("ASAN_OPTIONS");
-    if (!options.contains("strict_string_checks=1"))
-        return;
-    options.replace("strict_string_checks=1", "strict_string_checks=0");
-    qputenv("ASAN_OPTIONS", options);
-    execv("/proc/self/exe", argv);
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     // With a test X server the program runs on it, as it does on a desktop.
-    const QByteArray display = qgetenv("ORVEL_TEST_DISPLAY");
-    if (!display.isEmpty()) {
-        relaxStrictStringChecks(argv);
-        qputenv("DISPLAY", display);
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    Test::useDisplay(argv, qgetenv("ORVEL_TEST_DISPLAY"));
     QApplication app(argc, argv);
     TestDesktopServices tests;
     return QTest::qExec(&tests, argc, argv);
