@@ -68,17 +68,16 @@ void OSCtrlExecutor::executePcControl(const KestrinMessage& message, const nlohm
 void OSCtrlExecutor::typeText(std::string text)
 {
     m_typing.push_back(std::move(text));
-    QTimer* settle = settleTimer();
-    if (!settle) {
+    if (!settleTimer()) {
         // Nothing can wait without an event loop, and no window fetches anything either.
         while (!m_typing.empty())
-            typeNext(nullptr);
-    } else if (!settle->isActive()) {
-        typeNext(settle);
+            typeNext();
+    } else if (!m_settle->isActive()) {
+        typeNext();
     }
 }
 
-void OSCtrlExecutor::typeNext(QTimer* settle)
+void OSCtrlExecutor::typeNext()
 {
     if (m_typing.empty())
         return;
@@ -86,8 +85,8 @@ void OSCtrlExecutor::typeNext(QTimer* settle)
     m_typing.pop_front();
     // Started first, so that a text arriving meanwhile waits its turn. A failed paste waits
     // the same and never holds up the texts behind it.
-    if (settle)
-        settle->start();
+    if (m_settle)
+        m_settle->start();
     try {
         m_controller->inputText(text);
     } catch (const std::exception& e) {
@@ -105,7 +104,7 @@ QTimer* OSCtrlExecutor::settleTimer()
         m_settle->setSingleShot(true);
         m_settle->setTimerType(Qt::PreciseTimer);
         m_settle->setInterval(kTypedTextSettleMs);
-        QObject::connect(m_settle, &QTimer::timeout, m_settle, [this] { typeNext(m_settle); });
+        QObject::connect(m_settle, &QTimer::timeout, m_settle, [this] { typeNext(); });
     }
     return m_settle;
 }

@@ -51,7 +51,7 @@ public:
 
 private:
     void typeText(std::string text);
-    void typeNext(QTimer* settle);
+    void typeNext();
     // Null without an application, whose event loop is needed to wait.
     QTimer* settleTimer();
 

@@ -190,11 +190,12 @@ QRect BaseWindow::availableScreenGeometry() const
 
 void BaseWindow::moveToCenter()
 {
-    QScreen* screen = windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
+    const QRect area = availableScreenGeometry();
+    if (!area.isValid())
         return;
-    const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    const QPoint centred(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    if (pos() != centred)
+        move(centred);
 }
 
 void BaseWindow::hideMinimizeButton()
@@ -281,20 +282,16 @@ void BaseWindow::setVisible(bool visible)
     // A window shown before keeps its native window: a move now would reach the window manager
     // before the map does, so it waits until the window is on screen.
     const bool shownBefore = testAttribute(Qt::WA_WState_Created);
-    if (!isMaximized() && !shownBefore)
-        centreOnScreen();
-    BaseWidget::setVisible(true);
-    if (!isMaximized() && shownBefore) {
-        if (QWindow* handle = windowHandle()) {
+    if (!isMaximized()) {
+        if (!shownBefore) {
+            moveToCenter();
+        } else if (QWindow* handle = windowHandle()) {
             m_centreWhenExposed = true;
             handle->removeEventFilter(this);
             handle->installEventFilter(this);
-            if (handle->isExposed()) {
-                m_centreWhenExposed = false;
-                centreOnScreen();
-            }
         }
     }
+    BaseWidget::setVisible(true);
 }
 
 bool BaseWindow::eventFilter(QObject* watched, QEvent* event)
@@ -303,7 +300,7 @@ bool BaseWindow::eventFilter(QObject* watched, QEvent* event)
         windowHandle()->isExposed()) {
         m_centreWhenExposed = false;
         if (!isMaximized())
-            centreOnScreen();
+            moveToCenter();
     }
     return BaseWidget::eventFilter(watched, event);
 }
@@ -313,17 +310,7 @@ void BaseWindow::showEvent(QShowEvent* event)
     BaseWidget::showEvent(event);
     // Back from minimised: the window manager has it on screen already, so it may move now.
     if (event->spontaneous() && !isMaximized())
-        centreOnScreen();
-}
-
-void BaseWindow::centreOnScreen()
-{
-    const QRect area = availableScreenGeometry();
-    if (!area.isValid())
-        return;
-    const QPoint centred(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    if (pos() != centred)
-        move(centred);
+        moveToCenter();
 }
 
 void BaseWindow::closeEvent(QCloseEvent* event)

@@ -71,7 +71,6 @@ protected:
 
 private:
     QRect availableScreenGeometry() const;
-    void centreOnScreen();
 
     FramelessWidgetsHelper* m_frameless = nullptr;
     QVBoxLayout* m_rootLayout = nullptr;
