@@ -42,7 +42,7 @@ OSCtrlExecutor::OSCtrlExecutor(OSController* controller) : m_controller(controll
 
 OSCtrlExecutor::~OSCtrlExecutor()
 {
-    delete m_settle.data();
+    delete m_cap.data();
 }
 
 void OSCtrlExecutor::executePcControl(const KestrinMessage& message, const nlohmann::json& payload)
@@ -50,63 +50,104 @@ void OSCtrlExecutor::executePcControl(const KestrinMessage& message, const nlohm
     const std::string action = readString(payload, "action");
     const nlohmann::json& params = payload.at("params");
     Logger::debug(kTag, "pc control %s (id %s)", action.c_str(), message.id.c_str());
+    OSController* os = m_controller;
     if (action == "openFile") {
-        m_controller->openFile(readString(params, "path"));
+        enqueue({[os, path = readString(params, "path")] { os->openFile(path); }, {}});
     } else if (action == "openBrowser") {
-        m_controller->openBrowser(readString(params, "url"));
+        enqueue({[os, url = readString(params, "url")] { os->openBrowser(url); }, {}});
     } else if (action == "startApp") {
         const std::string path = readString(params, "path");
-        const int launchMode = KestrinMessage::readInt(params, "launchMode");
-        m_controller->startApplication(path, launchMode != 0 ? SingleInstance : NewInstance);
+        const OSAppLaunchMode mode = KestrinMessage::readInt(params, "launchMode") != 0 ? SingleInstance : NewInstance;
+        enqueue({[os, path, mode] { os->startApplication(path, mode); }, {}});
     } else if (action == "inputText") {
-        typeText(readString(params, "text"));
+        enqueue({{}, readString(params, "text")});
     } else if (action == "execCmd") {
-        m_controller->execCommand(readString(params, "cmd"), false, nullptr);
+        enqueue({[os, cmd = readString(params, "cmd")] { os->execCommand(cmd, false, nullptr); }, {}});
     }
 }
 
-void OSCtrlExecutor::typeText(std::string text)
+void OSCtrlExecutor::enqueue(PcAction action)
 {
-    m_typing.push_back(std::move(text));
-    if (!settleTimer()) {
+    m_queue.push_back(std::move(action));
+    if (!m_waiting)
+        runQueue();
+}
+
+void OSCtrlExecutor::runQueue()
+{
+    while (!m_waiting && !m_queue.empty()) {
+        PcAction action = std::move(m_queue.front());
+        m_queue.pop_front();
+        // A later action may run from a timer: nothing may escape into the event loop.
+        try {
+            if (action.run)
+                action.run();
+            else
+                typeText(action.text);
+        } catch (const std::exception& e) {
+            Logger::warn(kTag, "pc control failed: %s", e.what());
+        }
+    }
+}
+
+void OSCtrlExecutor::typeText(const std::string& text)
+{
+    const uint64_t serial = ++m_textSerial;
+    QTimer* cap = capTimer();
+    if (!cap) {
         // Nothing can wait without an event loop, and no window fetches anything either.
-        while (!m_typing.empty())
-            typeNext();
-    } else if (!m_settle->isActive()) {
-        typeNext();
-    }
-}
-
-void OSCtrlExecutor::typeNext()
-{
-    if (m_typing.empty())
-        return;
-    const std::string text = std::move(m_typing.front());
-    m_typing.pop_front();
-    // Started first, so that a text arriving meanwhile waits its turn. A failed paste waits
-    // the same and never holds up the texts behind it.
-    if (m_settle)
-        m_settle->start();
-    try {
         m_controller->inputText(text);
+        return;
+    }
+    // Waiting before the paste: a failed or throwing one ends the wait below at once.
+    m_waiting = true;
+    cap->start();
+    bool pasted = false;
+    try {
+        pasted = m_controller->inputText(text);
     } catch (const std::exception& e) {
         Logger::warn(kTag, "inputText failed: %s", e.what());
     }
+    if (!pasted) {
+        // Nothing will fetch a text that was not offered.
+        textDone(serial);
+        return;
+    }
+    std::weak_ptr<char> alive = m_alive;
+    m_controller->whenTypedTextFetched([this, alive, serial] {
+        if (alive.expired())
+            return;
+        textDone(serial);
+        runQueue();
+    });
 }
 
-QTimer* OSCtrlExecutor::settleTimer()
+void OSCtrlExecutor::textDone(uint64_t serial)
 {
-    if (!m_settle) {
+    if (!m_waiting || serial != m_textSerial)
+        return;
+    m_waiting = false;
+    if (m_cap)
+        m_cap->stop();
+}
+
+QTimer* OSCtrlExecutor::capTimer()
+{
+    if (!m_cap) {
         QCoreApplication* app = QCoreApplication::instance();
         if (!app)
             return nullptr;
-        m_settle = new QTimer(app);
-        m_settle->setSingleShot(true);
-        m_settle->setTimerType(Qt::PreciseTimer);
-        m_settle->setInterval(kTypedTextSettleMs);
-        QObject::connect(m_settle, &QTimer::timeout, m_settle, [this] { typeNext(); });
+        m_cap = new QTimer(app);
+        m_cap->setSingleShot(true);
+        m_cap->setTimerType(Qt::PreciseTimer);
+        m_cap->setInterval(kTypedTextCapMs);
+        QObject::connect(m_cap, &QTimer::timeout, m_cap, [this] {
+            Logger::debug(kTag, "no window fetched the typed text");
+            textDone(m_textSerial);
+            runQueue();
+        });
     }
-    return m_settle;
+    return m_cap;
 }
 
 bool OSCtrlExecutor::isSystemType(const std::string& type)

@@ -6,7 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,12 +24,11 @@ class OSController;
 class OSCtrlExecutor
 {
 public:
-    // How long a typed text stays offered before the next one replaces it: the focused window
-    // fetches it only once our paste keys reach it, and fetches it from this process, whose
-    // event loop must answer first. An xterm on the test X server lost texts at 10 ms and
-    // never at 15 ms; ten times that leaves room for a busy desktop and is still not felt when
-    // a name and then a password are typed.
-    static constexpr int kTypedTextSettleMs = 150;
+    // A typed text stays offered until the focused window has fetched it; where no fetch is
+    // seen (no window with a text field has the focus, or the platform cannot tell) the next
+    // action goes after this long. An xterm on the test X server lost texts at a fixed 10 ms
+    // and never at 15 ms.
+    static constexpr int kTypedTextCapMs = 150;
 
     // The process-wide executor over the platform's controller; throws where there is none.
     static OSCtrlExecutor* instance();
@@ -38,8 +39,8 @@ public:
     OSCtrlExecutor& operator=(const OSCtrlExecutor&) = delete;
 
     // Runs payload {"action", "params"}. Throws the JSON library's exceptions for missing keys
-    // or wrong types. Texts to type are typed in the order received, each after the one before
-    // has settled (kTypedTextSettleMs); the first at once. The others do not wait for them.
+    // or wrong types, before anything runs. The actions run in the order received: one that
+    // arrives while a typed text waits to be fetched (at most kTypedTextCapMs) waits behind it.
     void executePcControl(const KestrinMessage& message, const nlohmann::json& payload);
     static bool isSystemType(const std::string& type);
     // Throws the JSON library's exceptions for a setter's payload of the wrong type.
@@ -50,15 +51,27 @@ public:
                       nlohmann::json payload);
 
 private:
-    void typeText(std::string text);
-    void typeNext();
+    struct PcAction
+    {
+        std::function<void()> run;
+        std::string text; // what inputText types; run is empty then
+    };
+
+    void enqueue(PcAction action);
+    void runQueue();
+    void typeText(const std::string& text);
+    void textDone(uint64_t serial);
     // Null without an application, whose event loop is needed to wait.
-    QTimer* settleTimer();
+    QTimer* capTimer();
 
     OSController* m_controller;
-    std::deque<std::string> m_typing;
+    std::deque<PcAction> m_queue;
+    bool m_waiting = false;
+    uint64_t m_textSerial = 0;
     // Owned by the application: the shared executor outlives it.
-    QPointer<QTimer> m_settle;
+    QPointer<QTimer> m_cap;
+    // A fetch reported after this executor is gone finds it expired.
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
 };
 
 } // namespace OV

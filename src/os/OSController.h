@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ public:
     virtual bool openBrowser(const std::string& url) = 0;
     virtual bool startApplication(const std::string& path, OSAppLaunchMode mode) = 0;
     virtual bool inputText(const std::string& text) = 0;
+    // Calls onFetched once, on the GUI thread, when the focused window has fetched the text that
+    // inputText offered last. False where that cannot be seen: onFetched is dropped.
+    virtual bool whenTypedTextFetched(std::function<void()> onFetched)
+    {
+        (void)onFetched;
+        return false;
+    }
     virtual bool setVolume(int percent) = 0;
     virtual int getVolume() = 0;
     virtual bool setMute(bool mute) = 0;

@@ -204,6 +204,11 @@ bool OSControllerWin::inputText(const std::string& text)
     return true;
 }
 
+bool OSControllerWin::whenTypedTextFetched(std::function<void()> onFetched)
+{
+    return m_platform.clipboard->notifyWhenFetched(std::move(onFetched));
+}
+
 bool OSControllerWin::setVolume(int percent)
 {
     return m_platform.audio->setVolume(percent);

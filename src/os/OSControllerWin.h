@@ -24,6 +24,7 @@ public:
     bool openBrowser(const std::string& url) override;
     bool startApplication(const std::string& path, OSAppLaunchMode mode) override;
     bool inputText(const std::string& text) override;
+    bool whenTypedTextFetched(std::function<void()> onFetched) override;
     bool setVolume(int percent) override;
     int getVolume() override;
     bool setMute(bool mute) override;

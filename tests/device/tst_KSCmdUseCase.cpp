@@ -25,6 +25,10 @@ public:
     QList<qint64> callTimes; // ms on clock
     QElapsedTimer clock;
     std::string failingText;
+    bool seesFetches = true;
+    // As a focused text field does; else the test calls fetch().
+    bool fetchesAtOnce = true;
+    std::function<void()> onFetch;
     int volume = 35;
     bool mute = true;
     int memory = 57;
@@ -46,6 +50,18 @@ public:
     {
         return record("inputText " + QString::fromStdString(text)) && text != failingText;
     }
+    bool whenTypedTextFetched(std::function<void()> onFetched) override
+    {
+        if (!seesFetches)
+            return false;
+        if (fetchesAtOnce)
+            QTimer::singleShot(0, std::move(onFetched));
+        else
+            onFetch = std::move(onFetched);
+        return true;
+    }
+    // The focused window fetches the text offered last.
+    void fetch() { std::exchange(onFetch, nullptr)(); }
     bool setVolume(int percent) override { return record(QStringLiteral("setVolume %1").arg(percent)); }
     int getVolume() override { return volume; }
     bool setMute(bool on) override { return record(QStringLiteral("setMute %1").arg(on)); }
@@ -81,7 +97,7 @@ int typeThroughTheSharedExecutorAndQuit(QCoreApplication& app)
     for (const char* text : {"one", "two", "three"})
         OSCtrlExecutor::instance()->executePcControl({}, pc("inputText", {{"text", text}}).at("payload"));
     // One has waited its turn; the last still waits when the application goes.
-    QTimer::singleShot(OSCtrlExecutor::kTypedTextSettleMs + 50, &app, &QCoreApplication::quit);
+    QTimer::singleShot(OSCtrlExecutor::kTypedTextCapMs + 50, &app, &QCoreApplication::quit);
     return app.exec();
 }
 
@@ -151,6 +167,7 @@ private slots:
         os.calls.clear();
         os.callTimes.clear();
         os.failingText.clear();
+        os.seesFetches = os.fetchesAtOnce = true;
     }
 
     void answersQueriesWithTheirFigures()
@@ -195,31 +212,64 @@ private slots:
                                         "inputText héllo", "exec echo hi 0 0", "setVolume 30", "setMute 1"}));
     }
 
-    // Texts sent in one go each stay offered their settle time before the next replaces them,
-    // in the order received; a failed one holds none up, and other commands wait for none.
-    void typesTextsOneAfterAnotherWithoutHoldingOthersUp()
+    // The hub's PC actions run in its order: each text waits until the focused window fetched
+    // it, and what comes behind waits for it; a failed paste holds nothing up, and the system
+    // commands are carried out at once.
+    void keepsTheHubsOrderBehindAWaitingText()
     {
-        OSCtrlExecutor typist(&os); // none of the other cases' texts still waiting
-        os.clock.start();
+        os.fetchesAtOnce = false;
+        auto typist = std::make_unique<OSCtrlExecutor>(&os); // none of the other cases' texts waiting
+        auto run = [&typist](const char* action, Json params) {
+            typist->executePcControl({}, pc(action, std::move(params)).at("payload"));
+        };
         os.failingText = "second-";
         for (const char* text : {"first-", "second-", "third"})
+            run("inputText", {{"text", text}});
+        run("execCmd", {{"cmd", "echo hi"}});
+        run("openFile", {{"path", "/tmp/x"}});
+        KestrinMessage setVolume;
+        setVolume.data = {{"type", "SET_VOLUME"}, {"payload", 30}};
+        typist->executeSystem(device, setVolume, "SET_VOLUME");
+        QCOMPARE(os.calls, (QStringList{"inputText first-", "setVolume 30"}));
+        const std::function<void()> staleFetch = os.onFetch;
+        os.fetch();
+        QCOMPARE(os.calls, (QStringList{"inputText first-", "setVolume 30", "inputText second-", "inputText third"}));
+        staleFetch(); // the first text's fetch again: the third is not yet fetched
+        QCOMPARE(os.calls.size(), 4);
+        os.fetch();
+        QCOMPARE(os.calls.mid(4), (QStringList{"exec echo hi 0 0", "openFile /tmp/x"}));
+
+        // Nothing fetches: the cap lets the queue go on, no sooner.
+        os.calls.clear();
+        os.callTimes.clear();
+        os.clock.start();
+        run("inputText", {{"text", "unseen"}});
+        run("execCmd", {{"cmd", "after"}});
+        QCOMPARE(os.calls, QStringList{"inputText unseen"});
+        QTRY_COMPARE_WITH_TIMEOUT(os.calls.size(), 2, 5000);
+        QVERIFY2(os.callTimes[1] - os.callTimes[0] >= OSCtrlExecutor::kTypedTextCapMs - 2, // whole ms
+                 qPrintable(QStringLiteral("ran after %1 ms").arg(os.callTimes[1] - os.callTimes[0])));
+        // An idle queue types at once; a fetch reported after the executor is gone does nothing.
+        run("inputText", {{"text", "last"}});
+        QCOMPARE(os.calls.last(), QStringLiteral("inputText last"));
+        typist.reset();
+        os.fetch();
+        QCOMPARE(os.calls.size(), 3);
+    }
+
+    // Where fetches cannot be seen, each text holds the next back for the cap.
+    void typesTextsAtTheCapWhereFetchesAreNotSeen()
+    {
+        os.seesFetches = false;
+        OSCtrlExecutor typist(&os);
+        os.clock.start();
+        for (const char* text : {"a", "b", "c"})
             typist.executePcControl({}, pc("inputText", {{"text", text}}).at("payload"));
-        typist.executePcControl({}, pc("execCmd", {{"cmd", "echo hi"}}).at("payload"));
-        QCOMPARE(os.calls, (QStringList{"inputText first-", "exec echo hi 0 0"}));
-        QTRY_COMPARE_WITH_TIMEOUT(os.calls.size(), 4, 5000);
-        QCOMPARE(os.calls,
-                 (QStringList{"inputText first-", "exec echo hi 0 0", "inputText second-", "inputText third"}));
-        const qint64 settled = OSCtrlExecutor::kTypedTextSettleMs - 2; // the clock reads whole ms
-        QVERIFY2(os.callTimes[2] - os.callTimes[0] >= settled && os.callTimes[3] - os.callTimes[2] >= settled,
-                 qPrintable(QStringLiteral("typed at %1, %2, %3 ms")
-                                .arg(os.callTimes[0])
-                                .arg(os.callTimes[2])
-                                .arg(os.callTimes[3])));
-        // Once the last has settled, the next is typed at once.
-        QTest::qWait(OSCtrlExecutor::kTypedTextSettleMs + 50);
-        typist.executePcControl({}, pc("inputText", {{"text", "later"}}).at("payload"));
-        QCOMPARE(os.calls.size(), 5);
-        QCOMPARE(os.calls.last(), QStringLiteral("inputText later"));
+        QCOMPARE(os.calls, QStringList{"inputText a"});
+        QTRY_COMPARE_WITH_TIMEOUT(os.calls.size(), 3, 5000);
+        QCOMPARE(os.calls, (QStringList{"inputText a", "inputText b", "inputText c"}));
+        const qint64 cap = OSCtrlExecutor::kTypedTextCapMs - 2;
+        QVERIFY(os.callTimes[1] - os.callTimes[0] >= cap && os.callTimes[2] - os.callTimes[1] >= cap);
     }
 
     // The shared executor outlives the application: ending with texts still waiting is quiet.

@@ -1,6 +1,7 @@
 #include "os/platform/QtClipboardService.h"
 
 #include "core/Logger.h"
+#include "os/platform/X11SelectionFetchWatcher.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -16,7 +17,13 @@ bool QtClipboardService::setText(const QString& text)
         return false;
     }
     // The clipboard belongs to the GUI thread; another thread hands the text over and waits.
-    auto set = [text] {
+    auto set = [this, app, text] {
+        if (!m_watcher && !m_notX11) {
+            m_watcher = X11SelectionFetchWatcher::create(app);
+            m_notX11 = !m_watcher;
+        }
+        if (m_watcher)
+            m_watcher->offered();
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->setText(text, QClipboard::Clipboard);
         if (clipboard->supportsSelection())
@@ -26,6 +33,14 @@ bool QtClipboardService::setText(const QString& text)
         set();
     else
         QMetaObject::invokeMethod(app, set, Qt::BlockingQueuedConnection);
+    return true;
+}
+
+bool QtClipboardService::notifyWhenFetched(std::function<void()> onFetched)
+{
+    if (!m_watcher)
+        return false;
+    m_watcher->watch(std::move(onFetched));
     return true;
 }
 

@@ -1,0 +1,376 @@
+// ORVEL_TEST_LABELS: platform
+#include "device/OSCtrlExecutor.h"
+#include "os/OSControllerWin.h"
+#include "os/platform/QtClipboardService.h"
+#include "os/platform/X11WindowSystem.h"
+#include "support/FakeOsPlatform.h"
+#include "support/TestXServer.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+#include <xcb/xcb.h>
+
+// Xlib last: its macros clash with Qt's names.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+using namespace OV;
+
+namespace {
+
+const char* const kForm = "--form";
+const char* const kClipboardManager = "--clipboard-manager";
+
+constexpr int kStepMs = 20;
+
+void printLine(const QByteArray& line)
+{
+    std::printf("%s\n", line.constData());
+    std::fflush(stdout);
+}
+
+// A log-in form in a program of its own, focused: prints its name field on every change and
+// both fields when Return is pressed in either.
+int form()
+{
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Log-in form"));
+    auto* name = new QLineEdit(&window);
+    auto* password = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(name);
+    layout->addWidget(password);
+    window.resize(320, 120);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return 3;
+    window.activateWindow();
+    name->setFocus();
+    if (!QTest::qWaitFor([&] { return window.isActiveWindow() && name->hasFocus(); }, 10000))
+        return 4;
+    QObject::connect(name, &QLineEdit::textChanged,
+                     [](const QString& text) { printLine("name:" + text.toUtf8().toHex()); });
+    auto submit = [name, password] {
+        printLine("submitted:" + name->text().toUtf8().toHex() + ',' + password->text().toUtf8().toHex());
+    };
+    QObject::connect(name, &QLineEdit::returnPressed, submit);
+    QObject::connect(password, &QLineEdit::returnPressed, submit);
+    // Ends when the test closes our standard input.
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &QCoreApplication::quit);
+    printLine("ready");
+    return QApplication::exec();
+}
+
+// Stands in for a desktop's clipboard manager: fetches every new clipboard and selection at
+// once, in every format offered.
+int clipboardManager()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::changed, [clipboard](QClipboard::Mode mode) {
+        const QMimeData* data = clipboard->mimeData(mode);
+        if (!data)
+            return;
+        for (const QString& format : data->formats())
+            data->data(format);
+    });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &QCoreApplication::quit);
+    printLine("ready");
+    return QApplication::exec();
+}
+
+// Collects a child's output lines as the event loop reads them, so the typist's loop runs on.
+class Lines : public QObject
+{
+public:
+    explicit Lines(QProcess& process) : m_process(process)
+    {
+        connect(&process, &QProcess::readyReadStandardOutput, this, [this] {
+            while (m_process.canReadLine())
+                m_lines.append(m_process.readLine().trimmed());
+        });
+    }
+    // The last line that starts with `start`, or empty.
+    QByteArray last(const QByteArray& start) const
+    {
+        for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
+            if (it->startsWith(start))
+                return it->mid(start.size());
+        }
+        return {};
+    }
+
+private:
+    QProcess& m_process;
+    QList<QByteArray> m_lines;
+};
+
+// Presses and lets go of one key, as the hub does as a keyboard of its own.
+bool pressKey(KeySym keysym)
+{
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy)
+        return false;
+    const KeyCode code = XKeysymToKeycode(dpy, keysym);
+    XTestFakeKeyEvent(dpy, code, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, code, False, CurrentTime);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+    return code != 0;
+}
+
+// Counts the requests for the text of our selections, from any client.
+class TextFetchCounter : public QAbstractNativeEventFilter
+{
+public:
+    TextFetchCounter() { QCoreApplication::instance()->installNativeEventFilter(this); }
+    ~TextFetchCounter() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override
+    {
+        const auto* event = static_cast<const xcb_selection_request_event_t*>(message);
+        if (type == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_SELECTION_REQUEST &&
+            event->target != targets())
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    static xcb_atom_t targets()
+    {
+        static const xcb_atom_t atom = [] {
+            Display* dpy = XOpenDisplay(nullptr);
+            const Atom found = XInternAtom(dpy, "TARGETS", False);
+            XCloseDisplay(dpy);
+            return xcb_atom_t(found);
+        }();
+        return atom;
+    }
+};
+
+// Starts a record of what an execCmd asked, and when, instead of a shell.
+class RecordingLauncher : public Test::FakeProcessLauncher
+{
+public:
+    std::function<void()> onStart;
+    bool startDetached(const QString& program, const QStringList& arguments) override
+    {
+        if (onStart)
+            onStart();
+        return FakeProcessLauncher::startDetached(program, arguments);
+    }
+};
+
+} // namespace
+
+// Texts a hub types arrive whole, in the hub's order, in the window that has the focus, on an X
+// server of each row's own: a log-in whose keys the hub sends between them, an action behind
+// them, and beside a clipboard manager that fetches every new text first.
+class TestTypedTextFetch : public QObject
+{
+    Q_OBJECT
+
+    std::shared_ptr<RecordingLauncher> launcher = std::make_shared<RecordingLauncher>();
+
+    OSControllerWin controller()
+    {
+        OSPlatform platform = Test::FakeOsPlatform().platform();
+        platform.windows = std::make_shared<X11WindowSystem>();
+        platform.clipboard = std::make_shared<QtClipboardService>();
+        platform.launcher = launcher;
+        return OSControllerWin(platform, nullptr);
+    }
+
+    static void type(OSCtrlExecutor& executor, const QString& text)
+    {
+        executor.executePcControl({}, {{"action", "inputText"}, {"params", {{"text", text.toStdString()}}}});
+    }
+
+    // The target, focused: the form, or an xterm whose shell writes what it reads to `out`.
+    static bool startTarget(const QString& target, QProcess& process, const QString& out, Lines& lines)
+    {
+        if (target == QLatin1String("form")) {
+            process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kForm)});
+            return QTest::qWaitFor([&] { return !lines.last("ready").isNull(); }, 30000);
+        }
+        // Cooked for a log-in (Return ends the line), raw for a stream of texts.
+        const QString script =
+            target == QLatin1String("xterm log-in")
+                ? QStringLiteral(": >\"$1.ready\" && IFS= read -r line && printf %s \"$line\" >\"$1\"")
+                : QStringLiteral("stty raw -echo && : >\"$1.ready\" && exec cat >\"$1\"");
+        process.start(QStringLiteral("xterm"),
+                      {QStringLiteral("-u8"), QStringLiteral("-title"), QStringLiteral("Typing target"),
+                       QStringLiteral("-e"), QStringLiteral("/bin/sh"), QStringLiteral("-c"), script,
+                       QStringLiteral("sh"), out});
+        uint64_t id = 0;
+        const bool started = QTest::qWaitFor(
+            [&] {
+                for (const WindowSystem::Window& window : X11WindowSystem().windows()) {
+                    if (window.title == QLatin1String("Typing target"))
+                        id = window.id;
+                }
+                return id != 0 && QFile::exists(out + QStringLiteral(".ready"));
+            },
+            30000);
+        return started && X11WindowSystem().activate(id);
+    }
+
+    static QString fileText(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private slots:
+    void init()
+    {
+        if (Test::isRowOnServer())
+            return;
+        // Each row on an X server of its own: a clipboard manager there meets no other test.
+        Test::TestXServer server;
+        QString error;
+        QVERIFY2(server.start({}, &error), qPrintable(error));
+        QString output;
+        const bool passed = Test::runRowOnServer(server, &output);
+        QVERIFY2(passed, qPrintable(output));
+        QSKIP("ran on its own X server");
+    }
+
+    void logInTypesThePasswordBeforeTheHubsReturn_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("Qt form") << QStringLiteral("form");
+        QTest::newRow("xterm") << QStringLiteral("xterm log-in");
+    }
+
+    // The hub types the name, presses Tab, types the password and presses Return, 20 ms apart.
+    void logInTypesThePasswordBeforeTheHubsReturn()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("line"));
+        QProcess process;
+        Lines lines(process);
+        QVERIFY(startTarget(target, process, out, lines));
+        OSControllerWin os = controller();
+        OSCtrlExecutor executor(&os);
+        const QString name = QStringLiteral("alice");
+        const QString password = QStringLiteral("s3cret ✓ Grüße");
+        type(executor, name);
+        QTest::qWait(kStepMs);
+        QVERIFY(pressKey(XK_Tab));
+        QTest::qWait(kStepMs);
+        type(executor, password);
+        QTest::qWait(kStepMs);
+        QVERIFY(pressKey(XK_Return));
+        if (target == QLatin1String("form")) {
+            QTRY_VERIFY_WITH_TIMEOUT(!lines.last("submitted:").isNull(), 10000);
+            const QList<QByteArray> fields = lines.last("submitted:").split(',');
+            QCOMPARE(QString::fromUtf8(QByteArray::fromHex(fields.value(0))), name);
+            QCOMPARE(QString::fromUtf8(QByteArray::fromHex(fields.value(1))), password);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+            QTRY_COMPARE(fileText(out), name + QLatin1Char('\t') + password);
+        }
+        process.closeWriteChannel();
+        process.kill();
+        process.waitForFinished(5000);
+    }
+
+    // Two texts and then a command in one turn of the event loop: the command waits until the
+    // focused window has fetched the second text.
+    void anActionWaitsForTheTextBeforeIt()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("typed"));
+        QProcess process;
+        Lines lines(process);
+        QVERIFY(startTarget(QStringLiteral("xterm"), process, out, lines));
+        TextFetchCounter fetches;
+        int fetchedWhenRun = -1;
+        launcher->onStart = [&] { fetchedWhenRun = fetches.count; };
+        OSControllerWin os = controller();
+        OSCtrlExecutor executor(&os);
+        type(executor, QStringLiteral("first-"));
+        type(executor, QStringLiteral("second ✓"));
+        executor.executePcControl({}, {{"action", "execCmd"}, {"params", {{"cmd", "echo done"}}}});
+        QTRY_COMPARE_WITH_TIMEOUT(launcher->calls.size(), size_t(1), 10000);
+        QCOMPARE(fetchedWhenRun, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(fileText(out), QStringLiteral("first-second ✓"), 10000);
+        QCOMPARE(launcher->calls[0].arguments, (QStringList{QStringLiteral("-c"), QStringLiteral("echo done")}));
+        launcher->onStart = nullptr;
+        process.kill();
+        process.waitForFinished(5000);
+    }
+
+    void textsArriveWholeBesideAClipboardManager_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("Qt form") << QStringLiteral("form");
+        QTest::newRow("xterm running cat") << QStringLiteral("xterm");
+    }
+
+    // The manager fetches each new text before the focused window does: only the focused
+    // window's fetch lets the next text replace it.
+    void textsArriveWholeBesideAClipboardManager()
+    {
+        QFETCH(QString, target);
+        QProcess manager;
+        Lines managerLines(manager);
+        manager.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kClipboardManager)});
+        QTRY_VERIFY_WITH_TIMEOUT(!managerLines.last("ready").isNull(), 30000);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("typed"));
+        QProcess process;
+        Lines lines(process);
+        QVERIFY(startTarget(target, process, out, lines));
+        OSControllerWin os = controller();
+        OSCtrlExecutor executor(&os);
+        const QStringList texts{QStringLiteral("first-"), QStringLiteral("second-"), QStringLiteral("third ✓ Grüße")};
+        for (const QString& text : texts)
+            type(executor, text);
+        auto received = [&] {
+            return target == QLatin1String("form") ? QString::fromUtf8(QByteArray::fromHex(lines.last("name:")))
+                                                   : fileText(out);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(received(), texts.join(QString()), 10000);
+        // Nothing more arrives late.
+        QTest::qWait(OSCtrlExecutor::kTypedTextCapMs);
+        QCOMPARE(received(), texts.join(QString()));
+        for (QProcess* child : {&manager, &process}) {
+            child->closeWriteChannel();
+            child->kill();
+            child->waitForFinished(5000);
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && (qstrcmp(argv[1], kForm) == 0 || qstrcmp(argv[1], kClipboardManager) == 0)) {
+        Test::useDisplay(argv, qgetenv("DISPLAY"));
+        QApplication app(argc, argv);
+        return qstrcmp(argv[1], kForm) == 0 ? form() : clipboardManager();
+    }
+    if (Test::isRowOnServer())
+        Test::useDisplay(argv, qgetenv("DISPLAY"));
+    QApplication app(argc, argv);
+    TestTypedTextFetch tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_TypedTextFetch.moc"
