@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFile>
+#include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -10,6 +12,8 @@ namespace OV::Test {
 // it). Call before the QApplication is constructed; returns the configuration file it wrote,
 // which may be removed once the application exists.
 QString useOffscreenScreen(QSize size);
+// The same for several screens, each at its place on the desktop; the first is the primary.
+QString useOffscreenScreens(const QList<QRect>& screens);
 
 // Applies the theme's base style sheet to the whole application, as start-up does.
 void applyBaseTheme();

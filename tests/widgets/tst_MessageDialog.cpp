@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopedPointer>
+#include <QScreen>
 #include <QTest>
 
 using namespace OV;
@@ -31,6 +32,28 @@ QImage scaled(const char* resource, int side)
 {
     return QPixmap(QLatin1String(resource)).scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation).toImage();
 }
+
+// Notes a widget's geometry as its show event arrives, before the widget's own handler runs.
+class GeometryAtShow : public QObject
+{
+public:
+    explicit GeometryAtShow(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    QRect geometry;
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_widget && event->type() == QEvent::Show) {
+            geometry = m_widget->geometry();
+            ++shows;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_widget;
+};
 
 } // namespace
 
@@ -119,6 +142,23 @@ private slots:
         // A text set while shown is fitted too.
         d->setText(text + QLatin1Char(' ') + text);
         QVERIFY(label->height() >= label->heightForWidth(label->width()));
+    }
+
+    // A window manager places a window by the size it is mapped with: a long text is fitted
+    // before the show, so the dialog shows at its final size, centred for it.
+    void longTextIsFittedBeforeTheShow()
+    {
+        QScopedPointer<MessageDialog> d(MessageDialog::error(QStringLiteral("line\n").repeated(12), false));
+        GeometryAtShow atShow(d.get());
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d.get()));
+        QTest::qWait(50); // a fit queued behind the show has run by now
+        QCOMPARE(atShow.shows, 1);
+        QVERIFY2(d->height() > 200, qPrintable(QString::number(d->height())));
+        QCOMPARE(atShow.geometry, d->geometry());
+        const QRect area = d->screen()->availableGeometry();
+        const QPoint centred(area.x() + (area.width() - d->width()) / 2, area.y() + (area.height() - d->height()) / 2);
+        QCOMPARE(d->pos(), centred);
     }
 
     void answerProviderAnswersWithoutBlocking()

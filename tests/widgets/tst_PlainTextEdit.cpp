@@ -69,12 +69,14 @@ int pasteChild(const QString& way)
     return 0;
 }
 
-// A child that offers `text` as the clipboard and the primary selection, as another program
-// that copied it does, until its standard input closes.
-int copier(const QString& text)
+// A child that offers `text` as another program that copied or selected it does, until its
+// standard input closes: in the clipboard, the primary selection or both (`where`).
+int copier(const QString& text, const QString& where)
 {
-    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
-    QGuiApplication::clipboard()->setText(text, QClipboard::Selection);
+    if (where != QLatin1String("selection"))
+        QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    if (where != QLatin1String("clipboard"))
+        QGuiApplication::clipboard()->setText(text, QClipboard::Selection);
     std::printf("ready\n");
     std::fflush(stdout);
     QSocketNotifier input(0, QSocketNotifier::Read);
@@ -88,15 +90,22 @@ int copier(const QString& text)
     return QCoreApplication::exec();
 }
 
-bool selectionsHaveNoOwner(const QString& display)
+// Whether CLIPBOARD and PRIMARY have an owner on `display`: -1 when the server is out of reach,
+// else bit 0 for the clipboard and bit 1 for the selection.
+int selectionOwners(const QString& display)
 {
     Display* dpy = XOpenDisplay(display.toLatin1().constData());
     if (!dpy)
-        return false;
-    const bool none = XGetSelectionOwner(dpy, XInternAtom(dpy, "CLIPBOARD", False)) == None &&
-                      XGetSelectionOwner(dpy, XA_PRIMARY) == None;
+        return -1;
+    const int owners = (XGetSelectionOwner(dpy, XInternAtom(dpy, "CLIPBOARD", False)) != None ? 1 : 0) |
+                       (XGetSelectionOwner(dpy, XA_PRIMARY) != None ? 2 : 0);
     XCloseDisplay(dpy);
-    return none;
+    return owners;
+}
+
+bool selectionsHaveNoOwner(const QString& display)
+{
+    return selectionOwners(display) == 0;
 }
 
 QByteArray waitForLine(QProcess& process, const QByteArray& start)
@@ -132,22 +141,41 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("copied");
+        // Where the other program offers the text: "clipboard", "selection" or "both".
+        QTest::addColumn<QString>("offeredIn");
         // Copied text goes away once the menu is open: the menu's Paste was enabled when shown.
         QTest::addColumn<bool>("ownerLeaves");
+        QTest::addColumn<bool>("pastes");
         const QString copied = QStringLiteral("Grüße <b>bold</b>\n世界 ✓");
-        QTest::newRow("Ctrl+V, no clipboard") << QStringLiteral("ctrl+v") << QString() << false;
-        QTest::newRow("Shift+Insert, no clipboard") << QStringLiteral("shift+insert") << QString() << false;
-        QTest::newRow("middle click, no selection") << QStringLiteral("middle click") << QString() << false;
-        QTest::newRow("menu Paste, owner gone") << QStringLiteral("menu") << copied << true;
-        QTest::newRow("Ctrl+V, copied text") << QStringLiteral("ctrl+v") << copied << false;
-        QTest::newRow("middle click, selected text") << QStringLiteral("middle click") << copied << false;
+        const QString both = QStringLiteral("both");
+        QTest::newRow("Ctrl+V, no clipboard") << QStringLiteral("ctrl+v") << QString() << both << false << false;
+        QTest::newRow("Shift+Insert, no clipboard")
+            << QStringLiteral("shift+insert") << QString() << both << false << false;
+        QTest::newRow("middle click, no selection")
+            << QStringLiteral("middle click") << QString() << both << false << false;
+        QTest::newRow("menu Paste, owner gone") << QStringLiteral("menu") << copied << both << true << false;
+        QTest::newRow("Ctrl+V, copied text") << QStringLiteral("ctrl+v") << copied << both << false << true;
+        QTest::newRow("middle click, selected text")
+            << QStringLiteral("middle click") << copied << both << false << true;
+        // Each way reads its own source, whatever the other holds: a middle click the selection,
+        // the keys the clipboard.
+        const QString clipboard = QStringLiteral("clipboard");
+        const QString selection = QStringLiteral("selection");
+        QTest::newRow("middle click, only a selection")
+            << QStringLiteral("middle click") << copied << selection << false << true;
+        QTest::newRow("middle click, only a clipboard")
+            << QStringLiteral("middle click") << copied << clipboard << false << false;
+        QTest::newRow("Ctrl+V, only a clipboard") << QStringLiteral("ctrl+v") << copied << clipboard << false << true;
+        QTest::newRow("Ctrl+V, only a selection") << QStringLiteral("ctrl+v") << copied << selection << false << false;
     }
 
     void pasteFromAnEmptyClipboardInsertsNothing()
     {
         QFETCH(QString, way);
         QFETCH(QString, copied);
+        QFETCH(QString, offeredIn);
         QFETCH(bool, ownerLeaves);
+        QFETCH(bool, pastes);
         Test::TestXServer server;
         QString error;
         QVERIFY2(server.start({}, &error), qPrintable(error));
@@ -155,8 +183,14 @@ private slots:
         QProcess owner;
         if (!copied.isEmpty()) {
             owner.setProcessEnvironment(server.environment());
-            owner.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kCopier), copied});
+            owner.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kCopier), copied, offeredIn});
             QVERIFY(!waitForLine(owner, "ready").isEmpty());
+            // The other one of the two has no owner at all, as on a desktop where nothing else
+            // ever copied or selected.
+            const int offered = offeredIn == QLatin1String("clipboard")   ? 1
+                                : offeredIn == QLatin1String("selection") ? 2
+                                                                          : 3;
+            QCOMPARE(selectionOwners(server.display()), offered);
         } else {
             QVERIFY(selectionsHaveNoOwner(server.display()));
         }
@@ -178,8 +212,7 @@ private slots:
             QVERIFY(child.waitForFinished(20000));
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
-        const QString expected = ownerLeaves ? QString() : copied;
-        QCOMPARE(QString::fromUtf8(QByteArray::fromHex(pasted.mid(7))), expected);
+        QCOMPARE(QString::fromUtf8(QByteArray::fromHex(pasted.mid(7))), pastes ? copied : QString());
         owner.closeWriteChannel();
         owner.waitForFinished(10000);
     }
@@ -187,11 +220,12 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && (qstrcmp(argv[1], kPasteChild) == 0 || qstrcmp(argv[1], kCopier) == 0)) {
+    const bool pasting = argc == 3 && qstrcmp(argv[1], kPasteChild) == 0;
+    if (pasting || (argc == 4 && qstrcmp(argv[1], kCopier) == 0)) {
         Test::useDisplay(argv, qgetenv("DISPLAY"));
         QApplication app(argc, argv);
         const QString value = QString::fromLocal8Bit(argv[2]);
-        return qstrcmp(argv[1], kPasteChild) == 0 ? pasteChild(value) : copier(value);
+        return pasting ? pasteChild(value) : copier(value, QString::fromLatin1(argv[3]));
     }
     QApplication app(argc, argv);
     TestPlainTextEdit tests;
