@@ -436,10 +436,6 @@ private:
     bool m_started = false;
 };
 
-} // namespace
-
-namespace {
-
 // Logs why an archive was not written and hands the cause to the caller.
 bool refuse(const char* writer, const QString& target, const QString& cause, QString* error)
 {
