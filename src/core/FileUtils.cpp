@@ -60,6 +60,13 @@ bool removeTree(const fs::path& p, const std::function<bool()>& stopRequested)
     return !ec || isMissingError(ec);
 }
 
+// Flushes Qt's write buffer; like a short write, a flush that the system took only in part is
+// tried once more, which completes it or fails with the system's cause.
+bool flushFully(QFileDevice& file)
+{
+    return file.flush() || file.flush();
+}
+
 } // namespace
 
 bool createDirectories(const QString& path)
@@ -176,19 +183,57 @@ QByteArray readFile(const QString& path)
     return file.readAll();
 }
 
-bool writeFile(const QString& path, const char* data, qint64 offset, qint64 size, bool append)
+bool writeFile(const QString& path, const char* data, qint64 offset, qint64 size, bool append, QString* error)
 {
-    if (!data || size == 0)
+    const auto fail = [error](const QString& cause) {
+        if (error)
+            *error = cause;
         return false;
+    };
+    if (!data || size == 0)
+        return fail(QStringLiteral("nothing to write"));
     const QString dir = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(dir))
-        return false;
+        return fail(QStringLiteral("cannot create the folder %1").arg(dir));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | (append ? QIODevice::Append : QIODevice::Truncate)))
-        return false;
-    const qint64 written = file.write(data + offset, size);
+        return fail(file.errorString());
+    if (!writeFully(file, data + offset, size) || !flushFully(file))
+        return fail(writeFailureText(file));
     file.close();
-    return written == size;
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    return true;
+}
+
+bool commitSaveFile(QSaveFile& file, QString* error)
+{
+    QString cause;
+    if (file.error() != QFileDevice::NoError || !flushFully(file))
+        cause = writeFailureText(file);
+    else if (!file.commit() || file.error() != QFileDevice::NoError)
+        cause = file.errorString();
+    else
+        return true;
+    file.cancelWriting();
+    if (error)
+        *error = cause;
+    return false;
+}
+
+bool writeFully(QIODevice& device, const char* data, qint64 size)
+{
+    qint64 done = device.write(data, size);
+    if (done >= 0 && done < size) {
+        const qint64 more = device.write(data + done, size - done);
+        done = more < 0 ? -1 : done + more;
+    }
+    return done == size;
+}
+
+QString writeFailureText(const QFileDevice& file)
+{
+    return file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("incomplete write");
 }
 
 bool isSafePathComponent(const QString& name)

@@ -1,5 +1,6 @@
 #include "core/ImageLoader.h"
 
+#include "core/FileUtils.h"
 #include "core/Logger.h"
 #include "core/PngPicture.h"
 
@@ -192,7 +193,7 @@ void ImageLoader::saveToDisk(const QString& reference, const QPixmap& pixmap)
         file.cancelWriting();
         return;
     }
-    if (!file.commit())
+    if (!commitSaveFile(file))
         return;
 
     const bool known = m_manifest.contains(fileName);
@@ -256,7 +257,7 @@ void ImageLoader::writeManifest()
         out << it.key() << '\t' << it.value() << '\t' << size << '\n';
     }
     out.flush();
-    if (file.commit())
+    if (commitSaveFile(file))
         m_manifestDirty = false;
 }
 

@@ -1,6 +1,7 @@
 #include "core/PersistentStore.h"
 #include "core/Utils.h"
 
+#include "core/FileUtils.h"
 #include "core/Logger.h"
 
 #include <QDir>
@@ -146,7 +147,7 @@ void PersistentStore::save()
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("PersistentStore: cannot open file for writing: " + m_filePath.toStdString());
     const qint64 written = file.write(text.data(), static_cast<qint64>(text.size()));
-    if (written != static_cast<qint64>(text.size()) || !file.commit())
+    if (written != static_cast<qint64>(text.size()) || !commitSaveFile(file))
         throw std::runtime_error("PersistentStore: failed to write full JSON data to: " + m_filePath.toStdString());
 }
 

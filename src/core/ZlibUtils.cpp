@@ -1,5 +1,6 @@
 #include "core/ZlibUtils.h"
 
+#include "core/FileUtils.h"
 #include "core/Logger.h"
 
 #include <QDateTime>
@@ -232,7 +233,7 @@ public:
 private:
     bool write(const char* bytes, qint64 size)
     {
-        if (size > 0 && m_out.write(bytes, size) != size)
+        if (size > 0 && !writeFully(m_out, bytes, size))
             return false;
         m_written += quint64(size);
         return true;
@@ -366,14 +367,14 @@ public:
             QByteArray out;
             if (!gzipInOneCall(m_pending, out))
                 return false;
-            return m_out.write(out) == out.size();
+            return writeFully(m_out, out.constData(), out.size());
         }
         if (!compressBlocks(true))
             return false;
         char trailer[8];
         putU32(trailer, m_crc);
         putU32(trailer + 4, m_total & kMax32);
-        return m_out.write(trailer, sizeof(trailer)) == qint64(sizeof(trailer));
+        return writeFully(m_out, trailer, sizeof(trailer));
     }
 
 private:
@@ -383,7 +384,7 @@ private:
     {
         if (!m_started) {
             // zlib's own header for level 9: no name, no time, "maximum compression", Unix.
-            if (m_out.write("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03", 10) != 10)
+            if (!writeFully(m_out, "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03", 10))
                 return false;
             m_started = true;
         }
@@ -417,7 +418,7 @@ private:
         if (failed)
             return false;
         for (const QByteArray& part : parts) {
-            if (m_out.write(part) != part.size())
+            if (!writeFully(m_out, part.constData(), part.size()))
                 return false;
         }
         if (blocks > 0)
@@ -435,19 +436,34 @@ private:
     bool m_started = false;
 };
 
+// Logs why an archive was not written and hands the cause to the caller.
+bool refuse(const char* writer, const QString& target, const QString& cause, QString* error)
+{
+    Logger::error(kTag, "%s: cannot write %s: %s", writer, qUtf8Printable(target), qUtf8Printable(cause));
+    if (error)
+        *error = cause;
+    return false;
+}
+
+// Ends the archive's file after a writer stopped on a failure of its own or of a write.
+bool cancel(QSaveFile& file, const char* writer, const QString& target, const QString& cause, QString* error)
+{
+    file.cancelWriting();
+    return refuse(writer, target, cause, error);
+}
+
+constexpr QLatin1String kTooLarge("the content exceeds the format's limits");
+
 } // namespace
 
-bool ZlibUtils::packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level)
+bool ZlibUtils::packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level, QString* error)
 {
-    if (level < 0 || level > 9) {
-        Logger::error(kTag, "packToZip: unsupported compression level %d", level);
-        return false;
-    }
+    constexpr const char* kWriter = "packToZip";
+    if (level < 0 || level > 9)
+        return refuse(kWriter, zipPath, QStringLiteral("unsupported compression level %1").arg(level), error);
     QSaveFile file(zipPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Logger::error(kTag, "packToZip: cannot open %s", qUtf8Printable(zipPath));
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return refuse(kWriter, zipPath, file.errorString(), error);
 
     QList<SourceFile> sources;
     switch (mode) {
@@ -467,37 +483,29 @@ bool ZlibUtils::packToZip(const QString& sourcePath, const QString& zipPath, Pac
     ZipWriter writer(file, level);
     for (const SourceFile& src : std::as_const(sources)) {
         const ZipWriter::Result added = writer.add(src.name, src.path, src.size, src.modified);
-        if (added == ZipWriter::Result::TooLarge) {
-            Logger::error(kTag, "packToZip: %s exceeds the ZIP limits at %s", qUtf8Printable(sourcePath),
-                          qUtf8Printable(src.name));
-            file.cancelWriting();
-            return false;
-        }
-        if (added == ZipWriter::Result::WriteFailed) {
-            Logger::error(kTag, "packToZip: cannot write %s", qUtf8Printable(zipPath));
-            file.cancelWriting();
-            return false;
-        }
+        if (added == ZipWriter::Result::TooLarge)
+            return cancel(file, kWriter, zipPath, kTooLarge + QStringLiteral(" at ") + src.name, error);
+        if (added == ZipWriter::Result::WriteFailed)
+            return cancel(file, kWriter, zipPath, writeFailureText(file), error);
     }
     const ZipWriter::Result finished = writer.finish();
-    if (finished == ZipWriter::Result::TooLarge) {
-        Logger::error(kTag, "packToZip: %s exceeds 4 GiB", qUtf8Printable(sourcePath));
-        file.cancelWriting();
-        return false;
-    }
-    if (finished != ZipWriter::Result::Added || !file.commit()) {
-        Logger::error(kTag, "packToZip: cannot write %s", qUtf8Printable(zipPath));
-        file.cancelWriting();
-        return false;
-    }
+    if (finished == ZipWriter::Result::TooLarge)
+        return cancel(file, kWriter, zipPath, kTooLarge, error);
+    if (finished != ZipWriter::Result::Added)
+        return cancel(file, kWriter, zipPath, writeFailureText(file), error);
+    // Most of a small archive still waits in Qt's buffer here.
+    QString cause;
+    if (!commitSaveFile(file, &cause))
+        return refuse(kWriter, zipPath, cause, error);
     return true;
 }
 
 namespace {
 
 // Streams the ustar archive of the directory's files into the compressor, one file in memory
-// at a time. False, logged, when a name or the size does not fit the format, or a write fails.
-bool writeTar(const QString& directoryPath, GzipBlockWriter& out)
+// at a time. False when a name or the size does not fit the format (error says which), or a
+// write fails (error left empty).
+bool writeTar(const QString& directoryPath, GzipBlockWriter& out, QString& error)
 {
     const QList<SourceFile> sources = collectFiles(directoryPath, QString());
     quint64 written = 0;
@@ -506,11 +514,11 @@ bool writeTar(const QString& directoryPath, GzipBlockWriter& out)
     for (const SourceFile& src : sources) {
         const QByteArray name = src.name.toUtf8();
         if (name.size() > kTarNameSize) {
-            Logger::error(kTag, "tar: name longer than %d bytes: %s", kTarNameSize, name.constData());
+            error = QStringLiteral("name longer than %1 bytes: %2").arg(kTarNameSize).arg(src.name);
             return false;
         }
         if (written + quint64(qMax<qint64>(src.size, 0)) > kMax32) {
-            Logger::error(kTag, "tar: %s exceeds 4 GiB", qUtf8Printable(directoryPath));
+            error = kTooLarge;
             return false;
         }
         if (!readWholeFile(src.path, data)) {
@@ -519,7 +527,7 @@ bool writeTar(const QString& directoryPath, GzipBlockWriter& out)
         }
         const qint64 padded = (data.size() + kTarBlock - 1) / kTarBlock * kTarBlock;
         if (written + kTarBlock + quint64(padded) + 2 * kTarBlock > kMax32) {
-            Logger::error(kTag, "tar: %s exceeds 4 GiB", qUtf8Printable(directoryPath));
+            error = kTooLarge;
             return false;
         }
 
@@ -554,23 +562,19 @@ bool writeTar(const QString& directoryPath, GzipBlockWriter& out)
 
 } // namespace
 
-bool ZlibUtils::packToTarGz(const QString& directoryPath, const QString& targetPath)
+bool ZlibUtils::packToTarGz(const QString& directoryPath, const QString& targetPath, QString* error)
 {
+    constexpr const char* kWriter = "packToTarGz";
     QSaveFile file(targetPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Logger::error(kTag, "packToTarGz: cannot open %s", qUtf8Printable(targetPath));
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return refuse(kWriter, targetPath, file.errorString(), error);
     GzipBlockWriter gzip(file);
-    if (!writeTar(directoryPath, gzip)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!gzip.finish() || !file.commit()) {
-        Logger::error(kTag, "packToTarGz: cannot write %s", qUtf8Printable(targetPath));
-        file.cancelWriting();
-        return false;
-    }
+    QString tarError;
+    if (!writeTar(directoryPath, gzip, tarError) || !gzip.finish())
+        return cancel(file, kWriter, targetPath, tarError.isEmpty() ? writeFailureText(file) : tarError, error);
+    QString cause;
+    if (!commitSaveFile(file, &cause))
+        return refuse(kWriter, targetPath, cause, error);
     return true;
 }
 

@@ -20,10 +20,13 @@ public:
         DirectoryWithRoot = 2,
     };
 
-    // Level 0 stores, 1 to 9 deflate. False when the archive cannot be written, the level is
-    // outside 0..9 or the content exceeds the format's limits; the target is then untouched.
-    static bool packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level);
-    static bool packToTarGz(const QString& directoryPath, const QString& targetPath);
+    // Level 0 stores, 1 to 9 deflate. True only when every byte of the archive reached the file.
+    // False when the archive cannot be written (a full disk too), the level is outside 0..9 or the
+    // content exceeds the format's limits; the target is then untouched and `error`, when given,
+    // gets the cause.
+    static bool packToZip(const QString& sourcePath, const QString& zipPath, PackMode mode, int level,
+                          QString* error = nullptr);
+    static bool packToTarGz(const QString& directoryPath, const QString& targetPath, QString* error = nullptr);
 };
 
 } // namespace OV

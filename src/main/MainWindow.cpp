@@ -2,6 +2,7 @@
 
 #include "cards/KestrinWidgetListPanel.h"
 #include "core/Application.h"
+#include "core/FileUtils.h"
 #include "core/PngPicture.h"
 
 #include "core/ImageLoader.h"
@@ -384,7 +385,7 @@ void MainWindow::saveProjectAs()
         const QByteArray chunk = in.read(1 << 20);
         ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
     }
-    ok = ok && in.error() == QFileDevice::NoError && out.commit();
+    ok = ok && in.error() == QFileDevice::NoError && commitSaveFile(out);
     if (!ok) {
         out.cancelWriting();
         Logger::error("MainWindow", "save project as failed, path:%s", target.toUtf8().constData());

@@ -37,7 +37,7 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return commitSaveFile(file);
 }
 
 QString jsonText(const nlohmann::json& value, const char* key)

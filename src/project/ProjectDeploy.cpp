@@ -266,9 +266,10 @@ void ProjectDeploy::run(Job job)
         if (!failed) {
             // Nothing may have been written into the folder since it was emptied.
             createDirectories(assets);
-            if (!ZlibUtils::packToZip(assets, archive, ZlibUtils::DirectoryContents, kZipLevel)) {
+            QString cause;
+            if (!ZlibUtils::packToZip(assets, archive, ZlibUtils::DirectoryContents, kZipLevel, &cause)) {
                 failed = true;
-                errorText = tr("Failed to create KestrinAssets.zip");
+                errorText = tr("Failed to create KestrinAssets.zip: %1").arg(cause);
             }
         }
         if (!failed)
@@ -317,19 +318,24 @@ QString ProjectDeploy::archivePath(const QString& tempDir)
 }
 
 bool ProjectDeploy::writeDeployImageFile(const QString& assetsDir, const QByteArray& bytes, const QString& fileName,
-                                         bool overwrite)
+                                         bool overwrite, QString* error)
 {
-    if (!isSafePathComponent(fileName))
+    if (!isSafePathComponent(fileName)) {
+        if (error)
+            *error = QStringLiteral("invalid file name: ") + fileName;
         return false;
+    }
     const QString path = assetsDir + QLatin1Char('/') + QLatin1String(kImageDirName) + QLatin1Char('/') + fileName;
     try {
         if (!overwrite && pathExists(path))
             return true;
     } catch (const std::exception& e) {
         Logger::error(kTag, "writeDeployImageFile error:%s", e.what());
+        if (error)
+            *error = QString::fromUtf8(e.what());
         return false;
     }
-    return writeFile(path, bytes.constData(), 0, bytes.size(), false);
+    return writeFile(path, bytes.constData(), 0, bytes.size(), false, error);
 }
 
 QString ProjectDeploy::readFailureText(const ErrorCode& error, const QString& detail)

@@ -70,9 +70,10 @@ public:
     static QString assetsDir(const QString& tempDir);
     static QString archivePath(const QString& tempDir);
     // Writes an image of the deploy as "<assets>/image/<fileName>". A name that is not one safe
-    // path component is refused (false). Without overwrite an existing file is kept (true).
+    // path component is refused (false). Without overwrite an existing file is kept (true). True
+    // only when every byte reached the file; `error`, when given, gets the cause of a failure.
     static bool writeDeployImageFile(const QString& assetsDir, const QByteArray& bytes, const QString& fileName,
-                                     bool overwrite);
+                                     bool overwrite, QString* error = nullptr);
     // "%1, details: %2" of a failed result, or the code's text alone when it has no detail.
     template <typename T>
     static QString readFailureText(const BaseResult<T>& result)

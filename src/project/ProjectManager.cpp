@@ -390,7 +390,8 @@ void ProjectManager::writeRecentList() const
     QSaveFile file(m_recentListPath);
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot open file for writing: " + m_recentListPath.toStdString());
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) || !file.commit())
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !commitSaveFile(file))
         throw std::runtime_error("cannot write file: " + m_recentListPath.toStdString());
 }
 

@@ -27,6 +27,14 @@ namespace {
 
 constexpr const char* kDeployTag = "ProjectManager";
 
+// A picture the assets folder could not take: the hub would miss it, so the deploy fails, unlike
+// a picture that cannot be read from its package, which is logged and left out.
+class PictureWriteError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The deploy's name of an image file: "file://image/<name>".
 std::string deployImageRef(const QString& fileName)
 {
@@ -266,6 +274,8 @@ nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfile
         if (card->widgetType == QLatin1String("pcCtrlGroup")) {
             try {
                 exportPCCtrlGroupIcons(*card, assetsDir);
+            } catch (const PictureWriteError&) {
+                throw;
             } catch (const std::exception& e) {
                 Logger::error(kDeployTag, "exportPCCtrlGroupIcons error: %s", e.what());
             }
@@ -282,8 +292,10 @@ nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfile
             database()->loadFile(card->id, QString::fromLatin1(ProjectProfileKsWidgetUseCase::kIconFileName));
         if (!bytes.isOk() || !bytes.data)
             throw std::runtime_error("export widget icon error");
-        if (!ProjectDeploy::writeDeployImageFile(assetsDir, *bytes.data, card->uid + QStringLiteral(".png"), true))
-            throw std::runtime_error("write widget icon error");
+        QString why;
+        if (!ProjectDeploy::writeDeployImageFile(assetsDir, *bytes.data, card->uid + QStringLiteral(".png"), true,
+                                                 &why))
+            throw PictureWriteError("write widget icon error: " + why.toStdString());
     }
 
     ProjectDbModuleAccessor moduleAccessor(database(), QString::fromLatin1(ProjectDbModuleBean::kRecordType));
@@ -409,9 +421,11 @@ void ProjectProfileUseCase::exportPCCtrlGroupIcons(ProjectDbProfileKsWidgetBean&
             if (bytes.isEmpty())
                 Logger::error(kDeployTag, "read plugin icon error: %s, pluginUuid: %s, rawIcon: %s",
                               qUtf8Printable(why), uuid.c_str(), qUtf8Printable(reference));
-            else if (!ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true))
-                Logger::error(kDeployTag, "writeDeployImageFile error, pluginUuid: %s, rawIcon: %s", uuid.c_str(),
-                              qUtf8Printable(reference));
+            else if (!ProjectDeploy::writeDeployImageFile(assetsDir, bytes, name, true, &why))
+                throw PictureWriteError("write plugin icon error: " + why.toStdString() + ", pluginUuid: " + uuid +
+                                        ", rawIcon: " + reference.toStdString());
+        } catch (const PictureWriteError&) {
+            throw;
         } catch (const std::exception& e) {
             Logger::error(kDeployTag, "exportPCCtrlGroupIcons error: %s", e.what());
         }

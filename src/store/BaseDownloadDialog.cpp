@@ -1,5 +1,6 @@
 #include "store/BaseDownloadDialog.h"
 
+#include "core/FileUtils.h"
 #include "core/Logger.h"
 #include "core/ThemeLoader.h"
 
@@ -168,8 +169,7 @@ void BaseDownloadDialog::onReplyFinished()
         m_file->commit();
         showFailure(error);
         report(Failed);
-    } else if (!m_file->commit()) {
-        const QString error = m_file->errorString();
+    } else if (QString error; !commitSaveFile(*m_file, &error)) {
         releaseReply();
         showFailure(error);
         report(Failed);

@@ -242,7 +242,7 @@ Unpacked unpackInto(const QString& uuid, const QByteArray& pack)
     }
     if (ok) {
         QSaveFile file(staging + QLatin1Char('/') + QLatin1String(MainUtils::kMarkerFileName));
-        ok = file.open(QIODevice::WriteOnly) && file.write(marker) == marker.size() && file.commit();
+        ok = file.open(QIODevice::WriteOnly) && file.write(marker) == marker.size() && commitSaveFile(file);
         if (!ok)
             why = QStringLiteral("cannot write the marker");
     }

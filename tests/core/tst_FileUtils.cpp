@@ -1,8 +1,12 @@
 #include "core/FileUtils.h"
 #include "core/TokenScrambler.h"
 #include "core/Utils.h"
+#include "support/FileSizeLimit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +53,66 @@ private slots:
         const QString probe = dir.filePath(QStringLiteral("probe.txt"));
         QVERIFY(canWriteFile(probe) && !QFile::exists(probe));
         QVERIFY(!canWriteFile(dir.filePath(QStringLiteral("no/such/dir/x.txt"))));
+    }
+
+    // A write the disk cannot take is a failure whatever its size, with its cause: one within
+    // Qt's write buffer only meets the full disk when the buffer is flushed.
+    void writeOntoAFullDeviceFails_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("1 byte") << qint64(1);
+        QTest::newRow("16 KiB") << qint64(16 * 1024);
+        QTest::newRow("64 KiB") << qint64(64 * 1024);
+    }
+
+    void writeOntoAFullDeviceFails()
+    {
+        QFETCH(qint64, size);
+        QVERIFY2(QFileInfo(QStringLiteral("/dev/full")).exists(), "the system has no /dev/full");
+        const QByteArray bytes(size, 'f');
+        QString error;
+        QVERIFY(!writeFile(QStringLiteral("/dev/full"), bytes.constData(), 0, size, false, &error));
+        QCOMPARE(error, QStringLiteral("No space left on device"));
+    }
+
+    // A save that the disk cannot take leaves the file before it in place and names the cause;
+    // one that fits is committed.
+    void commitOfASaveFile_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<qint64>("room");
+        QTest::addColumn<QString>("error");
+        const QString tooLarge = QStringLiteral("File too large");
+        QTest::newRow("small, no room") << qint64(10) << qint64(0) << tooLarge;
+        QTest::newRow("buffer-full, room for a part") << qint64(16 * 1024) << qint64(100) << tooLarge;
+        QTest::newRow("past the buffer, no room") << qint64(64 * 1024) << qint64(0) << tooLarge;
+        QTest::newRow("past the buffer, room for a part") << qint64(64 * 1024) << qint64(100) << tooLarge;
+        QTest::newRow("fits") << qint64(16 * 1024) << qint64(16 * 1024) << QString();
+    }
+
+    void commitOfASaveFile()
+    {
+        QFETCH(qint64, size);
+        QFETCH(qint64, room);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("saved.json"));
+        QVERIFY(writeFile(path, "before", 0, 6, false));
+        const QByteArray bytes(size, 's');
+        bool committed = false;
+        QString cause;
+        {
+            const Test::FileSizeLimit full(room);
+            QVERIFY(full.isActive());
+            QSaveFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            writeFully(file, bytes.constData(), bytes.size());
+            committed = commitSaveFile(file, &cause);
+        }
+        QCOMPARE(committed, error.isEmpty());
+        QCOMPARE(cause, error);
+        QCOMPARE(readFile(path), committed ? bytes : QByteArray("before"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("saved.json")});
     }
 
     void safePathComponents()

@@ -1,7 +1,9 @@
 #include "core/FileUtils.h"
 #include "core/ImageLoader.h"
+#include "support/FileSizeLimit.h"
 #include "support/StandInHttpServer.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -148,6 +150,49 @@ private slots:
         load(loader, url("m2.png"));
         QFile::remove(cacheFile(ImageLoader::cacheFileName(url("m1.png"))));
         QCOMPARE(load(loader, url("m1.png"))->duringCall, bothKept);
+    }
+
+    // A disk that cannot take a downloaded picture, or the cache's list after it, leaves the cache
+    // as it was: no empty or cut picture file, the list before in place. The picture still comes.
+    void fullDiskLeavesTheCacheAsItWas_data()
+    {
+        QTest::addColumn<bool>("pictureFits");
+        QTest::newRow("picture") << false;
+        QTest::newRow("list of the cache") << true;
+    }
+
+    void fullDiskLeavesTheCacheAsItWas()
+    {
+        QFETCH(bool, pictureFits);
+        // Forty small pictures already cached make a list longer than the new picture's file.
+        QDir().mkpath(m_cacheDir);
+        QByteArray manifest;
+        for (int i = 0; i < 40; ++i) {
+            const QString name = ImageLoader::cacheFileName(QStringLiteral("cached-%1").arg(i));
+            QVERIFY(writeFile(cacheFile(name), "x", 0, 1, false));
+            manifest += name.toLatin1() + "\t" + QByteArray::number(1000 + i) + "\t1\n";
+        }
+        QVERIFY(writeFile(cacheFile(QStringLiteral("manifest.tsv")), manifest.constData(), 0, manifest.size(), false));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && QPixmap(m_png).save(&buffer, "PNG"));
+        // Room for the picture as the cache writes it, whatever the encoder's choices, not for the list.
+        QVERIFY(2 * png.size() < manifest.size());
+
+        ImageLoader loader;
+        std::shared_ptr<Delivery> delivered;
+        {
+            const Test::FileSizeLimit full(pictureFits ? 2 * png.size() : 0);
+            QVERIFY(full.isActive());
+            delivered = load(loader, url("a.png"));
+        }
+        QCOMPARE(delivered->pixmap.size(), QSize(100, 100));
+        const QString picture = cacheFile(ImageLoader::cacheFileName(url("a.png")));
+        QCOMPARE(QFileInfo::exists(picture), pictureFits);
+        if (pictureFits)
+            QCOMPARE(QImage(picture).size(), QSize(100, 100));
+        QCOMPARE(readFile(cacheFile(QStringLiteral("manifest.tsv"))), manifest);
+        QCOMPARE(QDir(m_cacheDir).entryList(QDir::Files).size(), 40 + 1 + int(pictureFits));
     }
 
     void manifestIsCheckedAndDiskEvictsOldestFirst()

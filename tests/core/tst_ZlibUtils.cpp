@@ -1,6 +1,7 @@
 // ORVEL_TEST_LABELS: threads
 #include "core/FileUtils.h"
 #include "core/ZlibUtils.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -195,6 +196,56 @@ private slots:
         QVERIFY(ZlibUtils::packToZip(many, target, ZlibUtils::DirectoryContents, 0));
         QCOMPARE(readFile(target).right(22).mid(8, 4), QByteArray("\xff\xff\xff\xff"));
         QDir(many).removeRecursively();
+    }
+
+    // A disk that fills while the archive is written (here: the process's file size limit, on
+    // any file system) fails the archive, and the target stays as it was, also when the whole
+    // archive is small enough to wait in Qt's write buffer until the end.
+    void archiveOntoAFullDiskIsRefused_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("picture"); // the one file packed; null for an empty folder
+        QTest::addColumn<qint64>("room");        // bytes the disk takes
+        for (const char* format : {"zip", "tar.gz"}) {
+            const auto tag = [format](const char* name) { return QByteArray(QByteArray(format) + ' ' + name); };
+            QTest::newRow(tag("one small picture, no room").constData())
+                << QString::fromLatin1(format) << QByteArray("PNG-A") << qint64(0);
+            QTest::newRow(tag("one empty picture, no room").constData())
+                << QString::fromLatin1(format) << QByteArray("") << qint64(0);
+            QTest::newRow(tag("no files, no room").constData())
+                << QString::fromLatin1(format) << QByteArray() << qint64(0);
+            QTest::newRow(tag("room for a part").constData())
+                << QString::fromLatin1(format) << randomBytes(3000) << qint64(100);
+        }
+    }
+
+    void archiveOntoAFullDiskIsRefused()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, picture);
+        QFETCH(qint64, room);
+        const QString folder = path(QStringLiteral("full/") + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/assets/image")));
+        if (!picture.isNull())
+            put(folder + QStringLiteral("/assets/image/uid.png"), picture);
+        const QString target = folder + QStringLiteral("/out.") + format;
+        put(target, "previous");
+
+        bool packed = false;
+        QString error;
+        {
+            const Test::FileSizeLimit full(room);
+            QVERIFY(full.isActive());
+            const QString assets = folder + QStringLiteral("/assets");
+            packed = format == QLatin1String("zip")
+                         ? ZlibUtils::packToZip(assets, target, ZlibUtils::DirectoryContents, 3, &error)
+                         : ZlibUtils::packToTarGz(assets, target, &error);
+        }
+        QVERIFY(!packed);
+        QCOMPARE(error, QStringLiteral("File too large"));
+        QCOMPARE(readFile(target), QByteArray("previous"));
+        // The temporary file is gone too.
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QFileInfo(target).fileName()});
     }
 
     void tarFormat_data()

@@ -4,10 +4,14 @@
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
 #include "support/DeployTestUtils.h"
+#include "support/FileSizeLimit.h"
 #include "support/HostileZip.h"
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -15,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <optional>
 
 using namespace OV;
 using namespace OV::Test;
@@ -417,6 +423,76 @@ private slots:
         QCOMPARE(
             (QList<int>{h->hub().receivedCount(30300), h->hub().receivedCount(1108), h->hub().receivedCount(1010)}),
             sentCounts);
+        QVERIFY(h->uploads().isEmpty());
+    }
+
+    // A picture the assets folder cannot take (its name leads to a full device) fails the
+    // deploy with the cause, and nothing more goes to the hub: no profiles, no archive.
+    void pictureTheDiskCannotTakeFailsTheDeploy_data()
+    {
+        QTest::addColumn<QString>("picture"); // in the assets' "image" folder
+        QTest::newRow("card picture") << QStringLiteral("uidA.png");
+        QTest::newRow("plug-in button picture") << QStringLiteral("uidG-btn1.png");
+    }
+
+    void pictureTheDiskCannotTakeFailsTheDeploy()
+    {
+        QFETCH(QString, picture);
+        QVERIFY2(QFileInfo(QStringLiteral("/dev/full")).exists(), "the system has no /dev/full");
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
+                             {{"deploymentData", json::object()}}, "PNG-A") > 0);
+        const json group = {{"param", {{"button", {{{"id", "btn1"}, {"icon", "file://icons/one.png"}}}}}}};
+        QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uidG"), QString(),
+                             {{"pluginUuid", "plug-1"}, {"deploymentData", group}}) > 0);
+        QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) > 0);
+        QVERIFY(h->startHub());
+        const QString image = h->settings.tempDir + QStringLiteral("/KestrinAssets/image/") + picture;
+        // The deploy empties the assets folder first; the link is made once the hub configuration
+        // has come, before any picture is written.
+        h->hub().setHandler(30300, [image](QSslSocket* client, const json& message) {
+            QDir().mkpath(QFileInfo(image).absolutePath());
+            QFile::link(QStringLiteral("/dev/full"), image);
+            StandinHub::reply(client, message, 200);
+        });
+        // Should the profiles come all the same, the link goes before the archive would read the device.
+        h->hub().setHandler(1108, [image](QSslSocket* client, const json& message) {
+            QFile::remove(image);
+            StandinHub::reply(client, message, 200);
+        });
+        const auto outcome = h->deploy();
+        QVERIFY(h->finished(outcome));
+        QCOMPARE(outcome->result.code(), 5004);
+        QVERIFY2(outcome->result.message.contains(QLatin1String("No space left on device")),
+                 qPrintable(outcome->result.message));
+        QCOMPARE(h->hub().receivedCount(1108), 0);
+        QVERIFY(h->uploads().isEmpty());
+    }
+
+    // The disk fills after the pictures: the archive cannot be written, the deploy fails with the
+    // cause and sends no archive (never an empty one).
+    void archiveTheDiskCannotTakeFailsTheDeploy()
+    {
+        DeployTestProject project(h->pm());
+        const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
+        QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
+                             {{"deploymentData", json::object()}}, "PNG-A") > 0);
+        QVERIFY(h->startHub());
+        std::optional<Test::FileSizeLimit> full;
+        h->hub().setHandler(1108, [&full](QSslSocket* client, const json& message) {
+            full.emplace(0);
+            StandinHub::reply(client, message, 200);
+        });
+        const auto outcome = h->deploy();
+        const bool finished = h->finished(outcome);
+        const bool limited = full && full->isActive();
+        full.reset();
+        QVERIFY(finished && limited);
+        QCOMPARE(outcome->result.code(), 5004);
+        QVERIFY2(outcome->result.message.contains(QLatin1String("Failed to create KestrinAssets.zip")) &&
+                     outcome->result.message.contains(QLatin1String("File too large")),
+                 qPrintable(outcome->result.message));
         QVERIFY(h->uploads().isEmpty());
     }
 

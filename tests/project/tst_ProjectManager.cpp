@@ -6,6 +6,7 @@
 #include "project/ProjectMetaUseCase.h"
 #include "project/ProjectPluginUseCase.h"
 #include "support/DeployTestUtils.h"
+#include "support/FileSizeLimit.h"
 #include "support/ProjectRawSqlite.h"
 #include "support/ProjectTestUtils.h"
 #include "support/TestUtils.h"
@@ -208,6 +209,26 @@ private slots:
         Test::writeFileBytes(recentPath(), broken);
         manager()->addRecentList(QStringLiteral("/x.ovpf"));
         QCOMPARE(recentFileList(), QStringList{QStringLiteral("/x.ovpf")});
+    }
+
+    // A list the disk cannot take leaves the list before it in place, and the change says it
+    // failed, though the whole list waits in Qt's write buffer until the end.
+    void fullDiskKeepsTheRecentList()
+    {
+        const auto pm = manager();
+        pm->addRecentList(QStringLiteral("/a.ovpf"));
+        pm->addRecentList(QStringLiteral("/b.ovpf"));
+        const QByteArray before = fileBytes(recentPath());
+        bool removed = true;
+        {
+            const Test::FileSizeLimit full(0);
+            QVERIFY(full.isActive());
+            removed = pm->removeRecentListItem(QStringLiteral("/a.ovpf"));
+        }
+        QVERIFY(!removed);
+        QCOMPARE(fileBytes(recentPath()), before);
+        QCOMPARE(QDir(m_work + QStringLiteral("/cache")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("recent_project_list.json")});
     }
 
     void hubSessionKeepsItsTokenAndCommandsGoToTheCurrentHub()

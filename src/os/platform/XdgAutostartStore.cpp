@@ -1,5 +1,6 @@
 #include "os/platform/XdgAutostartStore.h"
 
+#include "core/FileUtils.h"
 #include "os/platform/DesktopEntry.h"
 
 #include <QDir>
@@ -145,7 +146,7 @@ bool XdgAutostartStore::write(const QString& name, const QStringList& arguments,
     const QByteArray bytes = text.toUtf8();
     if (file.write(bytes) != bytes.size())
         return false;
-    return file.commit();
+    return commitSaveFile(file);
 }
 
 bool XdgAutostartStore::remove(const QString& name)
