@@ -148,6 +148,7 @@ private slots:
         m_server.route(name, reply);
 
         ImageLoader loader(nullptr, 3000);
+        const qint64 sentBefore = m_server.endlessBytesSent();
         QElapsedTimer clock;
         Test::PeakMemoryProbe memory;
         clock.start();
@@ -167,10 +168,12 @@ private slots:
         QCOMPARE(d.pixmap.size(), delivered ? QSize(100, 100) : QSize(0, 0));
         if (delivered)
             return;
+        // Near the bound: what it holds, plus what the socket buffers of both ends take.
         const qint64 growth = memory.growthBytes();
-        QVERIFY2(growth < maxBytes + (16 << 20), qPrintable(QString::number(growth)));
+        QVERIFY2(growth < maxBytes + (16 << 20) || !memory.isMeaningful(), qPrintable(QString::number(growth)));
+        QVERIFY2(m_server.endlessBytesSent() - sentBefore < maxBytes + (16 << 20),
+                 qPrintable(QString::number(m_server.endlessBytesSent() - sentBefore)));
         QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
-        QVERIFY(m_server.endlessBytesSent() < reply.endlessCap);
     }
 
     void memoryCacheEvictsByCostLeastRecentFirst()

@@ -41,6 +41,21 @@ void PeakMemoryProbe::sample()
     m_sampledPeak = qMax(m_sampledPeak, statusBytes("VmRSS"));
 }
 
+bool PeakMemoryProbe::isMeaningful()
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
 qint64 PeakMemoryProbe::growthBytes()
 {
     sample();
