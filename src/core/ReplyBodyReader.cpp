@@ -29,7 +29,10 @@ QString ReplyBodyReader::tooLargeText(qint64 maxBytes)
 QByteArray ReplyBodyReader::takeBody()
 {
     readAvailable();
-    return m_failure.isEmpty() ? std::exchange(m_body, {}) : QByteArray();
+    if (!m_failure.isEmpty())
+        return {};
+    m_body.squeeze();
+    return std::exchange(m_body, {});
 }
 
 void ReplyBodyReader::checkDeclaredLength()
@@ -38,6 +41,8 @@ void ReplyBodyReader::checkDeclaredLength()
     const qint64 declared = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
     if (ok && declared > m_maxBytes)
         refuse();
+    else if (ok)
+        m_declared = declared;
 }
 
 void ReplyBodyReader::readAvailable()
@@ -51,6 +56,11 @@ void ReplyBodyReader::readAvailable()
         refuse();
         return;
     }
+    // Room for the whole body at once: growing step by step copies it each time, and the blocks it
+    // leaves behind would stay resident. Pages not yet written take no memory, so an unsized
+    // body that turns out small costs address space only.
+    if (m_body.capacity() == 0)
+        m_body.reserve(m_declared > 0 ? m_declared : m_maxBytes);
     m_body += m_reply->read(available);
 }
 

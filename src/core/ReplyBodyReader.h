@@ -35,6 +35,7 @@ private:
 
     QNetworkReply* m_reply;
     qint64 m_maxBytes;
+    qint64 m_declared = -1;
     QByteArray m_body;
     QString m_failure;
 };
