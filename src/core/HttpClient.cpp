@@ -1,5 +1,7 @@
 #include "core/HttpClient.h"
 
+#include "core/ReplyBodyReader.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -30,6 +32,7 @@ HttpResponse* HttpClient::get(const QString& url, const std::map<QString, QStrin
         request.setRawHeader(name.toUtf8(), value.toUtf8());
 
     QNetworkReply* reply = m_manager.get(request);
+    auto* body = new ReplyBodyReader(reply, kMaxReplyBytes);
     auto* response = new HttpResponse(reply);
     auto* timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -44,13 +47,16 @@ HttpResponse* HttpClient::get(const QString& url, const std::map<QString, QStrin
         reply->abort();
         response->reportError(QStringLiteral("Request timeout"));
     });
-    connect(reply, &QNetworkReply::finished, reply, [reply, response, timer, timedOut] {
+    connect(reply, &QNetworkReply::finished, reply, [reply, response, timer, timedOut, body] {
         timer->stop();
         if (!*timedOut) {
-            if (reply->error() != QNetworkReply::NoError)
+            const QByteArray data = body->takeBody();
+            if (!body->failure().isEmpty())
+                response->reportError(body->failure());
+            else if (reply->error() != QNetworkReply::NoError)
                 response->reportError(reply->errorString());
             else
-                response->reportSuccess(reply->readAll());
+                response->reportSuccess(data);
         }
         reply->deleteLater();
     });

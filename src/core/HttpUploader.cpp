@@ -1,5 +1,7 @@
 #include "core/HttpUploader.h"
 
+#include "core/ReplyBodyReader.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHttpMultiPart>
@@ -37,6 +39,7 @@ QNetworkReply* HttpUploader::upload(const QUrl& url, const QString& filePath, co
 
     QNetworkReply* reply = m_manager->post(QNetworkRequest(url), multiPart);
     multiPart->setParent(reply);
+    auto* body = new ReplyBodyReader(reply, kMaxReplyBytes);
 
     auto makeTimer = [reply](int ms) {
         auto* timer = new QTimer(reply);
@@ -75,14 +78,18 @@ QNetworkReply* HttpUploader::upload(const QUrl& url, const QString& filePath, co
                     onProgress(sent, total);
             });
     connect(reply, &QNetworkReply::finished, reply,
-            [reply, ended, onSuccess = callbacks.onSuccess, onError = callbacks.onError] {
+            [reply, ended, body, onSuccess = callbacks.onSuccess, onError = callbacks.onError] {
                 // A callback may release the uploader, and with it this reply.
                 const QPointer<QNetworkReply> guard(reply);
                 if (!*ended) {
                     *ended = true;
-                    if (reply->error() == QNetworkReply::NoError) {
+                    const QByteArray data = body->takeBody();
+                    if (!body->failure().isEmpty()) {
+                        if (onError)
+                            onError(body->failure());
+                    } else if (reply->error() == QNetworkReply::NoError) {
                         if (onSuccess)
-                            onSuccess(reply->readAll());
+                            onSuccess(data);
                     } else if (onError) {
                         onError(reply->errorString());
                     }

@@ -30,11 +30,16 @@ struct UploadTimeouts
 };
 
 // Uploads one file as a multipart/form-data POST, on the GUI thread. Every upload that was
-// sent ends with exactly one call of onSuccess or onError; the caller judges the body.
+// sent ends with exactly one call of onSuccess or onError; the caller judges the body, which
+// is refused (onError) past kMaxReplyBytes.
 class HttpUploader : public QObject
 {
     Q_OBJECT
 public:
+    // The receiver answers with a state and a short message, tens of bytes; a server's error page
+    // is a few KiB. Anything longer is no answer to an upload.
+    static constexpr qint64 kMaxReplyBytes = 64 << 10;
+
     explicit HttpUploader(QObject* parent = nullptr);
 
     // An empty fileName sends the local file's own name. Returns the POST's reply, or null

@@ -3,6 +3,7 @@
 #include "core/FileUtils.h"
 #include "core/Logger.h"
 #include "core/PngPicture.h"
+#include "core/ReplyBodyReader.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -122,6 +123,7 @@ void ImageLoader::download(const QString& reference, ImageLoadTask* task,
     QNetworkRequest request{QUrl(reference)};
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
     QNetworkReply* reply = m_manager->get(request);
+    auto* body = new ReplyBodyReader(reply, kMaxPictureBytes);
 
     auto* timer = new QTimer(task);
     timer->setSingleShot(true);
@@ -130,14 +132,14 @@ void ImageLoader::download(const QString& reference, ImageLoadTask* task,
         if (reply->isRunning())
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, task, [this, reply, task, timer, reference, callback] {
+    connect(reply, &QNetworkReply::finished, task, [this, reply, body, task, timer, reference, callback] {
         timer->stop();
-        const bool ok = reply->error() == QNetworkReply::NoError;
-        const QByteArray body = ok ? reply->readAll() : QByteArray();
+        const QByteArray data = body->takeBody();
+        const bool ok = body->failure().isEmpty() && reply->error() == QNetworkReply::NoError;
         reply->deleteLater();
         QPixmap pixmap;
         // An error reply's body (a server's error page) is never taken for the picture.
-        if (ok && pixmap.loadFromData(body)) {
+        if (ok && pixmap.loadFromData(data)) {
             insertIntoMemory(reference, pixmap);
             saveToDisk(reference, pixmap);
         } else {

@@ -24,6 +24,9 @@ public:
     static constexpr int kDefaultMemoryLimitKb = 131072;
     static constexpr qint64 kDiskLimitKb = 262144;
     static constexpr int kNetworkTimeoutMs = 5000;
+    // Icons weigh a few KiB and backgrounds a few MiB; a large photograph or a 4K PNG stays
+    // under 30 MiB. A download past this gives a null picture.
+    static constexpr qint64 kMaxPictureBytes = 32 << 20;
 
     static ImageLoader* instance();
 

@@ -2,6 +2,7 @@
 #include "core/HttpClient.h"
 #include "core/HttpUploader.h"
 #include "support/FullBacklogListener.h"
+#include "support/PeakMemoryProbe.h"
 #include "support/StandInHttpServer.h"
 
 #include <QElapsedTimer>
@@ -46,6 +47,22 @@ void expectOneReport(const Outcome& outcome)
     QTRY_COMPARE_WITH_TIMEOUT(outcome.total(), 1, 10000);
     QTest::qWait(500);
     QCOMPARE(outcome.total(), 1);
+}
+
+// The reply the stand-in gives for one row of the size bound, around a bound of maxBytes.
+HttpReply boundedReply(const QString& tag, qint64 maxBytes)
+{
+    if (tag == QLatin1String("endless body"))
+        return HttpReply::endless("application/json", maxBytes + (qint64(128) << 20));
+    if (tag == QLatin1String("declares one byte over")) {
+        // Only a little of the body comes: the length alone must end the reply.
+        HttpReply reply = HttpReply::stallMidBody("{\"state\":");
+        reply.declaredLength = maxBytes + 1;
+        return reply;
+    }
+    const QByteArray body = QByteArray("{\"pad\":\"") + QByteArray(maxBytes - 10, 'p') + "\"}";
+    return tag == QLatin1String("unsized, at the bound") ? HttpReply::unsized(body, "application/json", 0)
+                                                         : HttpReply::bytes(body, "application/json");
 }
 
 } // namespace
@@ -128,6 +145,57 @@ private slots:
             QVERIFY(!outcome.errors.value(0).isEmpty() && outcome.errors.value(0) != QLatin1String("Request timeout"));
         else
             QCOMPARE(outcome.errors.value(0), error);
+    }
+
+    // A page or an upload's reply is read up to its bound and no further: past it, or declared
+    // past it, the request fails at once, long before its time-out, and memory stays near the bound.
+    void replyBodyIsBounded_data()
+    {
+        QTest::addColumn<bool>("upload");
+        QTest::addColumn<bool>("delivered");
+        for (const bool upload : {false, true}) {
+            const char* what = upload ? "upload reply, " : "get, ";
+            QTest::addRow("%sendless body", what) << upload << false;
+            QTest::addRow("%sdeclares one byte over", what) << upload << false;
+            QTest::addRow("%sdeclared, at the bound", what) << upload << true;
+            QTest::addRow("%sunsized, at the bound", what) << upload << true;
+        }
+    }
+
+    void replyBodyIsBounded()
+    {
+        QFETCH(bool, upload);
+        QFETCH(bool, delivered);
+        const qint64 maxBytes = upload ? HttpUploader::kMaxReplyBytes : HttpClient::kMaxReplyBytes;
+        const QString tag = QString::fromLatin1(QTest::currentDataTag()).section(QStringLiteral(", "), 1);
+        const HttpReply reply = boundedReply(tag, maxBytes);
+        m_server->route(QStringLiteral("/p"), reply);
+        const QString path = makeFile(QStringLiteral("small.bin"), 2000);
+
+        HttpUploader uploader;
+        Outcome outcome;
+        const qint64 sentBefore = m_server->endlessBytesSent();
+        QElapsedTimer clock;
+        Test::PeakMemoryProbe memory;
+        clock.start();
+        if (upload)
+            QVERIFY(uploader.upload(m_server->url(QStringLiteral("/p")), path, outcome.callbacks(), {3000, 3000, 3000},
+                                    QStringLiteral("file"), {}));
+        else
+            get(m_server->urlText(QStringLiteral("/p")), {}, 3000, outcome);
+        expectOneReport(outcome);
+        if (delivered) {
+            QCOMPARE(outcome.bodies.value(0).size(), maxBytes);
+            QCOMPARE(outcome.bodies.value(0), reply.body);
+            return;
+        }
+        // Near the bound: what it holds, plus what the socket buffers of both ends take.
+        const qint64 growth = memory.growthBytes();
+        QVERIFY2(growth < maxBytes + (16 << 20) || !memory.isMeaningful(), qPrintable(QString::number(growth)));
+        QVERIFY2(m_server->endlessBytesSent() - sentBefore < maxBytes + (16 << 20),
+                 qPrintable(QString::number(m_server->endlessBytesSent() - sentBefore)));
+        QCOMPARE(outcome.errors.value(0), QStringLiteral("Reply too large (more than %1 bytes)").arg(maxBytes));
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
     }
 
     void multipartUploadAndMissingFile()

@@ -1,16 +1,19 @@
 #include "core/FileUtils.h"
 #include "core/ImageLoader.h"
 #include "support/FileSizeLimit.h"
+#include "support/PeakMemoryProbe.h"
 #include "support/StandInHttpServer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -112,6 +115,67 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(silent->calls + text->calls, 2);
         QVERIFY(!QFile::exists(cacheFile(ImageLoader::cacheFileName(url("text.png")))));
+    }
+
+    // A picture is read up to its bound and no further: past it, or declared past it, the load
+    // gives one null picture at once, long before its time-out, and memory stays near the bound.
+    void pictureBodyIsBounded_data()
+    {
+        const qint64 maxBytes = ImageLoader::kMaxPictureBytes;
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("declared");
+        QTest::addColumn<bool>("delivered");
+        using K = HttpReply::Kind;
+        QTest::newRow("endless body") << int(K::Endless) << qint64(-1) << false;
+        QTest::newRow("declares one byte over") << int(K::StallMidBody) << maxBytes + 1 << false;
+        QTest::newRow("declared, at the bound") << int(K::Respond) << qint64(-1) << true;
+        QTest::newRow("unsized, at the bound") << int(K::Unsized) << qint64(-1) << true;
+    }
+
+    void pictureBodyIsBounded()
+    {
+        QFETCH(int, kind);
+        QFETCH(qint64, declared);
+        QFETCH(bool, delivered);
+        const qint64 maxBytes = ImageLoader::kMaxPictureBytes;
+        // A reader of the format stops at the picture's end: the padding after it only adds weight.
+        QByteArray png = readFile(m_png);
+        png += QByteArray(maxBytes - png.size(), '\0');
+        HttpReply reply = HttpReply::bytes(declared >= 0 ? QByteArray("\x89PNG") : png, "image/png");
+        reply.kind = HttpReply::Kind(kind);
+        reply.declaredLength = declared;
+        reply.endlessCap = maxBytes + (qint64(128) << 20);
+        const QString name =
+            QStringLiteral("/img/bounded-%1.png").arg(QString::fromLatin1(QByteArray(QTest::currentDataTag()).toHex()));
+        m_server.route(name, reply);
+
+        ImageLoader loader(nullptr, 3000);
+        const qint64 sentBefore = m_server.endlessBytesSent();
+        QElapsedTimer clock;
+        Test::PeakMemoryProbe memory;
+        clock.start();
+        // An event loop that never sleeps, so that the stand-in in this thread sends as fast as it can.
+        QEventLoop wait;
+        QTimer::singleShot(5000, &wait, &QEventLoop::quit);
+        Delivery d;
+        loader.load(m_server.urlText(name), [&d, &wait](const QPixmap& p) {
+            ++d.calls;
+            d.pixmap = p;
+            wait.quit();
+        });
+        wait.exec();
+        QTest::qWait(200);
+        QCOMPARE(d.calls, 1);
+        QCOMPARE(d.pixmap.isNull(), !delivered);
+        QCOMPARE(d.pixmap.size(), delivered ? QSize(100, 100) : QSize(0, 0));
+        if (delivered)
+            return;
+        // Near the bound: what it holds, plus what the socket buffers of both ends take.
+        const qint64 growth = memory.growthBytes();
+        QVERIFY2(growth < maxBytes + (16 << 20) || !memory.isMeaningful(), qPrintable(QString::number(growth)));
+        QVERIFY2(m_server.endlessBytesSent() - sentBefore < maxBytes + (16 << 20),
+                 qPrintable(QString::number(m_server.endlessBytesSent() - sentBefore)));
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
     }
 
     void memoryCacheEvictsByCostLeastRecentFirst()

@@ -310,6 +310,8 @@ private slots:
         QTest::newRow("state 200, empty msg") << HttpReply::json({{"state", 200}, {"msg", ""}}) << 0 << QString();
         QTest::newRow("no answer in time")
             << HttpReply::silent() << 5004 << error + QStringLiteral(":no reply within 400 ms");
+        QTest::newRow("endless answer") << HttpReply::endless("application/json", 16 << 20) << 5004
+                                        << error + QStringLiteral(":Reply too large (more than 65536 bytes)");
     }
 
     void uploadReply()

@@ -35,8 +35,9 @@ QByteArray responseHead(const HttpReply& reply, bool close)
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     head += "Content-Type: " + reply.contentType + "\r\n";
-    if (reply.kind != HttpReply::Kind::Unsized)
-        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    if (reply.kind != HttpReply::Kind::Unsized && reply.kind != HttpReply::Kind::Endless)
+        head += "Content-Length: " +
+                QByteArray::number(reply.declaredLength >= 0 ? reply.declaredLength : reply.body.size()) + "\r\n";
     if (close)
         head += "Connection: close\r\n";
     head += "\r\n";
@@ -152,6 +153,14 @@ HttpReply HttpReply::unsized(const QByteArray& body, const QByteArray& contentTy
     return reply;
 }
 
+HttpReply HttpReply::endless(const QByteArray& contentType, qint64 capBytes)
+{
+    HttpReply reply = bytes({}, contentType);
+    reply.kind = Kind::Endless;
+    reply.endlessCap = capBytes;
+    return reply;
+}
+
 HttpReply HttpReply::answerTwice(const nlohmann::json& value)
 {
     HttpReply reply = json(value);
@@ -169,6 +178,7 @@ struct StandInHttpServer::Connection
     qsizetype bodyStart = 0;
     HttpRequest request;
     bool answered = false;
+    qint64 endlessSent = 0;
 };
 
 StandInHttpServer::StandInHttpServer(QObject* parent) : QObject(parent), m_server(new QTcpServer(this))
@@ -387,12 +397,31 @@ void StandInHttpServer::act(QTcpSocket* socket, const HttpReply& reply)
         });
         break;
     }
+    case HttpReply::Kind::Endless:
+        socket->write(responseHead(reply, true));
+        connect(socket, &QTcpSocket::bytesWritten, this,
+                [this, socket, cap = reply.endlessCap] { pourEndless(socket, cap); });
+        pourEndless(socket, reply.endlessCap);
+        break;
     case HttpReply::Kind::AnswerTwice: {
         const QByteArray once = responseHead(reply, false) + reply.body;
         socket->write(once + once);
         socket->disconnectFromHost();
         break;
     }
+    }
+}
+
+void StandInHttpServer::pourEndless(QTcpSocket* socket, qint64 capBytes)
+{
+    // Topped up as the socket drains, so the stand-in itself holds little.
+    static const QByteArray chunk(64 * 1024, 'z');
+    Connection* c = m_connections.value(socket);
+    while (c && socket->bytesToWrite() < 4 * chunk.size() && c->endlessSent < capBytes) {
+        const qint64 n = qMin<qint64>(chunk.size(), capBytes - c->endlessSent);
+        socket->write(chunk.constData(), n);
+        c->endlessSent += n;
+        m_endlessBytesSent += n;
     }
 }
 

@@ -52,15 +52,20 @@ struct HttpReply
         CloseEarly,   // headers announcing the whole body, half of it, then close
         AnswerTwice,  // the whole response twice in a row, then close
         Unsized,      // headers without Content-Length, part of the body, the rest later, then close
+        Endless,      // headers without Content-Length, then filler as fast as the peer takes it
     };
 
     Kind kind = Kind::Respond;
     int status = 200;
     QByteArray contentType = "application/json";
     QByteArray body;
-    int delayMs = 0;       // wait this long before acting
-    qint64 partBytes = -1; // StallMidBody, CloseEarly and Unsized: body bytes sent first; half when negative
-    int restAfterMs = 0;   // Unsized: wait this long before sending the rest
+    int delayMs = 0;            // wait this long before acting
+    qint64 partBytes = -1;      // StallMidBody, CloseEarly and Unsized: body bytes sent first; half when negative
+    int restAfterMs = 0;        // Unsized: wait this long before sending the rest
+    qint64 declaredLength = -1; // Respond, StallMidBody, CloseEarly, AnswerTwice: the Content-Length sent
+                                // instead of the body's own size
+    qint64 endlessCap = 0;      // Endless: the filler stops (the connection stays open) after this many
+                                // bytes, so that a client without a bound cannot take all memory
 
     static HttpReply json(const nlohmann::json& value, int status = 200);
     static HttpReply bytes(const QByteArray& body, const QByteArray& contentType, int status = 200);
@@ -71,6 +76,8 @@ struct HttpReply
     static HttpReply answerTwice(const nlohmann::json& value);
     // The body without its length: its end is the end of the connection.
     static HttpReply unsized(const QByteArray& body, const QByteArray& contentType, int restAfterMs);
+    // A 200 whose body never ends, as far as a bounded client can tell.
+    static HttpReply endless(const QByteArray& contentType, qint64 capBytes);
 };
 
 // An HTTP/1.1 server on 127.0.0.1 (a free port) for tests: per-path handlers, a record of
@@ -104,6 +111,8 @@ public:
     int requestCount(const QString& path) const;
     int connectionCount() const { return m_connectionCount; }
     qint64 bytesReceived() const { return m_bytesReceived; }
+    // Body bytes of endless replies handed to the sockets.
+    qint64 endlessBytesSent() const { return m_endlessBytesSent; }
     // Processes events until n requests have arrived in all, or the time is up.
     bool waitForRequests(int n, int timeoutMs);
 
@@ -117,6 +126,7 @@ private:
     bool tryParse(Connection& c);
     void dispatch(QTcpSocket* socket, const HttpRequest& request);
     void act(QTcpSocket* socket, const HttpReply& reply);
+    void pourEndless(QTcpSocket* socket, qint64 capBytes);
 
     QTcpServer* m_server;
     QHash<QString, Handler> m_routes;
@@ -124,6 +134,7 @@ private:
     QList<HttpRequest> m_requests;
     qint64 m_readLimit = -1;
     qint64 m_bytesReceived = 0;
+    qint64 m_endlessBytesSent = 0;
     int m_connectionCount = 0;
 };
 
