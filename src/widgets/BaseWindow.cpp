@@ -291,6 +291,7 @@ void BaseWindow::setVisible(bool visible)
             handle->installEventFilter(this);
         }
     }
+    m_frameless->prepareMapNormal();
     BaseWidget::setVisible(true);
 }
 

@@ -34,7 +34,8 @@ public:
     void setFixedWindowSize(int w, int h);
     void moveToCenter();
 
-    // Every show centres the window on its screen unless it is maximised.
+    // Every show centres the window on its screen unless it is maximised, and maps it normal
+    // unless it asks to be minimised.
     void setVisible(bool visible) override;
 
     void hideMinimizeButton();

@@ -1,7 +1,15 @@
 #include "widgets/frameless/FramelessWidgetsHelper.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <xcb/xcb.h>
 
 namespace OV {
 
@@ -120,6 +128,41 @@ void FramelessWidgetsHelper::toggleMaximized()
         m_window->showNormal();
     else
         m_window->showMaximized();
+}
+
+void FramelessWidgetsHelper::prepareMapNormal()
+{
+    // Qt's X11 window writes the initial state of its WM_HINTS only when the program changes the
+    // window state. A window minimised by the program and brought back by the window manager (a
+    // task bar, Alt+Tab) keeps "iconic" there, and a window manager that honours it maps the next
+    // show iconic: the window never appears. Only that field is put right, on a native window
+    // that exists already (a new one starts normal), over Qt's own connection so that the change
+    // reaches the server before Qt's map. A maximised or full-screen state lives elsewhere.
+    if (!m_window->testAttribute(Qt::WA_WState_Created) || (m_window->windowState() & Qt::WindowMinimized))
+        return;
+    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
+    // WM_HINTS holds flags, input, initial_state, ... (ICCCM 4.1.2.4); flag bit 1 marks the state.
+    constexpr uint32_t kStateHint = 1u << 1;
+    constexpr uint32_t kNormalState = 1;
+    constexpr uint32_t kInitialState = 2;
+    const auto window = static_cast<xcb_window_t>(m_window->internalWinId());
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+        xcb_get_property_reply(connection, cookie, nullptr), &std::free);
+    if (!reply || reply->format != 32 || reply->value_len <= kInitialState)
+        return;
+    const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+    std::vector<uint32_t> hints(values, values + reply->value_len);
+    if (!(hints[0] & kStateHint) || hints[kInitialState] == kNormalState)
+        return;
+    hints[kInitialState] = kNormalState;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        static_cast<uint32_t>(hints.size()), hints.data());
+    xcb_flush(connection);
 }
 
 bool FramelessWidgetsHelper::eventFilter(QObject* watched, QEvent* event)

@@ -47,6 +47,11 @@ public:
 
     void toggleMaximized();
 
+    // Called before every show of the window: unless the show asks for a minimised window, the
+    // native window is mapped in the normal state, whatever the window manager did to it while
+    // it was hidden. Only X11 keeps such a state; elsewhere there is nothing to do.
+    void prepareMapNormal();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
