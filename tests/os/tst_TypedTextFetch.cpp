@@ -121,6 +121,78 @@ private:
     QList<QByteArray> m_lines;
 };
 
+// The window the texts go to, focused, in a program of its own: the log-in form, or an xterm
+// whose shell writes what it reads to a file. It ends with the row.
+class Target
+{
+public:
+    explicit Target(QString kind) : m_kind(std::move(kind)) {}
+    ~Target()
+    {
+        m_process.closeWriteChannel();
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+
+    bool start()
+    {
+        if (isForm()) {
+            m_process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kForm)});
+            return QTest::qWaitFor([this] { return !m_lines.last("ready").isNull(); }, 30000);
+        }
+        // Cooked for a log-in (Return ends the line), raw for a stream of texts.
+        const QString script =
+            m_kind == QLatin1String("xterm log-in")
+                ? QStringLiteral(": >\"$1.ready\" && IFS= read -r line && printf %s \"$line\" >\"$1\"")
+                : QStringLiteral("stty raw -echo && : >\"$1.ready\" && exec cat >\"$1\"");
+        m_process.start(QStringLiteral("xterm"),
+                        {QStringLiteral("-u8"), QStringLiteral("-title"), QStringLiteral("Typing target"),
+                         QStringLiteral("-e"), QStringLiteral("/bin/sh"), QStringLiteral("-c"), script,
+                         QStringLiteral("sh"), m_out});
+        uint64_t id = 0;
+        const bool started = QTest::qWaitFor(
+            [&] {
+                for (const WindowSystem::Window& window : X11WindowSystem().windows()) {
+                    if (window.title == QLatin1String("Typing target"))
+                        id = window.id;
+                }
+                return id != 0 && QFile::exists(m_out + QStringLiteral(".ready"));
+            },
+            30000);
+        return started && X11WindowSystem().activate(id);
+    }
+
+    bool isForm() const { return m_kind == QLatin1String("form"); }
+    // What arrived: the form's name field, or what the terminal's shell wrote.
+    QString received() const
+    {
+        if (isForm())
+            return QString::fromUtf8(QByteArray::fromHex(m_lines.last("name:")));
+        QFile file(m_out);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // The form's fields when Return was pressed; empty before.
+    QStringList submitted() const
+    {
+        const QByteArray line = m_lines.last("submitted:");
+        if (line.isNull())
+            return {};
+        QStringList fields;
+        for (const QByteArray& field : line.split(','))
+            fields.append(QString::fromUtf8(QByteArray::fromHex(field)));
+        return fields;
+    }
+
+private:
+    QString m_kind;
+    QTemporaryDir m_dir;
+    QString m_out = m_dir.filePath(QStringLiteral("typed"));
+    QProcess m_process;
+    Lines m_lines{m_process};
+};
+
 // Presses and lets go of one key, as the hub does as a keyboard of its own.
 bool pressKey(KeySym keysym)
 {
@@ -211,53 +283,14 @@ class TestTypedTextFetch : public QObject
         executor.executePcControl({}, {{"action", "inputText"}, {"params", {{"text", text.toStdString()}}}});
     }
 
-    // The target, focused: the form, or an xterm whose shell writes what it reads to `out`.
-    static bool startTarget(const QString& target, QProcess& process, const QString& out, Lines& lines)
-    {
-        if (target == QLatin1String("form")) {
-            process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kForm)});
-            return QTest::qWaitFor([&] { return !lines.last("ready").isNull(); }, 30000);
-        }
-        // Cooked for a log-in (Return ends the line), raw for a stream of texts.
-        const QString script =
-            target == QLatin1String("xterm log-in")
-                ? QStringLiteral(": >\"$1.ready\" && IFS= read -r line && printf %s \"$line\" >\"$1\"")
-                : QStringLiteral("stty raw -echo && : >\"$1.ready\" && exec cat >\"$1\"");
-        process.start(QStringLiteral("xterm"),
-                      {QStringLiteral("-u8"), QStringLiteral("-title"), QStringLiteral("Typing target"),
-                       QStringLiteral("-e"), QStringLiteral("/bin/sh"), QStringLiteral("-c"), script,
-                       QStringLiteral("sh"), out});
-        uint64_t id = 0;
-        const bool started = QTest::qWaitFor(
-            [&] {
-                for (const WindowSystem::Window& window : X11WindowSystem().windows()) {
-                    if (window.title == QLatin1String("Typing target"))
-                        id = window.id;
-                }
-                return id != 0 && QFile::exists(out + QStringLiteral(".ready"));
-            },
-            30000);
-        return started && X11WindowSystem().activate(id);
-    }
-
-    static QString fileText(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
 private slots:
     void init()
     {
         if (Test::isRowOnServer())
             return;
         // Each row on an X server of its own: a clipboard manager there meets no other test.
-        Test::TestXServer server;
-        QString error;
-        QVERIFY2(server.start({}, &error), qPrintable(error));
         QString output;
-        const bool passed = Test::runRowOnServer(server, &output);
-        QVERIFY2(passed, qPrintable(output));
+        QVERIFY2(Test::runRowOnOwnServer({}, &output), qPrintable(output));
         QSKIP("ran on its own X server");
     }
 
@@ -272,11 +305,8 @@ private slots:
     void logInTypesThePasswordBeforeTheHubsReturn()
     {
         QFETCH(QString, target);
-        QTemporaryDir dir;
-        const QString out = dir.filePath(QStringLiteral("line"));
-        QProcess process;
-        Lines lines(process);
-        QVERIFY(startTarget(target, process, out, lines));
+        Target window(target);
+        QVERIFY(window.start());
         OSControllerWin os = controller();
         OSCtrlExecutor executor(&os);
         const QString name = QStringLiteral("alice");
@@ -288,29 +318,21 @@ private slots:
         type(executor, password);
         spin(kStepMs);
         QVERIFY(pressKey(XK_Return));
-        if (target == QLatin1String("form")) {
-            QTRY_VERIFY_WITH_TIMEOUT(!lines.last("submitted:").isNull(), 10000);
-            const QList<QByteArray> fields = lines.last("submitted:").split(',');
-            QCOMPARE(QString::fromUtf8(QByteArray::fromHex(fields.value(0))), name);
-            QCOMPARE(QString::fromUtf8(QByteArray::fromHex(fields.value(1))), password);
+        if (window.isForm()) {
+            QTRY_VERIFY_WITH_TIMEOUT(!window.submitted().isEmpty(), 10000);
+            QCOMPARE(window.submitted().value(0), name);
+            QCOMPARE(window.submitted().value(1), password);
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
-            QTRY_COMPARE(fileText(out), name + QLatin1Char('\t') + password);
+            QTRY_COMPARE_WITH_TIMEOUT(window.received(), name + QLatin1Char('\t') + password, 10000);
         }
-        process.closeWriteChannel();
-        process.kill();
-        process.waitForFinished(5000);
     }
 
     // Two texts and then a command in one turn of the event loop: the command waits until the
     // focused window has fetched the second text.
     void anActionWaitsForTheTextBeforeIt()
     {
-        QTemporaryDir dir;
-        const QString out = dir.filePath(QStringLiteral("typed"));
-        QProcess process;
-        Lines lines(process);
-        QVERIFY(startTarget(QStringLiteral("xterm"), process, out, lines));
+        Target window(QStringLiteral("xterm"));
+        QVERIFY(window.start());
         TextFetchCounter fetches;
         int fetchedWhenRun = -1;
         launcher->onStart = [&] { fetchedWhenRun = fetches.count; };
@@ -321,11 +343,9 @@ private slots:
         executor.executePcControl({}, {{"action", "execCmd"}, {"params", {{"cmd", "echo done"}}}});
         QTRY_COMPARE_WITH_TIMEOUT(launcher->calls.size(), size_t(1), 10000);
         QCOMPARE(fetchedWhenRun, 2);
-        QTRY_COMPARE_WITH_TIMEOUT(fileText(out), QStringLiteral("first-second ✓"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.received(), QStringLiteral("first-second ✓"), 10000);
         QCOMPARE(launcher->calls[0].arguments, (QStringList{QStringLiteral("-c"), QStringLiteral("echo done")}));
         launcher->onStart = nullptr;
-        process.kill();
-        process.waitForFinished(5000);
     }
 
     void textsArriveWholeBesideAClipboardManager_data()
@@ -344,29 +364,20 @@ private slots:
         Lines managerLines(manager);
         manager.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kClipboardManager)});
         QTRY_VERIFY_WITH_TIMEOUT(!managerLines.last("ready").isNull(), 30000);
-        QTemporaryDir dir;
-        const QString out = dir.filePath(QStringLiteral("typed"));
-        QProcess process;
-        Lines lines(process);
-        QVERIFY(startTarget(target, process, out, lines));
+        Target window(target);
+        QVERIFY(window.start());
         OSControllerWin os = controller();
         OSCtrlExecutor executor(&os);
         const QStringList texts{QStringLiteral("first-"), QStringLiteral("second-"), QStringLiteral("third ✓ Grüße")};
         for (const QString& text : texts)
             type(executor, text);
-        auto received = [&] {
-            return target == QLatin1String("form") ? QString::fromUtf8(QByteArray::fromHex(lines.last("name:")))
-                                                   : fileText(out);
-        };
-        QTRY_COMPARE_WITH_TIMEOUT(received(), texts.join(QString()), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.received(), texts.join(QString()), 10000);
         // Nothing more arrives late.
         QTest::qWait(OSCtrlExecutor::kTypedTextCapMs);
-        QCOMPARE(received(), texts.join(QString()));
-        for (QProcess* child : {&manager, &process}) {
-            child->closeWriteChannel();
-            child->kill();
-            child->waitForFinished(5000);
-        }
+        QCOMPARE(window.received(), texts.join(QString()));
+        manager.closeWriteChannel();
+        manager.kill();
+        manager.waitForFinished(5000);
     }
 };
 

@@ -130,6 +130,12 @@ bool runRowOnServer(const TestXServer& server, QString* output)
     return runRowInChild(environment, QString(), output);
 }
 
+bool runRowOnOwnServer(const QStringList& windowManager, QString* output)
+{
+    TestXServer server;
+    return server.start(windowManager, output) && runRowOnServer(server, output);
+}
+
 bool isRowOnServer()
 {
     return qEnvironmentVariableIsSet(kRowMarker);

@@ -39,6 +39,9 @@ void useDisplay(char** argv, const QByteArray& display);
 // Runs the current test row again in a child process on `server`, which runs it under
 // `isRowOnServer()`. True when the child passed; `output` gets its verdict lines.
 bool runRowOnServer(const TestXServer& server, QString* output);
+// Starts an X server of the row's own, with `windowManager` when given, and runs the current row
+// there as runRowOnServer does. True when both went well; else `output` says what failed.
+bool runRowOnOwnServer(const QStringList& windowManager, QString* output);
 // Whether this process is such a child.
 bool isRowOnServer();
 

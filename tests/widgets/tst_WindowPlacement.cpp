@@ -55,10 +55,8 @@ private slots:
     {
         if (!Test::isRowOnServer()) {
             QFETCH(QStringList, windowManager);
-            Test::TestXServer server;
             QString output;
-            QVERIFY2(server.start(windowManager, &output), qPrintable(output));
-            QVERIFY2(Test::runRowOnServer(server, &output), qPrintable(output));
+            QVERIFY2(Test::runRowOnOwnServer(windowManager, &output), qPrintable(output));
             return;
         }
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();

@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 // Xlib last: its macros clash with Qt's names.
 #include <X11/Xatom.h>
@@ -42,19 +43,8 @@ public:
     long wmState(WId window)
     {
         const Atom wmStateAtom = XInternAtom(m_dpy, "WM_STATE", False);
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        long state = -1;
-        if (XGetWindowProperty(m_dpy, window, wmStateAtom, 0, 2, False, wmStateAtom, &type, &format, &count, &after,
-                               &data) == Success &&
-            type == wmStateAtom && format == 32 && count >= 1)
-            state = reinterpret_cast<long*>(data)[0];
-        if (data)
-            XFree(data);
-        return state;
+        const std::vector<unsigned long> state = longs(window, wmStateAtom, wmStateAtom, 2);
+        return state.empty() ? -1 : long(state[0]);
     }
 
     bool isViewable(WId window)
@@ -72,22 +62,8 @@ public:
 
     bool hasNetState(WId window, const char* name)
     {
-        const Atom wanted = XInternAtom(m_dpy, name, False);
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        bool found = false;
-        if (XGetWindowProperty(m_dpy, window, XInternAtom(m_dpy, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM, &type,
-                               &format, &count, &after, &data) == Success &&
-            type == XA_ATOM && format == 32) {
-            const auto* atoms = reinterpret_cast<const Atom*>(data);
-            found = std::find(atoms, atoms + count, wanted) != atoms + count;
-        }
-        if (data)
-            XFree(data);
-        return found;
+        const std::vector<unsigned long> atoms = longs(window, XInternAtom(m_dpy, "_NET_WM_STATE", False), XA_ATOM, 64);
+        return std::find(atoms.begin(), atoms.end(), XInternAtom(m_dpy, name, False)) != atoms.end();
     }
 
     // The request a task bar sends when its button of an iconic window is clicked: the window
@@ -108,19 +84,9 @@ public:
     // The window the window manager has made the active one.
     WId activeWindow()
     {
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        WId active = 0;
-        if (XGetWindowProperty(m_dpy, DefaultRootWindow(m_dpy), XInternAtom(m_dpy, "_NET_ACTIVE_WINDOW", False), 0, 1,
-                               False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-            type == XA_WINDOW && format == 32 && count == 1)
-            active = reinterpret_cast<unsigned long*>(data)[0];
-        if (data)
-            XFree(data);
-        return active;
+        const std::vector<unsigned long> active =
+            longs(DefaultRootWindow(m_dpy), XInternAtom(m_dpy, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 1);
+        return active.size() == 1 ? WId(active[0]) : 0;
     }
 
     QPoint position(WId window)
@@ -133,6 +99,27 @@ public:
     }
 
 private:
+    // A property of 32-bit items of the given type (as Xlib hands them out, in longs); empty when
+    // the window has none.
+    std::vector<unsigned long> longs(::Window window, Atom name, Atom type, long maxItems)
+    {
+        Atom actualType = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> items;
+        if (XGetWindowProperty(m_dpy, window, name, 0, maxItems, False, type, &actualType, &format, &count, &after,
+                               &data) == Success &&
+            actualType == type && format == 32) {
+            const auto* values = reinterpret_cast<const unsigned long*>(data);
+            items.assign(values, values + count);
+        }
+        if (data)
+            XFree(data);
+        return items;
+    }
+
     Display* m_dpy;
 };
 
@@ -163,6 +150,25 @@ QPoint centredOnScreen(const QWidget& window)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     return {area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2};
+}
+
+// Minimises the window with its button, has the window manager bring it back as a task bar asks
+// it to, and hides it, as before it goes to the tray or a dialog closes.
+void minimiseRestoreAndHide(ServerView& server, BaseWindow& window, const StateReports& reports)
+{
+    const WId id = window.winId();
+    window.minimizeButton()->click();
+    QTRY_COMPARE(server.wmState(id), long(IconicState));
+    QVERIFY(!server.isViewable(id));
+    QTRY_VERIFY(reports.lastHeard() & Qt::WindowMinimized);
+
+    server.activateAsTaskBar(id);
+    QTRY_VERIFY(server.isShownNormal(id));
+    QTRY_VERIFY(!window.isMinimized());
+
+    window.hide();
+    QTRY_VERIFY(server.isWithdrawn(id));
+    QTRY_VERIFY(!window.windowHandle()->isExposed());
 }
 
 QStringList openbox()
@@ -204,10 +210,8 @@ private slots:
     {
         QFETCH(QStringList, windowManager);
         if (!Test::isRowOnServer()) {
-            Test::TestXServer server;
             QString output;
-            QVERIFY2(server.start(windowManager, &output), qPrintable(output));
-            QVERIFY2(Test::runRowOnServer(server, &output), qPrintable(output));
+            QVERIFY2(Test::runRowOnOwnServer(windowManager, &output), qPrintable(output));
             return;
         }
         QFETCH(bool, asTray);
@@ -246,18 +250,9 @@ private slots:
         const StateReports reports(window.windowHandle());
         for (int round = 0; round < 2; ++round) {
             // The minimise button still minimises.
-            window.minimizeButton()->click();
-            QTRY_COMPARE(server.wmState(id), long(IconicState));
-            QVERIFY(!server.isViewable(id));
-            QTRY_VERIFY(reports.lastHeard() & Qt::WindowMinimized);
-
-            server.activateAsTaskBar(id);
-            QTRY_VERIFY(server.isShownNormal(id));
-            QTRY_VERIFY(!window.isMinimized());
-
-            window.hide();
-            QTRY_VERIFY(server.isWithdrawn(id));
-            QTRY_VERIFY(!window.windowHandle()->isExposed());
+            minimiseRestoreAndHide(server, window, reports);
+            if (QTest::currentTestFailed())
+                return;
             reshow(window);
             QTRY_VERIFY2_WITH_TIMEOUT(server.isShownNormal(id),
                                       qPrintable(QStringLiteral("round %1: WM_STATE %2, viewable %3")
@@ -293,10 +288,8 @@ private slots:
     {
         QFETCH(QStringList, windowManager);
         if (!Test::isRowOnServer()) {
-            Test::TestXServer server;
             QString output;
-            QVERIFY2(server.start(windowManager, &output), qPrintable(output));
-            QVERIFY2(Test::runRowOnServer(server, &output), qPrintable(output));
+            QVERIFY2(Test::runRowOnOwnServer(windowManager, &output), qPrintable(output));
             return;
         }
         ServerView server;
@@ -310,16 +303,9 @@ private slots:
         QTRY_VERIFY(server.hasNetState(id, "_NET_WM_STATE_MAXIMIZED_VERT"));
         QTRY_VERIFY(reports.lastHeard() & Qt::WindowMaximized);
 
-        window.minimizeButton()->click();
-        QTRY_COMPARE(server.wmState(id), long(IconicState));
-        QTRY_VERIFY(reports.lastHeard() & Qt::WindowMinimized);
-        server.activateAsTaskBar(id);
-        QTRY_VERIFY(server.isShownNormal(id));
-        QTRY_VERIFY(!window.isMinimized());
-
-        window.hide();
-        QTRY_VERIFY(server.isWithdrawn(id));
-        QTRY_VERIFY(!window.windowHandle()->isExposed());
+        minimiseRestoreAndHide(server, window, reports);
+        if (QTest::currentTestFailed())
+            return;
         window.show();
         QTRY_VERIFY2_WITH_TIMEOUT(
             server.isShownNormal(id),
