@@ -5,7 +5,7 @@ ORVEL_BUILD_PACKAGES=(
     nlohmann-json3-dev zlib1g-dev libsqlite3-dev libx11-dev libxcb1-dev libxtst-dev libpulse-dev
 )
 ORVEL_TEST_PACKAGES=(
-    clang-format xvfb xauth xterm pulseaudio pulseaudio-utils openbox metacity openssl iproute2 util-linux fonts-dejavu-core python3
+    clang-format xvfb xauth xterm pulseaudio pulseaudio-utils openbox metacity openssl iproute2 util-linux fonts-dejavu-core python3 python3-gi gir1.2-gtk-3.0
 )
 
 orvel_install_packages() {

@@ -17,10 +17,11 @@ namespace {
 
 constexpr const char* kTag = "X11SelectionFetchWatcher";
 
-// The names under which a text is fetched from Qt's X11 clipboard; TARGETS and TIMESTAMP only
-// ask what is offered and when.
-constexpr const char* kTextTargets[] = {"UTF8_STRING",   "STRING",     "TEXT",
-                                        "COMPOUND_TEXT", "text/plain", "text/plain;charset=utf-8"};
+// The names under which Qt's X11 clipboard hands out a text, and only those: a request for a
+// name it does not serve gets no text, and the client asks again under another (GTK first asks
+// for "text/plain;charset=utf-8", then for UTF8_STRING), so such a request is no fetch. TARGETS
+// and TIMESTAMP only ask what is offered and when.
+constexpr const char* kTextTargets[] = {"UTF8_STRING", "STRING", "TEXT", "text/plain"};
 
 } // namespace
 
