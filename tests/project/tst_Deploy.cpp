@@ -151,6 +151,13 @@ private slots:
         QCOMPARE(sentData(30300), QStringList{QString::fromStdString(hubConfig.dump())});
         QCOMPARE(sentData(1108), QStringList{QString::fromStdString(profiles.dump())});
         QCOMPARE(sentData(1010), QStringList{QString::fromStdString(weather.dump())});
+        QList<int> order;
+        for (const QByteArray& line : h->hub().receivedLines()) {
+            const int act = json::parse(line.toStdString()).value("act", 0);
+            if (act == 30300 || act == 1108 || act == 1010)
+                order << act;
+        }
+        QCOMPARE(order, (QList<int>{30300, 1108, 1010}));
 
         const QList<HttpRequest> uploads = h->uploads();
         QCOMPARE(uploads.size(), 1);
