@@ -89,9 +89,9 @@ BaseResult<void> deployFailure(const QString& text)
     return BaseResult<void>(Errors::DeployFailed, text);
 }
 
-// Runs one hub request on the GUI thread and waits for it. False, with the text set, when it
-// failed or did not complete within the wait.
-bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
+// Runs one request on the GUI thread and waits for it. False, with the text set, when it failed or
+// did not complete within the wait (then the text is lateText).
+bool runGuiStep(int waitMs, HubRequest request, const QString& lateText, QString& errorText)
 {
     if (stopRequested(errorText))
         return false;
@@ -109,9 +109,7 @@ bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
     if (!result && stopRequested(errorText))
         return false;
     if (!result) {
-        errorText = formatErrorDetails(
-            Errors::RequestTimeout,
-            QCoreApplication::translate("ProjectDeploy", "no reply to act %1 within %2 ms").arg(act).arg(waitMs));
+        errorText = lateText;
         return false;
     }
     if (!result->isOk()) {
@@ -119,6 +117,17 @@ bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
         return false;
     }
     return true;
+}
+
+// Runs one hub request on the GUI thread and waits for the hub's answer.
+bool runHubStep(int act, int waitMs, HubRequest request, QString& errorText)
+{
+    return runGuiStep(
+        waitMs, std::move(request),
+        formatErrorDetails(
+            Errors::RequestTimeout,
+            QCoreApplication::translate("ProjectDeploy", "no reply to act %1 within %2 ms").arg(act).arg(waitMs)),
+        errorText);
 }
 
 // The hub's answer to the upload: both "state" and "msg" must be there, and state 200.
@@ -216,9 +225,35 @@ void ProjectDeploy::run(Job job)
         const std::shared_ptr<KestrinDevice> hub = job.hub;
         const DeploySettings& settings = job.settings;
         const QString assets = assetsDir(settings.tempDir);
+        const QString archive = archivePath(settings.tempDir);
         if (!removeAll(assets)) {
             failed = true;
             errorText = tr("Delete Kestrin Assets dir error, path:") + assets;
+        }
+        // Every file the hub is sent is made before the first message to it: a disk that cannot
+        // take one ends the deploy with the cause and the hub told nothing. A profile that cannot
+        // be built for another reason (a damaged record) fails the profiles step, which names it.
+        auto builtProfiles = std::make_shared<BaseResult<nlohmann::json>>();
+        if (!failed) {
+            failed = !runGuiStep(
+                settings.profilesWaitMs,
+                [profiles = job.profiles, assets, builtProfiles](const BaseResultCallback<void>& done) {
+                    *builtProfiles = profiles->buildAllProfiles(assets);
+                    done(builtProfiles->error.code == Errors::WriteFailed.code ? BaseResult<void>::from(*builtProfiles)
+                                                                               : BaseResult<void>());
+                },
+                tr("Kestrin Assets not written within %1 ms").arg(settings.profilesWaitMs), errorText);
+        }
+        if (!failed)
+            failed = stopRequested(errorText);
+        if (!failed) {
+            // Nothing may have been written into the folder since it was emptied.
+            createDirectories(assets);
+            QString cause;
+            if (!ZlibUtils::packToZip(assets, archive, ZlibUtils::DirectoryContents, kZipLevel, &cause)) {
+                failed = true;
+                errorText = tr("Failed to create KestrinAssets.zip: %1").arg(cause);
+            }
         }
         if (!failed) {
             failed = !runHubStep(
@@ -231,8 +266,11 @@ void ProjectDeploy::run(Job job)
         if (!failed) {
             failed = !runHubStep(
                 KestrinApi::ActDeployProfiles, settings.profilesWaitMs,
-                [hub, profiles = job.profiles, assets](const BaseResultCallback<void>& done) {
-                    profiles->deployAllProfiles(hub, assets, done);
+                [hub, builtProfiles](const BaseResultCallback<void>& done) {
+                    if (!builtProfiles->isOk())
+                        done(BaseResult<void>::from(*builtProfiles));
+                    else
+                        KestrinApi::deployProfiles(hub, *builtProfiles->data, done);
                 },
                 errorText);
         }
@@ -258,18 +296,6 @@ void ProjectDeploy::run(Job job)
                     if (failed)
                         break;
                 }
-            }
-        }
-        const QString archive = archivePath(settings.tempDir);
-        if (!failed)
-            failed = stopRequested(errorText);
-        if (!failed) {
-            // Nothing may have been written into the folder since it was emptied.
-            createDirectories(assets);
-            QString cause;
-            if (!ZlibUtils::packToZip(assets, archive, ZlibUtils::DirectoryContents, kZipLevel, &cause)) {
-                failed = true;
-                errorText = tr("Failed to create KestrinAssets.zip: %1").arg(cause);
             }
         }
         if (!failed)

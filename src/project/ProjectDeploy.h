@@ -31,11 +31,12 @@ struct DeploySettings
     QString tempDir;
 };
 
-// Sends the open project to a hub: the hub configuration, the profiles (whose card and
-// plug-in icons are written into the assets folder meanwhile), the integrations, then the
-// assets folder as a ZIP archive over HTTP. One worker per run waits for each step, which runs
-// on the GUI thread; the worker never touches the database or the hub itself. At exit the
-// application stops the worker (the deploy fails) and waits for it.
+// Sends the open project to a hub. First the card and plug-in icons are written into the assets
+// folder, as the profiles are built, and the folder is packed as a ZIP archive; then the hub is
+// sent the hub configuration, the profiles and the integrations, and the archive over HTTP. One
+// worker per run waits for each step, which runs on the GUI thread; the worker never touches the
+// database or the hub itself. At exit the application stops the worker (the deploy fails) and
+// waits for it.
 class ProjectDeploy
 {
     Q_DECLARE_TR_FUNCTIONS(ProjectDeploy)

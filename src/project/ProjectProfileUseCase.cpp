@@ -232,29 +232,24 @@ BaseResult<void> ProjectProfileUseCase::removeProfileAndClearAssociated(int64_t 
     });
 }
 
-void ProjectProfileUseCase::deployAllProfiles(const std::shared_ptr<KestrinDevice>& hub, const QString& assetsDir,
-                                              const BaseResultCallback<void>& callback)
+BaseResult<nlohmann::json> ProjectProfileUseCase::buildAllProfiles(const QString& assetsDir)
 {
-    nlohmann::json profiles = nlohmann::json::array();
-    BaseResult<void> failure;
     try {
         const BaseResult<BeanList> all = accessor->findAll(true);
-        if (!all.isOk()) {
-            failure = BaseResult<void>::from(all);
-        } else if (ProjectDbProfileAccessor::skippedDamaged(all)) {
-            // The hub would lose the profiles that could not be read: nothing is sent.
-            failure = BaseResult<void>(Errors::ReadFailed, all.message);
-        } else {
-            for (const BeanPtr& profile : *all.data)
-                profiles.push_back(buildDeploymentData(*profile, assetsDir));
-        }
+        if (!all.isOk())
+            return BaseResult<nlohmann::json>::from(all);
+        // The hub would lose the profiles that could not be read: nothing is sent.
+        if (ProjectDbProfileAccessor::skippedDamaged(all))
+            return BaseResult<nlohmann::json>(Errors::ReadFailed, all.message);
+        nlohmann::json profiles = nlohmann::json::array();
+        for (const BeanPtr& profile : *all.data)
+            profiles.push_back(buildDeploymentData(*profile, assetsDir));
+        return BaseResult<nlohmann::json>::success(std::move(profiles));
+    } catch (const PictureWriteError& e) {
+        return BaseResult<nlohmann::json>(Errors::WriteFailed, QString::fromUtf8(e.what()));
     } catch (const std::exception& e) {
-        failure = BaseResult<void>(Errors::Unknown, QString::fromUtf8(e.what()));
+        return BaseResult<nlohmann::json>(Errors::Unknown, QString::fromUtf8(e.what()));
     }
-    if (!failure.isOk())
-        callback(failure);
-    else
-        KestrinApi::deployProfiles(hub, profiles, callback);
 }
 
 nlohmann::json ProjectProfileUseCase::buildDeploymentData(const ProjectDbProfileBean& profile, const QString& assetsDir)

@@ -58,11 +58,11 @@ public:
     // Tells the hub which profile to show (nothing is stored); the callback gets its answer.
     static void setCurrentProfile(const std::shared_ptr<KestrinDevice>& device, const QString& profileKey,
                                   const BaseResultCallback<void>& callback);
-    // Sends every profile, in sort order, to the hub (act 1108), writing the card and plug-in
-    // button icons into the deploy assets folder on the way. GUI thread; the callback gets
-    // exactly one result, 1000 with the text when a profile cannot be built (nothing is sent).
-    void deployAllProfiles(const std::shared_ptr<KestrinDevice>& hub, const QString& assetsDir,
-                           const BaseResultCallback<void>& callback);
+    // Every profile, in sort order, as the hub is sent them (act 1108), writing the card and
+    // plug-in button icons into the deploy assets folder on the way. GUI thread. 3003 with the
+    // cause when an icon cannot be written; another code with the text when a profile cannot be
+    // built (1000, or the read's own code).
+    BaseResult<nlohmann::json> buildAllProfiles(const QString& assetsDir);
     // The hub's entry for one profile: its cards' "deploymentData" and the module settings kept
     // for it. Exports the icons of its cards into the assets folder; throws std::exception when
     // the records cannot be read, a card has no "deploymentData" or a card icon cannot be

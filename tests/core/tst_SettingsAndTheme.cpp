@@ -3,6 +3,7 @@
 #include "core/ResourceUtils.h"
 #include "core/Settings.h"
 #include "core/ThemeLoader.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -75,6 +76,23 @@ private slots:
         QCOMPARE(PersistentStore(file, PersistentStore::ReadOnly).getAsString("lang/name", {}), QStringLiteral("中文"));
         QCOMPARE(QDir(m_dir.filePath(QStringLiteral("deep/er"))).entryList(QDir::Files),
                  QStringList{QStringLiteral("s.json")});
+    }
+
+    // A disk that cannot take the new settings fails the save and keeps the file from before as it was.
+    void saveTheDiskCannotTakeFailsAndKeepsTheFile()
+    {
+        const QByteArray before = "{\"theme\": \"dark\"}";
+        put("settings.json", before);
+        PersistentStore store(path("settings.json"));
+        store.setValue("cloudGateway", "http://127.0.0.1:9/" + std::string(1000, 'x'));
+        QString error;
+        {
+            const Test::FileSizeLimit full(before.size());
+            QVERIFY(full.isActive());
+            error = errorOf([&] { store.save(); });
+        }
+        QCOMPARE(error, QStringLiteral("PersistentStore: failed to write full JSON data to: ") + path("settings.json"));
+        QCOMPARE(readFile(path("settings.json")), before);
     }
 
     void loadFailuresAndRefusedWrites()

@@ -20,8 +20,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <optional>
-
 using namespace OV;
 using namespace OV::Test;
 using json = nlohmann::json;
@@ -34,6 +32,23 @@ class TestDeploy : public QObject
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<DeployHarness> h;
+
+    // The deploy's messages the stand-in hub received: acts 30300, 1108 and 1010.
+    QList<int> deployMessageCounts() const
+    {
+        return {h->hub().receivedCount(30300), h->hub().receivedCount(1108), h->hub().receivedCount(1010)};
+    }
+
+    // Deploys with no file of the process growing past `room` bytes until the deploy has ended; null
+    // when the limit could not be set or the deploy did not end.
+    std::shared_ptr<DeployOutcome> deployOnAFullDisk(qint64 room)
+    {
+        const Test::FileSizeLimit full(room);
+        if (!full.isActive())
+            return nullptr;
+        const auto outcome = h->deploy();
+        return h->finished(outcome) ? outcome : nullptr;
+    }
 
 private slots:
     void init()
@@ -136,6 +151,13 @@ private slots:
         QCOMPARE(sentData(30300), QStringList{QString::fromStdString(hubConfig.dump())});
         QCOMPARE(sentData(1108), QStringList{QString::fromStdString(profiles.dump())});
         QCOMPARE(sentData(1010), QStringList{QString::fromStdString(weather.dump())});
+        QList<int> order;
+        for (const QByteArray& line : h->hub().receivedLines()) {
+            const int act = json::parse(line.toStdString()).value("act", 0);
+            if (act == 30300 || act == 1108 || act == 1010)
+                order << act;
+        }
+        QCOMPARE(order, (QList<int>{30300, 1108, 1010}));
 
         const QList<HttpRequest> uploads = h->uploads();
         QCOMPARE(uploads.size(), 1);
@@ -428,73 +450,62 @@ private slots:
         QVERIFY(h->uploads().isEmpty());
     }
 
-    // A picture the assets folder cannot take (its name leads to a full device) fails the
-    // deploy with the cause, and nothing more goes to the hub: no profiles, no archive.
+    // A picture the disk has no room for fails the deploy with the cause before the hub hears of it:
+    // no hub configuration, no profiles, no integration, no archive.
     void pictureTheDiskCannotTakeFailsTheDeploy_data()
     {
-        QTest::addColumn<QString>("picture"); // in the assets' "image" folder
-        QTest::newRow("card picture") << QStringLiteral("uidA.png");
-        QTest::newRow("plug-in button picture") << QStringLiteral("uidG-btn1.png");
+        QTest::addColumn<bool>("cardPicture"); // the card's own picture, else a plug-in button's
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("card picture") << true << QStringLiteral("write widget icon error: File too large");
+        QTest::newRow("plug-in button picture") << false << QStringLiteral("write plugin icon error: File too large");
     }
 
     void pictureTheDiskCannotTakeFailsTheDeploy()
     {
-        QFETCH(QString, picture);
-        QVERIFY2(QFileInfo(QStringLiteral("/dev/full")).exists(), "the system has no /dev/full");
+        QFETCH(bool, cardPicture);
+        QFETCH(QString, cause);
         DeployTestProject project(h->pm());
         const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
-        QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
-                             {{"deploymentData", json::object()}}, "PNG-A") > 0);
-        const json group = {{"param", {{"button", {{{"id", "btn1"}, {"icon", "file://icons/one.png"}}}}}}};
-        QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uidG"), QString(),
-                             {{"pluginUuid", "plug-1"}, {"deploymentData", group}}) > 0);
-        QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) > 0);
+        if (cardPicture) {
+            QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
+                                 {{"deploymentData", json::object()}}, "PNG-A") > 0);
+        } else {
+            const json group = {{"param", {{"button", {{{"id", "btn1"}, {"icon", "file://icons/one.png"}}}}}}};
+            QVERIFY(project.card(p1, QStringLiteral("pcCtrlGroup"), QStringLiteral("uidG"), QString(),
+                                 {{"pluginUuid", "plug-1"}, {"deploymentData", group}}) > 0);
+            QVERIFY(project.plugin(QStringLiteral("plug-1"), makeZip({{QStringLiteral("icons/one.png"), "PNG-ONE"}})) >
+                    0);
+        }
+        QVERIFY(project.integration("accuWeather", {{"deployData", {{"key", "a"}}}}) > 0);
         QVERIFY(h->startHub());
-        const QString image = h->settings.tempDir + QStringLiteral("/KestrinAssets/image/") + picture;
-        // The deploy empties the assets folder first; the link is made once the hub configuration
-        // has come, before any picture is written.
-        h->hub().setHandler(30300, [image](QSslSocket* client, const json& message) {
-            QDir().mkpath(QFileInfo(image).absolutePath());
-            QFile::link(QStringLiteral("/dev/full"), image);
-            StandinHub::reply(client, message, 200);
-        });
-        // Should the profiles come all the same, the link goes before the archive would read the device.
-        h->hub().setHandler(1108, [image](QSslSocket* client, const json& message) {
-            QFile::remove(image);
-            StandinHub::reply(client, message, 200);
-        });
-        const auto outcome = h->deploy();
-        QVERIFY(h->finished(outcome));
+        const auto outcome = deployOnAFullDisk(0);
+        QVERIFY(outcome);
         QCOMPARE(outcome->result.code(), 5004);
-        QVERIFY2(outcome->result.message.contains(QLatin1String("No space left on device")),
-                 qPrintable(outcome->result.message));
-        QCOMPARE(h->hub().receivedCount(1108), 0);
+        QVERIFY2(outcome->result.message.contains(cause), qPrintable(outcome->result.message));
+        QCOMPARE(deployMessageCounts(), (QList<int>{0, 0, 0}));
         QVERIFY(h->uploads().isEmpty());
     }
 
-    // The disk fills after the pictures: the archive cannot be written, the deploy fails with the
-    // cause and sends no archive (never an empty one).
+    // Room for the picture but not for the archive that holds it: the deploy fails with the cause
+    // before the hub hears of it, and sends no archive (never an empty one).
     void archiveTheDiskCannotTakeFailsTheDeploy()
     {
+        const QByteArray picture = "PNG-A";
         DeployTestProject project(h->pm());
         const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
         QVERIFY(project.card(p1, QStringLiteral("basicClock"), QStringLiteral("uidA"), QStringLiteral("a.png"),
-                             {{"deploymentData", json::object()}}, "PNG-A") > 0);
+                             {{"deploymentData", json::object()}}, picture) > 0);
+        QVERIFY(project.integration("accuWeather", {{"deployData", {{"key", "a"}}}}) > 0);
         QVERIFY(h->startHub());
-        std::optional<Test::FileSizeLimit> full;
-        h->hub().setHandler(1108, [&full](QSslSocket* client, const json& message) {
-            full.emplace(0);
-            StandinHub::reply(client, message, 200);
-        });
-        const auto outcome = h->deploy();
-        const bool finished = h->finished(outcome);
-        const bool limited = full && full->isActive();
-        full.reset();
-        QVERIFY(finished && limited);
+        const auto outcome = deployOnAFullDisk(picture.size());
+        QVERIFY(outcome);
         QCOMPARE(outcome->result.code(), 5004);
         QVERIFY2(outcome->result.message.contains(QLatin1String("Failed to create KestrinAssets.zip")) &&
                      outcome->result.message.contains(QLatin1String("File too large")),
                  qPrintable(outcome->result.message));
+        // The picture itself fitted.
+        QCOMPARE(fileBytes(h->settings.tempDir + QStringLiteral("/KestrinAssets/image/uidA.png")), picture);
+        QCOMPARE(deployMessageCounts(), (QList<int>{0, 0, 0}));
         QVERIFY(h->uploads().isEmpty());
     }
 
