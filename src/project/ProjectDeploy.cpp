@@ -246,7 +246,8 @@ void ProjectDeploy::run(Job job)
         }
         if (!failed)
             failed = stopRequested(errorText);
-        if (!failed) {
+        // Profiles that cannot be built fail their own step below, and the archive is never sent.
+        if (!failed && builtProfiles->isOk()) {
             // Nothing may have been written into the folder since it was emptied.
             createDirectories(assets);
             QString cause;
