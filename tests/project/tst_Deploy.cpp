@@ -1,6 +1,7 @@
 // ORVEL_TEST_LABELS: threads
 #include "core/Logger.h"
 #include "device/KestrinDevice.h"
+#include "project/ProjectDeploy.h"
 #include "project/ProjectManager.h"
 #include "project/ProjectProfileUseCase.h"
 #include "support/DeployTestUtils.h"
@@ -414,16 +415,18 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QList<int>>("sentCounts"); // acts 30300, 1108, 1010
-        QTest::newRow("module") << "module" << QList<int>{1, 0, 0};
-        QTest::newRow("profile") << "profile" << QList<int>{1, 0, 0};
-        QTest::newRow("card") << "card" << QList<int>{1, 0, 0};
-        QTest::newRow("integration") << "integration" << QList<int>{1, 1, 0};
+        QTest::addColumn<bool>("packed");           // no archive is packed for profiles that cannot be built
+        QTest::newRow("module") << "module" << QList<int>{1, 0, 0} << false;
+        QTest::newRow("profile") << "profile" << QList<int>{1, 0, 0} << false;
+        QTest::newRow("card") << "card" << QList<int>{1, 0, 0} << false;
+        QTest::newRow("integration") << "integration" << QList<int>{1, 1, 0} << true;
     }
 
     void damagedRecordFailsItsStep()
     {
         QFETCH(QString, kind);
         QFETCH(QList<int>, sentCounts);
+        QFETCH(bool, packed);
         DeployTestProject project(h->pm());
         const int64_t p1 = (*h->pm().getProfileUseCase()->findFirst(QStringLiteral("true")).data)->id;
         const QMap<QString, int64_t> ids{
@@ -448,6 +451,7 @@ private slots:
             (QList<int>{h->hub().receivedCount(30300), h->hub().receivedCount(1108), h->hub().receivedCount(1010)}),
             sentCounts);
         QVERIFY(h->uploads().isEmpty());
+        QCOMPARE(QFileInfo::exists(ProjectDeploy::archivePath(h->settings.tempDir)), packed);
     }
 
     // A picture the disk has no room for fails the deploy with the cause before the hub hears of it:
